@@ -1,0 +1,57 @@
+// karvoctl: the command-line front end for scripts and power users, on the utility's own core.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/app_folders.h"
+#include "karvoctl_commands.h"
+
+namespace {
+constexpr int kExitBadInput = 2;
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(dataDir);
+    parser.addOption(help);
+
+    try {
+        if (!parser.parse(app.arguments()))
+            throw CtlError{parser.errorText()};
+        if (parser.isSet(help)) {
+            out << UsageText();
+            return 0;
+        }
+        const QStringList positional = parser.positionalArguments();
+        if (positional.isEmpty())
+            throw CtlError{QStringLiteral("no command given (see karvoctl --help)")};
+
+        QString dataFolder;
+        if (parser.isSet(dataDir)) {
+            const QString dir = parser.value(dataDir);
+            if (!QFileInfo(dir).isDir())
+                throw CtlError{QStringLiteral("data folder %1 is not a folder").arg(dir)};
+            dataFolder = QDir::cleanPath(QFileInfo(dir).absoluteFilePath()) + QLatin1Char('/');
+        } else {
+            dataFolder = GetDataFolder();
+        }
+        RunCommand(positional.first(), positional.mid(1), CtlContext{dataFolder, out, err});
+    } catch (const CtlError& error) {
+        out.flush();
+        err << "karvoctl: " << error.message << '\n';
+        return kExitBadInput;
+    }
+    return 0;
+}
