@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <cstdio>
 
@@ -17,6 +18,9 @@ constexpr int kExitBadInput = 2;
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // karvoctl reports problems itself, one line each; the core's log stays quiet unless
+    // QT_LOGGING_RULES asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("karvo.*=false"));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
