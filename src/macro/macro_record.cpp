@@ -1,6 +1,26 @@
 #include "macro/macro_record.h"
 
+#include <algorithm>
+
 #include "core/name_field.h"
+
+int ClippedActionCount(int actionCount)
+{
+    return std::clamp(actionCount, 0, MacroActionLimit);
+}
+
+int MacroStepCount(const MacroActionSlot* actions, int actionCount)
+{
+    int steps = 0;
+    for (int i = 0; i < ClippedActionCount(actionCount); ++i)
+        steps += actions[i].delay_ms > kLongDelayMs ? 2 : 1;
+    return steps;
+}
+
+int MacroStepCount(const MacroRecord& record)
+{
+    return MacroStepCount(record.actions, record.action_count);
+}
 
 std::unique_ptr<MacroRecord> CreateMacro(const QString& name)
 {

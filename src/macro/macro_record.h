@@ -33,6 +33,17 @@ static_assert(offsetof(MacroRecord, button_parameter) == 48);
 static_assert(offsetof(MacroRecord, action_count) == 52);
 static_assert(offsetof(MacroRecord, actions) == 56);
 
+// Actions beyond this delay take a second step on the mouse.
+constexpr int kLongDelayMs = 1280;
+
+// The steps the mouse needs for a macro: one per action, two for an action whose delay exceeds
+// 1280 ms. A count outside 0..46 is taken as clipped to the slots that exist.
+int MacroStepCount(const MacroActionSlot* actions, int actionCount);
+int MacroStepCount(const MacroRecord& record);
+
+// A count that is safe to index the 46 slots with.
+int ClippedActionCount(int actionCount);
+
 // A zero-filled macro with the given name (cut to 23 characters).
 std::unique_ptr<MacroRecord> CreateMacro(const QString& name);
 

@@ -4,6 +4,8 @@
 #include <QTextStream>
 #include <functional>
 
+#include "device/apply_reports.h"
+#include "macro/macro_file.h"
 #include "profile_dump.h"
 #include "settings/profile_file.h"
 #include "settings/profile_import.h"
@@ -53,17 +55,20 @@ MacroList LoadMacros(const CtlContext& context)
     return macros;
 }
 
-std::size_t ParseIndex(const QString& text, std::size_t count)
+std::size_t ParseIndex(const QString& text, std::size_t count, const char* what = "profiles")
 {
     bool ok = false;
     const qulonglong index = text.toULongLong(&ok);
     if (!ok || text.startsWith(QLatin1Char('+')))
         throw CtlError{QStringLiteral("'%1' is not an index").arg(text)};
     if (index >= count)
-        throw CtlError{QStringLiteral("index %1 is out of range: there are %2 profiles (0..%3)")
-                           .arg(text)
-                           .arg(count)
-                           .arg(count - 1)};
+        throw CtlError{count == 0 ? QStringLiteral("index %1 is out of range: there are no %2")
+                                        .arg(text, QLatin1String(what))
+                                  : QStringLiteral("index %1 is out of range: there are %2 %3 (0..%4)")
+                                        .arg(text)
+                                        .arg(count)
+                                        .arg(QLatin1String(what))
+                                        .arg(count - 1)};
     return std::size_t(index);
 }
 
@@ -128,6 +133,56 @@ void ImportProfile(const QStringList& arguments, const CtlContext& context)
     context.out << '\n';
 }
 
+QString HexLine(const Report& report)
+{
+    QStringList bytes;
+    for (std::uint8_t byte : report)
+        bytes << QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0'));
+    return bytes.join(QLatin1Char(' '));
+}
+
+// The reports a full send of the profile produces, one per line in send order.
+void PrintReports(const QStringList& arguments, const CtlContext& context)
+{
+    const ProfileStore store = LoadProfiles(context);
+    const ProfileRecord& profile = *store.profiles[ProfileIndexArgument(arguments, store)];
+    for (const Report& report : ApplyReports(profile, profile, true))
+        context.out << HexLine(report) << '\n';
+}
+
+void ListMacros(const QStringList&, const CtlContext& context)
+{
+    const MacroList macros = LoadMacros(context);
+    for (std::size_t i = 0; i < macros.size(); ++i) {
+        const MacroRecord& macro = *macros[i];
+        context.out << i << '\t' << MacroName(macro) << '\t' << macro.action_count << '\t'
+                    << MacroStepCount(macro) << '\n';
+    }
+}
+
+void ExportMacro(const QStringList& arguments, const CtlContext& context)
+{
+    const MacroList macros = LoadMacros(context);
+    const std::size_t index = ParseIndex(arguments.at(0), macros.size(), "macros");
+    if (!WriteMacroFile(arguments.at(1), *macros[index]))
+        throw CtlError{QStringLiteral("cannot write %1").arg(arguments.at(1))};
+    context.out << "exported macro " << index << " (" << MacroName(*macros[index]) << ") to " << arguments.at(1)
+                << '\n';
+}
+
+void ImportMacro(const QStringList& arguments, const CtlContext& context)
+{
+    QString error;
+    auto record = ReadMacroFile(arguments.at(0), &error);
+    if (!record)
+        throw CtlError{error};
+    MacroList macros = LoadMacros(context);
+    const std::size_t index = AppendImportedMacro(macros, std::move(record));
+    if (!SaveMacroStore(macros, context.dataFolder))
+        throw CtlError{QStringLiteral("cannot write macro.data in %1").arg(context.dataFolder)};
+    context.out << "imported as macro " << index << " (" << MacroName(*macros[index]) << ")\n";
+}
+
 const std::vector<Command>& Commands()
 {
     static const std::vector<Command> commands = {
@@ -138,6 +193,13 @@ const std::vector<Command>& Commands()
          "append a *.pro file's profile under a unique name and make it current;\n"
          "                             its macros are added to macro.data",
          1, 1, ImportProfile},
+        {"reports", "[INDEX]",
+         "the reports a full send of a profile (default: the current one) sends,\n"
+         "                             in order, one per line as hex bytes",
+         0, 1, PrintReports},
+        {"macros", "", "the macros, one per line: index, name, action count, step count", 0, 0, ListMacros},
+        {"export-macro", "INDEX FILE", "write one macro to a *.macro file", 2, 2, ExportMacro},
+        {"import-macro", "FILE", "append the macro of a *.macro file under a unique name", 1, 1, ImportMacro},
     };
     return commands;
 }
