@@ -7,6 +7,7 @@
 #include <QProcess>
 
 #include "core/name_field.h"
+#include "macro/macro_record.h"
 #include "settings/profile_record.h"
 #include "support/test_files.h"
 
@@ -157,6 +158,50 @@ TEST(Karvoctl, HelpExplainsEveryCommand)
     EXPECT_EQ(run.exitCode, 0);
     for (const char* command : {"list", "show [INDEX]", "export-profile INDEX FILE", "import-profile FILE", "--data-dir"})
         EXPECT_TRUE(run.out.contains(QLatin1String(command))) << command;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KarvoctlDevice, ReportsOfFreshStore)
+{
+    TempDataFolder folder;
+    const CtlRun run = Karvoctl(folder, {QStringLiteral("reports")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("04 38 01 08 08 3f 30 30 15 1f 2a 3f 2a 3f 00 00 ")));
+    EXPECT_EQ(lines[0].split(QLatin1Char(' ')).size(), 56);
+    EXPECT_EQ(lines[1], QStringLiteral("05 0f 01 73 03 08 ff ff ff 01 01 00 00 00 00"));
+    EXPECT_EQ(lines[2], QStringLiteral("06 09 01 02 00 00 00 00 00"));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("08 3b 01 02 00 00 03 00 00")));
+}
+
+TEST(KarvoctlDevice, MacroExportImportAndRejects)
+{
+    TempDataFolder folder;
+    auto macro = CreateMacro(QStringLiteral("Burst"));
+    macro->action_count = 2;
+    macro->actions[0] = {4, 1, 2000};
+    WriteFileBytes(folder.storeFile("macro.data"),
+                   QByteArray(reinterpret_cast<const char*>(macro.get()), sizeof(MacroRecord)));
+    EXPECT_EQ(Karvoctl(folder, {QStringLiteral("macros")}).out, QStringLiteral("0\tBurst\t2\t3\n"));
+
+    const QString file = folder.file(QStringLiteral("burst.macro"));
+    ASSERT_EQ(Karvoctl(folder, {QStringLiteral("export-macro"), QStringLiteral("0"), file}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(file).size(), 240);
+    ASSERT_EQ(Karvoctl(folder, {QStringLiteral("import-macro"), file}).exitCode, 0);
+    EXPECT_EQ(Karvoctl(folder, {QStringLiteral("macros")}).out,
+              QStringLiteral("0\tBurst\t2\t3\n1\tBurst_1\t2\t3\n"));
+
+    const QByteArray before = ReadFileBytes(folder.storeFile("macro.data"));
+    macro->action_count = 47;
+    const QString bad = folder.file(QStringLiteral("bad.macro"));
+    WriteFileBytes(bad, QByteArray(reinterpret_cast<const char*>(macro.get()), sizeof(MacroRecord)));
+    ExpectRefused(Karvoctl(folder, {QStringLiteral("import-macro"), bad}));
+    ExpectRefused(Karvoctl(folder, {QStringLiteral("export-macro"), QStringLiteral("2"), file}));
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), before);
 }
 
 }  // namespace
