@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class QAbstractButton;
+class QAbstractSlider;
+class QStackedWidget;
+
+// A control can hold a language key instead of a literal text; the toolkit shows the key's text.
+inline constexpr char kTextKeyProperty[] = "textKey";
+// A container marked with a virtual-window name routes its controls' notifications to the pump
+// registered under that name.
+inline constexpr char kVirtualWndProperty[] = "virtualwnd";
+// A control marked as caption moves its window when dragged.
+inline constexpr char kCaptionProperty[] = "caption";
+
+// Control operations of the toolkit. Changes the design makes "without notification" raise none;
+// "with notification" raise the same notification a user's action would.
+QString ControlText(const QWidget* control);
+void SetControlText(QWidget* control, const QString& text);
+void SetControlTextKey(QWidget* control, const QString& key);
+
+// Lists and combos: select an item (-1 clears the selection).
+void SelectItem(QWidget* listOrCombo, int index, bool notify);
+int SelectedItem(const QWidget* listOrCombo);
+
+// Options (radio buttons) and check boxes.
+void SetSelected(QAbstractButton* option, bool selected, bool notify);
+
+// Sliders and progress bars, always without notification.
+void SetControlValue(QWidget* sliderOrProgress, int value);
+
+// A tab layout: -1 shows no page.
+void SelectTabItem(QStackedWidget* tabs, int index);
+int SelectedTabItem(const QStackedWidget* tabs);

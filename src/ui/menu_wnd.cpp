@@ -1,0 +1,56 @@
+#include "ui/menu_wnd.h"
+
+#include <QAction>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QWidget>
+
+#include "ui/skin_loader.h"
+#include "ui/window_impl_base.h"
+
+Q_LOGGING_CATEGORY(lcMenu, "karvo.ui.menu")
+
+CMenuWnd::CMenuWnd(UINT clickMessage) : m_clickMessage(clickMessage) {}
+
+CMenuWnd::~CMenuWnd() = default;
+
+bool CMenuWnd::Init(WindowImplBase* owner, const QString& skinFile, const QPoint& point)
+{
+    QString error;
+    m_skin.reset(LoadSkin(skinFile, nullptr, &error));
+    m_menu = m_skin ? m_skin->findChild<QMenu*>() : nullptr;
+    if (!m_menu) {
+        qCWarning(lcMenu) << skinFile << (error.isEmpty() ? QStringLiteral("holds no menu") : error);
+        return false;
+    }
+    for (QAction* action : m_menu->findChildren<QAction*>()) {
+        if (action->menu() || action->isSeparator())
+            continue;
+        QObject::connect(action, &QAction::triggered, m_menu, [owner, action, message = m_clickMessage] {
+            auto* cmd = new MenuCmd{action->objectName(), action->data().toString(), action->text(), action->isChecked()};
+            owner->PostMessage(message, WPARAM(cmd), 0);
+        });
+    }
+    m_menu->popup(point);
+    return true;
+}
+
+void CMenuWnd::ResizeMenu()
+{
+    if (m_menu)
+        m_menu->adjustSize();
+}
+
+bool CMenuWnd::Choose(const QString& itemName)
+{
+    if (!m_menu)
+        return false;
+    for (QAction* action : m_menu->findChildren<QAction*>()) {
+        if (action->objectName() == itemName && !action->menu()) {
+            action->trigger();
+            m_menu->close();
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,113 @@
+#include "ui/resource_manager.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QWidget>
+#include <QXmlStreamReader>
+
+#include "app/app_folders.h"
+#include "core/language_text.h"
+#include "ui/skin_loader.h"
+
+Q_LOGGING_CATEGORY(lcResources, "karvo.ui.resources")
+
+CResourceManager& CResourceManager::Instance()
+{
+    static CResourceManager instance;
+    return instance;
+}
+
+QString CResourceManager::ResourcePath() const
+{
+    return m_resourcePath.isEmpty() ? GetAppFolder() + QStringLiteral("res/") : m_resourcePath;
+}
+
+void CResourceManager::SetResourcePath(const QString& path)
+{
+    m_resourcePath = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+namespace {
+
+// The style sheet of the first (top) widget of a Designer file.
+QString TopWidgetStyleSheet(QXmlStreamReader& xml)
+{
+    bool inTopWidget = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("widget"))
+            return {};
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("widget")) {
+            if (inTopWidget)
+                xml.skipCurrentElement();  // child widgets have style sheets of their own
+            inTopWidget = true;
+        } else if (inTopWidget && xml.name() == QLatin1String("property")
+                   && xml.attributes().value(QLatin1String("name")) == QLatin1String("styleSheet")) {
+            if (xml.readNextStartElement() && xml.name() == QLatin1String("string"))
+                return xml.readElementText();
+            return {};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool CResourceManager::LoadResource(const QString& fileName)
+{
+    QFile file(ResourcePath() + fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcResources) << "cannot read resource description" << file.fileName();
+        return false;
+    }
+    QXmlStreamReader xml(&file);
+    m_styleSheet = TopWidgetStyleSheet(xml);
+    if (xml.hasError()) {
+        qCWarning(lcResources) << file.fileName() << xml.errorString();
+        return false;
+    }
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        app->setStyleSheet(m_styleSheet);
+    return true;
+}
+
+bool CResourceManager::LoadLanguage(const QString& fileName)
+{
+    QFile file(ResourcePath() + fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcResources) << "cannot read language file" << file.fileName();
+        return false;
+    }
+    QHash<QString, QString> texts;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text")) {
+            const QString key = xml.attributes().value(QLatin1String("key")).toString();
+            texts.insert(key, xml.readElementText());
+        }
+    }
+    if (xml.hasError()) {
+        qCWarning(lcResources) << file.fileName() << xml.errorString();
+        return false;
+    }
+    m_texts = std::move(texts);
+    // The core asks for texts from any thread; it gets a copy that later loads do not touch.
+    SetTextLookup([texts = m_texts](const QString& key) { return texts.value(key); });
+    // Windows built before the language was loaded show their keys' texts now.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        ResolveTextKeys(window);
+    return true;
+}
+
+QString CResourceManager::GetText(const QString& key) const
+{
+    return m_texts.value(key, key);
+}
+
+bool CResourceManager::HasText(const QString& key) const
+{
+    return m_texts.contains(key);
+}

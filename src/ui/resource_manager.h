@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// The toolkit's resources: the folder the skins lie in, the resource description and the language
+// texts. Texts are looked up by key; a key missing from the language file shows as itself.
+class CResourceManager {
+public:
+    static CResourceManager& Instance();
+
+    // "res/" beside the program unless set otherwise (tests point it at their own folder).
+    QString ResourcePath() const;
+    void SetResourcePath(const QString& path);
+
+    // Reads the resource description; its top widget's style sheet becomes every window's look.
+    bool LoadResource(const QString& fileName);
+    // Reads the language file (<language><text key="...">...</text></language>) and makes it the
+    // core's text lookup.
+    bool LoadLanguage(const QString& fileName);
+
+    QString GetText(const QString& key) const;
+    bool HasText(const QString& key) const;
+    QString StyleSheet() const { return m_styleSheet; }
+
+private:
+    CResourceManager() = default;
+
+    QString m_resourcePath;
+    QString m_styleSheet;
+    QHash<QString, QString> m_texts;
+};

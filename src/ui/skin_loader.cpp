@@ -1,0 +1,73 @@
+#include "ui/skin_loader.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QUiLoader>
+#include <QWidget>
+
+#include "ui/controls.h"
+#include "ui/resource_manager.h"
+
+namespace {
+
+QHash<QString, SkinWidgetFactory>& Factories()
+{
+    static QHash<QString, SkinWidgetFactory> factories;
+    return factories;
+}
+
+class SkinUiLoader final : public QUiLoader {
+public:
+    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override
+    {
+        const auto it = Factories().constFind(className);
+        if (it != Factories().constEnd())
+            return (*it)(parent, name);
+        return QUiLoader::createWidget(className, parent, name);
+    }
+};
+
+}  // namespace
+
+void RegisterSkinWidget(const QString& className, SkinWidgetFactory factory)
+{
+    Factories().insert(className, std::move(factory));
+}
+
+QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error)
+{
+    QFile file(CResourceManager::Instance().ResourcePath() + fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot read skin %1").arg(file.fileName());
+        return nullptr;
+    }
+    SkinUiLoader loader;
+    loader.setWorkingDirectory(QDir(CResourceManager::Instance().ResourcePath()));
+    QWidget* root = loader.load(&file, parent);
+    if (!root) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(file.fileName(), loader.errorString());
+        return nullptr;
+    }
+    ResolveTextKeys(root);
+    return root;
+}
+
+void ResolveTextKeys(QWidget* root)
+{
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* widget : widgets) {
+        const QString key = widget->property(kTextKeyProperty).toString();
+        if (!key.isEmpty())
+            SetControlTextKey(widget, key);
+        for (QAction* action : widget->actions()) {
+            const QString actionKey = action->property(kTextKeyProperty).toString();
+            if (!actionKey.isEmpty())
+                action->setText(CResourceManager::Instance().GetText(actionKey));
+        }
+    }
+}

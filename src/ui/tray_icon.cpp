@@ -1,0 +1,33 @@
+#include "ui/tray_icon.h"
+
+#include <QSystemTrayIcon>
+
+#include "ui/window_impl_base.h"
+
+CTrayIcon::CTrayIcon() = default;
+
+CTrayIcon::~CTrayIcon() = default;
+
+void CTrayIcon::CreateTrayIcon(WindowImplBase* window, const QIcon& icon, const QString& toolTip, UINT callbackMessage)
+{
+    m_icon = std::make_unique<QSystemTrayIcon>(icon);
+    m_icon->setToolTip(toolTip);
+    QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_icon.get(),
+                     [window, callbackMessage](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger)
+                             window->PostMessage(callbackMessage, 0, kLeftButtonUp);
+                         else if (reason == QSystemTrayIcon::Context)
+                             window->PostMessage(callbackMessage, 0, kRightButtonUp);
+                     });
+    m_icon->show();
+}
+
+void CTrayIcon::DeleteTrayIcon()
+{
+    m_icon.reset();
+}
+
+bool CTrayIcon::IsVisible() const
+{
+    return m_icon && m_icon->isVisible();
+}

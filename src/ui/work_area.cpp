@@ -1,0 +1,21 @@
+#include "ui/work_area.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+std::function<QRect()> g_provider;
+}
+
+QRect PrimaryWorkArea()
+{
+    if (g_provider)
+        return g_provider();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void SetWorkAreaProvider(std::function<QRect()> provider)
+{
+    g_provider = std::move(provider);
+}
