@@ -10,6 +10,23 @@
 
 Q_LOGGING_CATEGORY(lcMenu, "karvo.ui.menu")
 
+namespace {
+
+// The items of a menu and of its sub-menus, without separators and sub-menu entries.
+QList<QAction*> MenuItems(const QMenu* menu)
+{
+    QList<QAction*> items;
+    for (QAction* action : menu->actions()) {
+        if (action->menu())
+            items += MenuItems(action->menu());
+        else if (!action->isSeparator())
+            items << action;
+    }
+    return items;
+}
+
+}  // namespace
+
 CMenuWnd::CMenuWnd(UINT clickMessage) : m_clickMessage(clickMessage) {}
 
 CMenuWnd::~CMenuWnd() = default;
@@ -23,9 +40,7 @@ bool CMenuWnd::Init(WindowImplBase* owner, const QString& skinFile, const QPoint
         qCWarning(lcMenu) << skinFile << (error.isEmpty() ? QStringLiteral("holds no menu") : error);
         return false;
     }
-    for (QAction* action : m_menu->findChildren<QAction*>()) {
-        if (action->menu() || action->isSeparator())
-            continue;
+    for (QAction* action : MenuItems(m_menu)) {
         QObject::connect(action, &QAction::triggered, m_menu, [owner, action, message = m_clickMessage] {
             auto* cmd = new MenuCmd{action->objectName(), action->data().toString(), action->text(), action->isChecked()};
             owner->PostMessage(message, WPARAM(cmd), 0);
@@ -45,8 +60,8 @@ bool CMenuWnd::Choose(const QString& itemName)
 {
     if (!m_menu)
         return false;
-    for (QAction* action : m_menu->findChildren<QAction*>()) {
-        if (action->objectName() == itemName && !action->menu()) {
+    for (QAction* action : MenuItems(m_menu)) {
+        if (action->objectName() == itemName) {
             action->trigger();
             m_menu->close();
             return true;

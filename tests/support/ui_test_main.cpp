@@ -1,0 +1,22 @@
+// Main of the window tests: a headless QApplication, the real skins from res/ beside the test
+// program, and a private data folder so that no test touches the user's stores.
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ui/resource_manager.h"
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toUtf8());
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+    CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
+    return RUN_ALL_TESTS();
+}
