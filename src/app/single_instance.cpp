@@ -45,7 +45,9 @@ bool SingleInstance::Claim()
     QLocalServer::removeServer(m_socketPath);
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_socketPath))
+    if (m_server->listen(m_socketPath))
+        qCInfo(lcInstance) << "the running instance listens on" << m_socketPath;
+    else
         qCWarning(lcInstance) << "cannot listen on" << m_socketPath << m_server->errorString();
     QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
         while (QLocalSocket* client = m_server->nextPendingConnection()) {

@@ -1,12 +1,18 @@
 #include "settings/ms_1_page.h"
 
+#include <QListWidget>
 #include <QLoggingCategory>
 
 #include "app/window_messages.h"
 #include "storage/macro_store.h"
+#include "ui/controls.h"
 #include "ui/window_impl_base.h"
 
 Q_LOGGING_CATEGORY(lcPage, "karvo.settings.page")
+
+namespace {
+constexpr int kProfileEntryHeight = 22;
+}
 
 CMS_1_Page::CMS_1_Page()
     : m_header(std::make_unique<StoreHeader>()), m_appliedSnapshot(std::make_unique<ProfileRecord>())
@@ -47,8 +53,22 @@ void CMS_1_Page::InitSettings()
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
 
     m_fullSend = true;
+    FillProfileList();
     m_currentProfile = m_profiles.at(m_header->current_profile_index).get();
     *m_appliedSnapshot = *m_currentProfile;
+}
+
+void CMS_1_Page::FillProfileList()
+{
+    auto* list = m_mainWindow ? m_mainWindow->PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_list_profile"))
+                              : nullptr;
+    if (!list)
+        return;
+    for (const auto& profile : m_profiles) {
+        auto* item = new QListWidgetItem(ProfileName(*profile), list);
+        item->setSizeHint(QSize(0, kProfileEntryHeight));
+    }
+    SelectItem(list, int(m_header->current_profile_index), false);
 }
 
 void CMS_1_Page::ShutdownDevice() {}

@@ -52,6 +52,9 @@ public:
     const MacroList& Macros() const { return m_macros; }
 
 private:
+    // One entry per profile in list order; the stored profile selected without notification.
+    void FillProfileList();
+
     void OnClick(TNotifyUI& msg);
     void OnSelectChanged(TNotifyUI& msg);
     void OnItemSelect(TNotifyUI& msg);

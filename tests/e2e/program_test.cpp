@@ -1,0 +1,87 @@
+// Starts the real utility headless, as a user's session would.
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("karvo.app.*=true"));
+    }
+
+    void TearDown() override
+    {
+        if (first.state() != QProcess::NotRunning) {
+            first.kill();
+            first.waitForFinished();
+        }
+    }
+
+    void StartFirst()
+    {
+        first.setProcessEnvironment(env);
+        first.setProcessChannelMode(QProcess::MergedChannels);
+        first.start(QStringLiteral(KARVO_PATH), {});
+        ASSERT_TRUE(first.waitForStarted());
+        // Ready once it holds the instance and has loaded (or created) the profile store.
+        for (int i = 0; i < 200 && !(output.contains("the running instance listens") && QFileInfo::exists(storePath())); ++i) {
+            first.waitForReadyRead(50);
+            output += first.readAll();
+        }
+        ASSERT_TRUE(output.contains("the running instance listens")) << output.toStdString();
+        ASSERT_TRUE(QFileInfo::exists(storePath()));
+    }
+
+    int RunSecond()
+    {
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(KARVO_PATH), {});
+        EXPECT_TRUE(second.waitForFinished(15000));
+        return second.exitCode();
+    }
+
+    QString storePath() const { return home.filePath(QStringLiteral("data/Karvo Gaming Mouse/ms_1/pro.data")); }
+
+    QTemporaryDir home;
+    QProcessEnvironment env;
+    QProcess first;
+    QByteArray output;
+};
+
+TEST_F(ProgramTest, SecondStartExitsOneAndTheFirstKeepsRunning)
+{
+    StartFirst();
+    EXPECT_EQ(QFileInfo(storePath()).size(), 197860);
+    EXPECT_EQ(RunSecond(), 1);
+    // Without a mouse the first instance lives on with its window hidden, and hears the second.
+    EXPECT_FALSE(first.waitForFinished(1000));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.waitForReadyRead(1000);
+    output += first.readAll();
+    EXPECT_TRUE(output.contains("a second start asks this instance to come forward")) << output.toStdString();
+}
+
+TEST_F(ProgramTest, CrashedInstanceDoesNotBlockTheNextStart)
+{
+    StartFirst();
+    first.kill();
+    first.waitForFinished();
+    output.clear();
+    StartFirst();
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(RunSecond(), 1);
+}
+
+}  // namespace

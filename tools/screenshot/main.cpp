@@ -1,0 +1,69 @@
+// Renders the utility's windows into PNG files for people to review: karvo-screenshot OUTDIR
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "app/dpi_msg.h"
+#include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "ui/controls.h"
+#include "ui/resource_manager.h"
+
+namespace {
+
+bool Save(WindowImplBase& window, const QString& path)
+{
+    QWidget* host = window.GetHWND();
+    host->show();
+    QApplication::processEvents();
+    return host->grab().save(path);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The main window reads and creates a profile store; keep the user's own out of it.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    if (argc != 2) {
+        err << "usage: karvo-screenshot OUTDIR\n";
+        return 2;
+    }
+    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outDir);
+    CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+
+    CMainWnd mainWindow;
+    if (!mainWindow.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572})) {
+        err << "karvo-screenshot: the main window cannot be built\n";
+        return 2;
+    }
+    QApplication::processEvents();
+    // Shown as with a mouse attached, so that the page is in the picture.
+    if (auto* tabs = mainWindow.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch")))
+        SelectTabItem(tabs, 0);
+    CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
+    box.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
+    popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
+                 WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
+
+    const bool saved = Save(mainWindow, outDir + QStringLiteral("/main.png"))
+                       && Save(box, outDir + QStringLiteral("/msg.png"))
+                       && Save(popup, outDir + QStringLiteral("/dpi.png"));
+    if (!saved) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote main.png, msg.png and dpi.png to " << outDir << '\n';
+    return 0;
+}
