@@ -133,7 +133,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         m_page.HandleWiredLink(LinkCode::FromLink(wParam));
         return 0;
     case Msg::UM_APPLY:
-        // The device worker takes TM_APPLY once the device side runs.
+        m_page.RequestApply();
         return 0;
     case WindowMessage::kDestroy:
         QCoreApplication::exit(0);
@@ -158,6 +158,10 @@ void CMainWnd::OnTimer(UINT timerId)
     case TimerId::TIMER_DPI_POPUP:
         KillTimer(TimerId::TIMER_DPI_POPUP);
         CloseDpiPopup();
+        break;
+    case TimerId::TIMER_MOUSE_ONLINE:
+        KillTimer(TimerId::TIMER_MOUSE_ONLINE);
+        m_page.OnOnlineWatchdogExpired();
         break;
     default:
         break;
@@ -267,4 +271,7 @@ void CMainWnd::OnDestroy()
 {
     CloseDpiPopup();
     m_hookLibrary.Free();
+    // The device side stops while the window still exists, so that no worker or driver monitor
+    // outlives what it reports to.
+    m_page.ShutdownDevice();
 }

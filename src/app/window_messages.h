@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/link_code.h"
 #include "ui/window_message.h"
 
 // Every custom window message, thread message and timer of the program, with its designed number.
@@ -40,20 +41,3 @@ constexpr int kMouseOnline = 6000;
 constexpr int kChargingAnimation = 30;
 }  // namespace TimerPeriodMs
 
-// Link event codes handed to the page: (event code << 16) | value for events, 0x7F000000 | 1 or 2
-// for arrival and removal, 0x7F000000 alone for a link message it does not know.
-namespace LinkCode {
-constexpr std::uint32_t kLinkBase = 0x7F000000;
-constexpr std::uint32_t kArrived = 0x7F000001;
-constexpr std::uint32_t kRemoved = 0x7F000002;
-
-constexpr std::uint32_t FromEvent(WPARAM eventCode, LPARAM value)
-{
-    return std::uint32_t(eventCode) << 16 | (std::uint32_t(value) & 0xFFFF);
-}
-
-constexpr std::uint32_t FromLink(WPARAM state)
-{
-    return state == 1 ? kArrived : state == 0 ? kRemoved : kLinkBase;
-}
-}  // namespace LinkCode

@@ -4,14 +4,19 @@
 #include <cstdint>
 #include <memory>
 
-#include "storage/profile_store.h"
+#include "device/device_clock.h"
+#include "device/device_links.h"
+#include "device/profile_session.h"
 #include "ui/notify_pump.h"
 
 struct HookTable;
+class DeviceWorker;
+class QWidget;
 class WindowImplBase;
+class WindowPostTarget;
 
-// Collaborators that take what the main window routes to the page: link codes from the driver
-// libraries and the button-function menu's item names.
+// Collaborators that also hear what the main window routes to the page: link codes from the
+// driver libraries and the button-function menu's item names.
 class PageRouteObserver {
 public:
     virtual ~PageRouteObserver() = default;
@@ -21,39 +26,61 @@ public:
 };
 
 // The mouse settings page: not a window of its own but the virtual window "MS_1_Page" of the main
-// window, receiving the notifications of the controls in its part of the main skin.
-class CMS_1_Page final : public CNotifyPump {
+// window, receiving the notifications of the controls in its part of the main skin. Its device
+// side follows the links, shows their state and runs the device worker.
+class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost {
 public:
     static inline const QString kVirtualWndName = QStringLiteral("MS_1_Page");
 
-    CMS_1_Page();
+    // An empty data folder means the utility's own; the driver folder is the program's unless
+    // given. A clock of one's own replaces real time (tests).
+    explicit CMS_1_Page(const QString& dataFolder = {});
     ~CMS_1_Page() override;
 
     // Given by the main window before the page initialises.
-    void SetMainWindow(WindowImplBase* mainWindow) { m_mainWindow = mainWindow; }
+    void SetMainWindow(WindowImplBase* mainWindow);
     void SetHookTable(const HookTable* hooks) { m_hooks = hooks; }
     void SetRouteObserver(PageRouteObserver* observer) { m_routeObserver = observer; }
+    void SetDriverFolder(const QString& folder) { m_driverFolder = folder; }
+    void SetClock(DeviceClock* clock) { m_clock = clock; }
 
-    // First initialisation: controls, driver libraries, links; ends by reporting the device state.
+    // First initialisation: controls, device worker, driver libraries, links, Bluetooth LE probe;
+    // ends by reporting the device state to the main window.
     void InitDevice();
-    // Second initialisation: reads the stores and selects the stored profile.
+    // Second initialisation: reads the stores, fills the profile list, selects the stored profile
+    // and asks for one full send, so the mouse holds the current profile from the start.
     void InitSettings();
-    // Stops the device side (worker, links, libraries).
+    // Stops the worker, then closes and unloads the links. Safe to call twice.
     void ShutdownDevice();
 
-    bool AnyLinkConnected() const { return m_anyLinkConnected; }
+    bool AnyLinkConnected() const;
+    // The send-configuration request reaching the worker.
+    void RequestApply();
+    void OnOnlineWatchdogExpired();
 
     void HandleWiredLink(std::uint32_t linkCode);
     void HandleReceiverLink(std::uint32_t linkCode);
     void OnButtonFunctionMenu(const QString& itemName);
 
-    const ProfileList& Profiles() const { return m_profiles; }
-    const StoreHeader& Header() const { return *m_header; }
-    const MacroList& Macros() const { return m_macros; }
+    ProfileSession& Session() { return m_session; }
+    DeviceLinks* Links() { return m_links.get(); }
 
 private:
-    // One entry per profile in list order; the stored profile selected without notification.
+    void FindControls();
     void FillProfileList();
+    void OnWorkerMessage(std::uint32_t message);
+
+    // DeviceLinkHost
+    void PostDeviceState() override;
+    void PostShowDpi(std::int32_t dpiValue) override;
+    void StartOnlineWatchdog() override;
+    void StopOnlineWatchdog() override;
+    void ShowIndicator(Indicator indicator, bool shown) override;
+    void ShowCharging() override;
+    void ClearPowerDisplay() override;
+    void ShowBatteryLevel(int level) override;
+    void SelectDpiStageOption(int stageNumber) override;
+    void ApplyLinkLayout() override;
 
     void OnClick(TNotifyUI& msg);
     void OnSelectChanged(TNotifyUI& msg);
@@ -68,12 +95,21 @@ private:
     WindowImplBase* m_mainWindow = nullptr;
     const HookTable* m_hooks = nullptr;
     PageRouteObserver* m_routeObserver = nullptr;
-    bool m_anyLinkConnected = false;
+    QString m_driverFolder;
 
-    ProfileList m_profiles;
-    std::unique_ptr<StoreHeader> m_header;
-    MacroList m_macros;
-    std::unique_ptr<ProfileRecord> m_appliedSnapshot;
-    ProfileRecord* m_currentProfile = nullptr;
-    bool m_fullSend = false;
+    ProfileSession m_session;
+    SystemDeviceClock m_systemClock;
+    DeviceClock* m_clock = &m_systemClock;
+    std::unique_ptr<DeviceLinks> m_links;
+    std::unique_ptr<DeviceWorker> m_worker;
+    std::unique_ptr<WindowPostTarget> m_postTarget;
+
+    QWidget* m_wired = nullptr;
+    QWidget* m_wireless = nullptr;
+    QWidget* m_ble = nullptr;
+    QWidget* m_progressPower = nullptr;
+    QWidget* m_labelPower = nullptr;
+    QWidget* m_sleepLabel = nullptr;
+    QWidget* m_applyRing = nullptr;
+    QWidget* m_dpiStageOptions[8] = {};
 };

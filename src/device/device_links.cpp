@@ -1,0 +1,371 @@
+#include "device/device_links.h"
+
+#include <QLoggingCategory>
+#include <array>
+
+#include "device/device_clock.h"
+#include "device/link_code.h"
+#include "device/profile_session.h"
+
+Q_LOGGING_CATEGORY(lcLinks, "karvo.device.links")
+
+namespace {
+
+namespace Event {
+constexpr std::uint16_t kDpiStage = 0x1000;
+constexpr std::uint16_t kPollingRate = 0x2000;
+constexpr std::uint16_t kStatus = 0x4010;
+constexpr std::uint16_t kBattery = 0x6000;
+constexpr std::uint16_t kLightEffect = 0x7000;
+constexpr std::uint16_t kUnsettled = 0x8000;
+constexpr std::uint16_t kFirstFromDriver = 0x1000;
+constexpr std::uint16_t kLastFromDriver = 0x9000;
+}  // namespace Event
+
+constexpr std::size_t kCablePacketBytes = 64;
+constexpr std::size_t kCableMacroChunk = 60;
+
+}  // namespace
+
+DeviceLinks::DeviceLinks(DeviceLinkHost& host, ProfileSession& session, DeviceClock& clock)
+    : m_host(host), m_session(session), m_clock(clock)
+{
+}
+
+DeviceLinks::~DeviceLinks()
+{
+    *m_alive = false;
+}
+
+void DeviceLinks::LoadDrivers(const QString& folder)
+{
+    for (auto [link, name] : {std::pair{&m_cable, KARVO_CABLE_LIBRARY}, std::pair{&m_receiver, KARVO_RECEIVER_LIBRARY}}) {
+        QString error;
+        link->library = DriverLibrary::Load(folder + QLatin1String(name), &error);
+        if (link->library)
+            link->functions = link->library->Functions();
+        else
+            qCInfo(lcLinks) << "link unavailable:" << error;
+    }
+}
+
+void DeviceLinks::SetCableDriver(const DriverFunctions& functions)
+{
+    m_cable.functions = functions;
+}
+
+void DeviceLinks::SetReceiverDriver(const DriverFunctions& functions)
+{
+    m_receiver.functions = functions;
+}
+
+bool DeviceLinks::OpenLink(Link& link, std::int32_t productId, const KarvoPostTarget* target, LinkMessages messages)
+{
+    if (!link.Usable())
+        return false;
+    link.functions.Set_VIDPID(kVendorId, productId);
+    link.functions.Open_DevMonitor(target, messages.eventMessage, messages.linkMessage);
+    return link.functions.Open_FeatureDevice() != 0;
+}
+
+void DeviceLinks::Open(const KarvoPostTarget* target, LinkMessages cable, LinkMessages receiver)
+{
+    if (OpenLink(m_cable, kCableProductId, target, cable)) {
+        m_cable.state = LinkState::Open;
+        m_asleep = false;
+        m_host.ShowIndicator(Indicator::SleepNotice, false);
+        m_host.ShowCharging();
+        m_host.ShowIndicator(Indicator::Wired, true);
+    } else {
+        m_cable.state = LinkState::NotOpened;
+        m_asleep = true;
+        m_host.ShowIndicator(Indicator::SleepNotice, true);
+        m_host.ShowIndicator(Indicator::Wired, false);
+    }
+
+    if (OpenLink(m_receiver, kReceiverProductId, target, receiver)) {
+        m_receiver.state = LinkState::Open;
+        m_host.StartOnlineWatchdog();
+        m_host.ShowIndicator(Indicator::Wireless, true);
+    } else {
+        m_receiver.state = LinkState::NotOpened;
+        m_host.ShowIndicator(Indicator::Wireless, false);
+    }
+
+    m_blePresent = m_bleProbe && m_bleProbe();
+    m_anyLinkConnected = AnyLinkUp();
+    m_host.PostDeviceState();
+}
+
+void DeviceLinks::Shutdown()
+{
+    for (Link* link : {&m_receiver, &m_cable}) {
+        if (link->Usable()) {
+            link->functions.Close_FeatureDevice();
+            link->functions.Close_DevMonitor();
+        }
+    }
+    m_receiver.functions = {};
+    m_cable.functions = {};
+    m_receiver.library.reset();
+    m_cable.library.reset();
+}
+
+bool DeviceLinks::AnyLinkUp() const
+{
+    return m_cable.state == LinkState::Open || m_receiver.state == LinkState::Open || m_blePresent;
+}
+
+void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
+{
+    if (linkCode == LinkCode::kArrived) {
+        if (m_cable.state == LinkState::Open || m_cable.arrivalPending)
+            return;
+        // The device needs a moment after arriving; the window stays responsive meanwhile.
+        m_cable.arrivalPending = true;
+        const unsigned generation = ++m_cable.arrivalGeneration;
+        m_clock.RunAfter(kArrivalPauseMs, [this, alive = m_alive, generation] {
+            if (*alive && m_cable.arrivalPending && m_cable.arrivalGeneration == generation)
+                CompleteCableArrival();
+        });
+    } else if (linkCode == LinkCode::kRemoved) {
+        m_cable.arrivalPending = false;  // a removal overtakes an arrival still in its pause
+        if (m_cable.state != LinkState::Removed)
+            CableRemoved();
+    } else {
+        HandleOtherCodes(linkCode);
+    }
+}
+
+void DeviceLinks::CompleteCableArrival()
+{
+    m_cable.arrivalPending = false;
+    m_cable.state = LinkState::Open;
+    if (m_cable.Usable())
+        m_cable.functions.Open_FeatureDevice();
+    m_asleep = false;
+    m_host.ShowIndicator(Indicator::SleepNotice, false);
+    m_host.ShowIndicator(Indicator::Wired, true);
+    m_host.ApplyLinkLayout();
+    m_chargingCounter = 0;
+    m_host.ShowCharging();
+    if (m_receiver.state != LinkState::Open && !m_blePresent) {
+        m_anyLinkConnected = true;
+        m_host.PostDeviceState();
+    }
+}
+
+void DeviceLinks::CableRemoved()
+{
+    m_cable.state = LinkState::Removed;
+    if (m_cable.Usable())
+        m_cable.functions.Close_FeatureDevice();
+    m_asleep = true;
+    m_host.ShowIndicator(Indicator::SleepNotice, true);
+    m_host.ShowIndicator(Indicator::Wired, false);
+    m_host.ApplyLinkLayout();
+    m_host.ClearPowerDisplay();
+    if (m_receiver.state != LinkState::Open && !m_blePresent) {
+        m_anyLinkConnected = false;
+        m_host.PostDeviceState();
+    }
+}
+
+void DeviceLinks::HandleReceiverLink(std::uint32_t linkCode)
+{
+    if (linkCode == LinkCode::kArrived) {
+        if (m_receiver.state == LinkState::Open || m_receiver.arrivalPending)
+            return;
+        m_receiver.arrivalPending = true;
+        const unsigned generation = ++m_receiver.arrivalGeneration;
+        m_clock.RunAfter(kArrivalPauseMs, [this, alive = m_alive, generation] {
+            if (*alive && m_receiver.arrivalPending && m_receiver.arrivalGeneration == generation)
+                CompleteReceiverArrival();
+        });
+    } else if (linkCode == LinkCode::kRemoved) {
+        m_receiver.arrivalPending = false;
+        if (m_receiver.state != LinkState::Removed)
+            ReceiverRemoved();
+    } else {
+        HandleOtherCodes(linkCode);
+    }
+}
+
+void DeviceLinks::CompleteReceiverArrival()
+{
+    m_receiver.arrivalPending = false;
+    m_receiver.state = LinkState::Open;
+    m_host.ShowIndicator(Indicator::Wireless, true);
+    m_host.ApplyLinkLayout();
+    if (m_receiver.Usable())
+        m_receiver.functions.Open_FeatureDevice();
+    m_host.StartOnlineWatchdog();
+    if (m_cable.state != LinkState::Open && !m_blePresent) {
+        m_anyLinkConnected = true;
+        m_host.PostDeviceState();
+    }
+}
+
+void DeviceLinks::ReceiverRemoved()
+{
+    m_receiver.state = LinkState::Removed;
+    m_host.ShowIndicator(Indicator::Wireless, false);
+    if (m_receiver.Usable())
+        m_receiver.functions.Close_FeatureDevice();
+    m_host.ApplyLinkLayout();
+    m_host.StopOnlineWatchdog();
+    if (m_cable.state != LinkState::Open && !m_blePresent) {
+        m_anyLinkConnected = false;
+        m_host.PostDeviceState();
+    }
+}
+
+void DeviceLinks::HandleOtherCodes(std::uint32_t linkCode)
+{
+    const std::uint16_t high = LinkCode::High(linkCode);
+    if (high >= Event::kFirstFromDriver && high <= Event::kLastFromDriver)
+        HandleDeviceEvent(high, LinkCode::Low(linkCode));
+}
+
+void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change)
+{
+    m_session.Locked([&](ProfileSession::State& state) {
+        change(state.Current());
+        m_session.SaveProfilesLocked(state);
+    });
+}
+
+void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
+{
+    switch (code) {
+    case Event::kDpiStage: {
+        if (value < 1 || value > 8)
+            return;
+        std::int32_t dpiValue = 0;
+        WriteCurrentProfile([&](ProfileRecord& profile) {
+            profile.current_stage = value - 1;
+            dpiValue = profile.dpi_value[value - 1];
+        });
+        m_host.SelectDpiStageOption(value);
+        m_host.PostShowDpi(dpiValue);
+        return;
+    }
+    case Event::kPollingRate:
+        if (value >= 1 && value <= 8)
+            WriteCurrentProfile([value](ProfileRecord& profile) { profile.polling_rate = value; });
+        return;
+    case Event::kStatus:
+        OnStatus(value);
+        return;
+    case Event::kBattery:
+        if (value >= 1 && value <= 10)
+            m_batteryLevel = value;
+        return;
+    case Event::kLightEffect:
+        if (value <= 7)
+            WriteCurrentProfile([value](ProfileRecord& profile) { profile.light_effect = value; });
+        return;
+    case Event::kUnsettled:
+        // What this event reports is not known; the store is rewritten as the mouse expects.
+        if (value >= 1 && value <= 5)
+            WriteCurrentProfile([](ProfileRecord&) {});
+        return;
+    default:
+        return;
+    }
+}
+
+void DeviceLinks::OnStatus(std::uint16_t value)
+{
+    m_host.StopOnlineWatchdog();
+    m_host.StartOnlineWatchdog();
+    if (!m_mouseOnline) {
+        m_mouseOnline = true;
+        m_host.ShowIndicator(Indicator::Wireless, true);
+        m_host.ApplyLinkLayout();
+        if (!m_blePresent)
+            m_host.ShowIndicator(Indicator::SleepNotice, true);
+    }
+    const int awake = value & 0xFF;
+    m_asleep = awake == 0;
+    m_host.ShowIndicator(Indicator::SleepNotice, awake == 0);
+    const int level = value >> 8;
+    if (level >= 1 && level <= 10) {
+        m_batteryLevel = level;
+        m_host.ShowBatteryLevel(level);
+    }
+}
+
+void DeviceLinks::OnOnlineWatchdogExpired()
+{
+    m_host.StopOnlineWatchdog();
+    m_mouseOnline = false;
+    m_host.ShowIndicator(Indicator::Wireless, false);
+    m_host.ApplyLinkLayout();
+    if (!m_blePresent)
+        m_host.ShowIndicator(Indicator::SleepNotice, true);
+}
+
+int DeviceLinks::NextChargingValue()
+{
+    const int shown = m_chargingCounter;
+    m_chargingCounter += 2;
+    if (m_chargingCounter > 100)
+        m_chargingCounter = 0;
+    return shown;
+}
+
+std::optional<int> DeviceLinks::SendOverCable(const Report& report)
+{
+    if (report.empty() || report[0] != ReportCommand::kMacro) {
+        const int result = m_cable.functions.SetFeature(report.data(), std::int32_t(report.size()));
+        if (result == 0)
+            return std::nullopt;
+        m_clock.Pause(kReportPauseMs);
+        return result;
+    }
+    // The cable takes at most 64 bytes: the macro goes in two halves of 60 bytes each (report
+    // bytes 3..62 and 63..122).
+    std::array<int, 2> results{};
+    for (std::size_t half = 0; half < 2; ++half) {
+        std::array<std::uint8_t, kCablePacketBytes> packet{};
+        packet[0] = ReportCommand::kMacro;
+        packet[1] = kCablePacketBytes;
+        packet[2] = report[2];
+        packet[3] = std::uint8_t(half);
+        const std::size_t from = 3 + kCableMacroChunk * half;
+        for (std::size_t i = 0; i < kCableMacroChunk && from + i < report.size(); ++i)
+            packet[4 + i] = report[from + i];
+        results[half] = m_cable.functions.SetFeature(packet.data(), std::int32_t(packet.size()));
+        if (results[half] != 0)
+            m_clock.Pause(kMacroHalfPauseMs);
+    }
+    if (results[0] == 0 && results[1] == 0)
+        return std::nullopt;
+    // Taken in part or whole: the cable had it, no other link is tried.
+    if (results[1] != 0)
+        m_clock.Pause(kReportPauseMs);
+    return results[1];
+}
+
+int DeviceLinks::SendReport(const Report& report)
+{
+    if (m_cable.state == LinkState::Open && m_cable.Usable()) {
+        if (const std::optional<int> result = SendOverCable(report))
+            return *result;
+    }
+    // The receiver carries reports only while the mouse is online behind it.
+    if (m_receiver.state == LinkState::Open && m_mouseOnline && m_receiver.Usable()) {
+        const int result = m_receiver.functions.SetFeature(report.data(), std::int32_t(report.size()));
+        if (result != 0) {
+            m_clock.Pause(kReportPauseMs);
+            return result;
+        }
+    }
+    int result = 0;
+    if (m_blePresent && m_bleWriter)
+        result = m_bleWriter(report);
+    if (result != 0)
+        m_clock.Pause(kReportPauseMs);
+    return result;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "karvo_post_target.h"
+
+class WindowImplBase;
+
+// What plugins get in place of a window handle: any thread may post through it, and the message
+// reaches the window on the UI thread. Messages for a window that is gone are dropped. Detach
+// every plugin (close its monitor, remove its hook) before this object goes.
+class WindowPostTarget final : public QObject {
+public:
+    explicit WindowPostTarget(WindowImplBase* window);
+    ~WindowPostTarget() override;
+
+    const KarvoPostTarget* Target() const { return &m_target; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    static void Post(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    WindowImplBase* m_window;
+    KarvoPostTarget m_target;
+};
