@@ -1,0 +1,510 @@
+#include "sim_mouse.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace sim {
+namespace {
+
+constexpr std::uint8_t kDpi = 0x04, kLighting = 0x05, kPolling = 0x06, kButtons = 0x08, kMacro = 0x09;
+constexpr int kCablePacket = 64;
+constexpr int kMacroLength = 131;
+constexpr std::uint16_t kEventDpiStage = 0x1000;
+constexpr std::uint16_t kEventStatus = 0x4010;
+constexpr std::uint16_t kEventLighting = 0x7000;
+
+int ExpectedLength(std::uint8_t command)
+{
+    switch (command) {
+    case kDpi: return 56;
+    case kLighting: return 15;
+    case kPolling: return 9;
+    case kButtons: return 59;
+    case kMacro: return kMacroLength;
+    default: return 0;
+    }
+}
+
+// The DPI the utility chose for a stage: the smallest step of 40 DPI that it sends as this sensor
+// value and range (the sensor itself counts in steps of 38 DPI).
+int DpiFor(int sensor, bool highRange)
+{
+    for (int steps = 1; steps <= 2000; ++steps) {
+        unsigned dpi = unsigned(steps) * 40;
+        const bool high = dpi > 2400;
+        if (high)
+            dpi >>= 1;
+        if (high == highRange && int((dpi / 38) & 0xFF) == sensor)
+            return steps * 40;
+    }
+    return sensor * 38 * (highRange ? 2 : 1);
+}
+
+std::string Hex(const std::uint8_t* rgb)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", rgb[0], rgb[1], rgb[2]);
+    return text;
+}
+
+bool EnvFlag(const char* name, bool fallback)
+{
+    const char* value = std::getenv(name);
+    return value ? std::strcmp(value, "0") != 0 : fallback;
+}
+
+int EnvInt(const char* name, int fallback)
+{
+    const char* value = std::getenv(name);
+    return value ? std::atoi(value) : fallback;
+}
+
+bool ParseLink(const std::string& word, Link* link)
+{
+    if (word == "cable")
+        *link = Link::Cable;
+    else if (word == "receiver")
+        *link = Link::Receiver;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
+SimMouse& SimMouse::Instance()
+{
+    static SimMouse mouse;
+    return mouse;
+}
+
+SimMouse::SimMouse()
+{
+    ResetLocked();
+}
+
+SimMouse::~SimMouse()
+{
+    StopBackground();
+}
+
+void SimMouse::Reset()
+{
+    std::lock_guard lock(m_mutex);
+    ResetLocked();
+}
+
+void SimMouse::ResetLocked()
+{
+    for (LinkState& link : m_links) {
+        link.plugged = false;
+        link.deviceOpen = false;
+    }
+    m_links[int(Link::Cable)].plugged = EnvFlag("KARVO_SIM_CABLE", true);
+    m_links[int(Link::Receiver)].plugged = EnvFlag("KARVO_SIM_RECEIVER", true);
+    m_awake = true;
+    m_battery = 8;
+    m_configured = false;
+    m_stages = {};
+    m_currentStage = 0;
+    m_lighting = {};
+    m_lightingSet = false;
+    m_pollingIntervalMs = 0;
+    m_buttons = {};
+    m_buttonsSet = false;
+    m_macros.clear();
+    m_pendingMacroHalf.clear();
+    m_accepted = 0;
+    m_rejected = 0;
+}
+
+std::int32_t SimMouse::SetVidPid(Link link, std::int32_t vendorId, std::int32_t productId)
+{
+    std::lock_guard lock(m_mutex);
+    m_links[int(link)].vendorId = vendorId;
+    m_links[int(link)].productId = productId;
+    return 1;
+}
+
+std::int32_t SimMouse::OpenMonitor(Link link, const KarvoPostTarget* target, std::uint32_t eventMessage,
+                                   std::uint32_t linkMessage)
+{
+    bool start = false;
+    {
+        std::lock_guard lock(m_mutex);
+        LinkState& state = m_links[int(link)];
+        if (!state.target)
+            start = m_monitorsOpen++ == 0;
+        state.target = target;
+        state.eventMessage = eventMessage;
+        state.linkMessage = linkMessage;
+    }
+    if (start)
+        StartBackground();
+    return 1;
+}
+
+std::int32_t SimMouse::CloseMonitor(Link link)
+{
+    bool stop = false;
+    {
+        std::lock_guard lock(m_mutex);
+        LinkState& state = m_links[int(link)];
+        if (state.target)
+            stop = --m_monitorsOpen == 0;
+        state.target = nullptr;  // nothing is posted to it once this returns
+    }
+    if (stop)
+        StopBackground();
+    return 1;
+}
+
+std::int32_t SimMouse::OpenDevice(Link link)
+{
+    std::lock_guard lock(m_mutex);
+    LinkState& state = m_links[int(link)];
+    state.deviceOpen = state.plugged;
+    return state.deviceOpen ? 1 : 0;
+}
+
+std::int32_t SimMouse::CloseDevice(Link link)
+{
+    std::lock_guard lock(m_mutex);
+    m_links[int(link)].deviceOpen = false;
+    return 1;
+}
+
+std::int32_t SimMouse::SetFeature(Link link, const std::uint8_t* data, std::int32_t length)
+{
+    std::lock_guard lock(m_mutex);
+    const LinkState& state = m_links[int(link)];
+    if (!state.plugged || !state.deviceOpen || !data)
+        return 0;
+    if (!Accept(link, data, length)) {
+        ++m_rejected;
+        return 0;
+    }
+    ++m_accepted;
+    return 1;
+}
+
+bool SimMouse::Accept(Link link, const std::uint8_t* r, std::int32_t length)
+{
+    if (length < 3 || (link == Link::Cable && length > kCablePacket))
+        return false;
+    const std::uint8_t command = r[0];
+    const int expected = ExpectedLength(command);
+    if (expected == 0)
+        return false;
+    if (command == kMacro && link == Link::Cable) {
+        // Macros reach the cable as two 64-byte halves carrying report bytes 3..62 and 63..122.
+        if (length != kCablePacket || r[1] != kCablePacket || r[3] > 1)
+            return false;
+        if (r[3] == 0) {
+            m_pendingMacroHalf.assign(r, r + length);
+            return true;
+        }
+        if (m_pendingMacroHalf.empty() || m_pendingMacroHalf[2] != r[2])
+            return false;
+        std::vector<std::uint8_t> body(m_pendingMacroHalf.begin() + 4, m_pendingMacroHalf.end());
+        body.insert(body.end(), r + 4, r + length);
+        body.resize(kMacroLength - 3, 0);
+        m_pendingMacroHalf.clear();
+        DecodeMacro(body.data(), r[2]);
+        return true;
+    }
+    if (length != expected || r[1] != expected)
+        return false;
+    switch (command) {
+    case kDpi: DecodeDpi(r); break;
+    case kLighting: DecodeLighting(r); break;
+    case kPolling: DecodePolling(r); break;
+    case kButtons: DecodeButtons(r); break;
+    case kMacro: DecodeMacro(r + 3, r[2]); break;
+    }
+    return true;
+}
+
+void SimMouse::DecodeDpi(const std::uint8_t* r)
+{
+    for (int i = 0; i < 8; ++i) {
+        Stage& stage = m_stages[i];
+        stage.enabled = (r[5] >> i) & 1;
+        stage.highRange = (r[6] >> i) & 1;
+        stage.sensor = r[8 + i];
+        stage.dpi = stage.sensor ? DpiFor(stage.sensor, stage.highRange) : 0;
+        stage.rgb = {r[25 + 3 * i], r[26 + 3 * i], r[27 + 3 * i]};
+    }
+    m_currentStage = r[24];
+    m_configured = true;
+}
+
+void SimMouse::DecodeLighting(const std::uint8_t* r)
+{
+    std::memcpy(m_lighting.data(), r + 3, m_lighting.size());
+    m_lightingSet = true;
+}
+
+void SimMouse::DecodePolling(const std::uint8_t* r)
+{
+    m_pollingIntervalMs = r[3];
+}
+
+void SimMouse::DecodeButtons(const std::uint8_t* r)
+{
+    for (int k = 0; k < 18; ++k)
+        m_buttons[k] = {r[3 + 3 * k], r[4 + 3 * k], r[5 + 3 * k]};
+    m_buttonsSet = true;
+}
+
+void SimMouse::DecodeMacro(const std::uint8_t* body, int number)
+{
+    Macro macro;
+    macro.repeatMode = body[0];
+    macro.option = body[1];
+    macro.loops = body[4];
+    macro.entryCount = body[5];
+    for (int i = 0; i < macro.entryCount && 6 + 2 * i + 1 < kMacroLength - 3; ++i)
+        macro.entries.push_back({body[6 + 2 * i], body[7 + 2 * i]});
+    m_macros[number] = std::move(macro);
+}
+
+void SimMouse::PostEventOn(Link link, std::uint16_t code, std::uint16_t value)
+{
+    const LinkState& state = m_links[int(link)];
+    if (state.plugged && state.target && state.target->post)
+        state.target->post(state.target->context, state.eventMessage, code, value);
+}
+
+// Events go out over the cable while it is plugged, else through the receiver.
+void SimMouse::PostEvent(std::uint16_t code, std::uint16_t value)
+{
+    PostEventOn(m_links[int(Link::Cable)].plugged ? Link::Cable : Link::Receiver, code, value);
+}
+
+void SimMouse::PostLink(Link link, bool arrived)
+{
+    const LinkState& state = m_links[int(link)];
+    if (state.target && state.target->post)
+        state.target->post(state.target->context, state.linkMessage, arrived ? 1 : 0, 0);
+}
+
+std::uint16_t SimMouse::StatusValue() const
+{
+    return std::uint16_t(m_battery << 8 | (m_awake ? 1 : 0));
+}
+
+std::string SimMouse::PressDpi()
+{
+    if (!m_configured)
+        return "error: the mouse has no DPI stages yet";
+    for (int step = 1; step <= 8; ++step) {
+        const int candidate = (m_currentStage - 1 + step) % 8;  // 0-based
+        if (m_stages[candidate].enabled) {
+            m_currentStage = candidate + 1;
+            PostEvent(kEventDpiStage, std::uint16_t(m_currentStage));
+            return "ok";
+        }
+    }
+    return "error: no DPI stage is enabled";
+}
+
+std::string SimMouse::Command(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string verb, argument;
+    words >> verb >> argument;
+    std::lock_guard lock(m_mutex);
+    if (verb == "state")
+        return StateJson();
+    if (verb == "press" && argument == "dpi")
+        return PressDpi();
+    if (verb == "battery") {
+        char* end = nullptr;
+        const long level = std::strtol(argument.c_str(), &end, 10);
+        if (argument.empty() || *end || level < 0 || level > 10)
+            return "error: battery takes a level 0..10";
+        m_battery = int(level);
+        PostEvent(kEventStatus, StatusValue());
+        return "ok";
+    }
+    if (verb == "sleep" || verb == "wake") {
+        m_awake = verb == "wake";
+        PostEvent(kEventStatus, StatusValue());
+        return "ok";
+    }
+    if (verb == "light") {
+        char* end = nullptr;
+        const long effect = std::strtol(argument.c_str(), &end, 10);
+        if (argument.empty() || *end || effect < 0 || effect > 7)
+            return "error: light takes an effect 0..7";
+        m_lighting[0] = std::uint8_t((effect << 4) | (m_lighting[0] & 0x0F));
+        PostEvent(kEventLighting, std::uint16_t(effect));
+        return "ok";
+    }
+    Link link;
+    if ((verb == "plug" || verb == "unplug") && ParseLink(argument, &link)) {
+        LinkState& state = m_links[int(link)];
+        const bool plug = verb == "plug";
+        if (state.plugged == plug)
+            return "ok";
+        state.plugged = plug;
+        if (!plug)
+            state.deviceOpen = false;
+        PostLink(link, plug);
+        return "ok";
+    }
+    if (verb == "send" && ParseLink(argument, &link)) {
+        // Raw bytes from another program on the bus: checked like any report.
+        std::vector<std::uint8_t> bytes;
+        std::string hex;
+        while (words >> hex)
+            bytes.push_back(std::uint8_t(std::strtoul(hex.c_str(), nullptr, 16)));
+        const LinkState& state = m_links[int(link)];
+        if (!state.plugged)
+            return "error: that link is unplugged";
+        if (!Accept(link, bytes.data(), std::int32_t(bytes.size()))) {
+            ++m_rejected;
+            return "rejected";
+        }
+        ++m_accepted;
+        return "accepted";
+    }
+    if (verb == "reset") {
+        ResetLocked();
+        return "ok";
+    }
+    return "error: unknown command '" + line + "'";
+}
+
+std::string SimMouse::StateJson() const
+{
+    std::ostringstream json;
+    json << "{\"links\":{";
+    for (int i = 0; i < 2; ++i) {
+        const LinkState& link = m_links[i];
+        json << (i ? "," : "") << (i == 0 ? "\"cable\"" : "\"receiver\"") << ":{\"plugged\":"
+             << (link.plugged ? "true" : "false") << ",\"open\":" << (link.deviceOpen ? "true" : "false")
+             << ",\"monitored\":" << (link.target ? "true" : "false") << "}";
+    }
+    json << "},\"awake\":" << (m_awake ? "true" : "false") << ",\"battery\":" << m_battery
+         << ",\"configured\":" << (m_configured ? "true" : "false") << ",\"currentStage\":" << m_currentStage
+         << ",\"stages\":[";
+    for (int i = 0; i < 8; ++i) {
+        const Stage& stage = m_stages[i];
+        json << (i ? "," : "") << "{\"number\":" << i + 1 << ",\"dpi\":" << stage.dpi << ",\"sensor\":" << stage.sensor
+             << ",\"enabled\":" << (stage.enabled ? "true" : "false")
+             << ",\"highRange\":" << (stage.highRange ? "true" : "false") << ",\"color\":\"" << Hex(stage.rgb.data())
+             << "\"}";
+    }
+    json << "],\"lighting\":";
+    if (m_lightingSet) {
+        json << "{\"effect\":" << (m_lighting[0] >> 4) << ",\"effectBle\":" << (m_lighting[0] & 0x0F)
+             << ",\"speedByte\":" << int(m_lighting[1]) << ",\"brightnessByte\":" << int(m_lighting[2])
+             << ",\"color\":\"" << Hex(&m_lighting[3]) << "\",\"sleepByte\":" << int(m_lighting[6]) << "}";
+    } else {
+        json << "null";
+    }
+    json << ",\"pollingIntervalMs\":" << m_pollingIntervalMs
+         << ",\"pollingHz\":" << (m_pollingIntervalMs ? 1000 / m_pollingIntervalMs : 0) << ",\"buttons\":";
+    if (m_buttonsSet) {
+        json << "[";
+        for (int k = 0; k < 18; ++k)
+            json << (k ? "," : "") << "[" << int(m_buttons[k][0]) << "," << int(m_buttons[k][1]) << ","
+                 << int(m_buttons[k][2]) << "]";
+        json << "]";
+    } else {
+        json << "null";
+    }
+    json << ",\"macros\":{";
+    bool first = true;
+    for (const auto& [number, macro] : m_macros) {
+        json << (first ? "" : ",") << "\"" << number << "\":{\"repeatMode\":" << macro.repeatMode
+             << ",\"option\":" << macro.option << ",\"loops\":" << macro.loops << ",\"entryCount\":" << macro.entryCount
+             << ",\"entries\":[";
+        for (std::size_t i = 0; i < macro.entries.size(); ++i)
+            json << (i ? "," : "") << "[" << int(macro.entries[i][0]) << "," << int(macro.entries[i][1]) << "]";
+        json << "]}";
+        first = false;
+    }
+    json << "},\"reportsAccepted\":" << m_accepted << ",\"reportsRejected\":" << m_rejected << "}";
+    return json.str();
+}
+
+void SimMouse::StartBackground()
+{
+    m_stop = false;
+    m_socketPath = ControlSocketPath();
+    m_socketThread = std::thread([this] { ServeSocket(); });
+    m_heartbeatThread = std::thread([this] { SendHeartbeats(); });
+}
+
+void SimMouse::StopBackground()
+{
+    m_stop = true;
+    if (m_socketThread.joinable())
+        m_socketThread.join();
+    if (m_heartbeatThread.joinable())
+        m_heartbeatThread.join();
+}
+
+void SimMouse::SendHeartbeats()
+{
+    const int periodMs = EnvInt("KARVO_SIM_HEARTBEAT_MS", 2000);
+    if (periodMs <= 0)
+        return;
+    auto next = std::chrono::steady_clock::now();
+    while (!m_stop) {
+        if (std::chrono::steady_clock::now() >= next) {
+            std::lock_guard lock(m_mutex);
+            // A mouse behind the receiver reports its status now and then; that keeps it online.
+            PostEventOn(Link::Receiver, kEventStatus, StatusValue());
+            next += std::chrono::milliseconds(periodMs);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+void SimMouse::ServeSocket()
+{
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (server < 0)
+        return;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, m_socketPath.c_str(), sizeof address.sun_path - 1);
+    unlink(m_socketPath.c_str());
+    if (bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(server, 4) != 0) {
+        std::fprintf(stderr, "simmouse: cannot listen on %s\n", m_socketPath.c_str());
+        close(server);
+        return;
+    }
+    while (!m_stop) {
+        pollfd waiting{server, POLLIN, 0};
+        if (poll(&waiting, 1, 100) <= 0)
+            continue;
+        const int client = accept(server, nullptr, nullptr);
+        if (client < 0)
+            continue;
+        std::string line;
+        char c;
+        while (line.size() < 4096 && read(client, &c, 1) == 1 && c != '\n')
+            line += c;
+        const std::string reply = Command(line) + "\n";
+        if (write(client, reply.data(), reply.size()) < 0)
+            std::fprintf(stderr, "simmouse: reply lost\n");
+        close(client);
+    }
+    close(server);
+    unlink(m_socketPath.c_str());
+}
+
+}  // namespace sim
