@@ -229,6 +229,7 @@ void CMainWnd::OnDeviceState()
     }
     if (m_deviceTabSwitch)
         SelectTabItem(m_deviceTabSwitch, -1);
+    qCInfo(lcMainWnd) << "no mouse is reachable: the window hides";
     ShowWindow(false);
 }
 
@@ -243,6 +244,7 @@ QString CMainWnd::DpiPopupText(WPARAM wParam, LPARAM dpiValue)
 void CMainWnd::ShowDpiPopup(WPARAM wParam, LPARAM lParam)
 {
     const QString text = DpiPopupText(wParam, lParam);
+    qCInfo(lcMainWnd) << "DPI pop-up shows" << text;
     KillTimer(TimerId::TIMER_DPI_POPUP);
     SetTimer(TimerId::TIMER_DPI_POPUP, TimerPeriodMs::kDpiPopup);
     if (m_dpiPopup) {
