@@ -119,15 +119,7 @@ bool DeviceLinks::AnyLinkUp() const
 void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
 {
     if (linkCode == LinkCode::kArrived) {
-        if (m_cable.state == LinkState::Open || m_cable.arrivalPending)
-            return;
-        // The device needs a moment after arriving; the window stays responsive meanwhile.
-        m_cable.arrivalPending = true;
-        const unsigned generation = ++m_cable.arrivalGeneration;
-        m_clock.RunAfter(kArrivalPauseMs, [this, alive = m_alive, generation] {
-            if (*alive && m_cable.arrivalPending && m_cable.arrivalGeneration == generation)
-                CompleteCableArrival();
-        });
+        ScheduleArrival(m_cable, &DeviceLinks::CompleteCableArrival);
     } else if (linkCode == LinkCode::kRemoved) {
         m_cable.arrivalPending = false;  // a removal overtakes an arrival still in its pause
         if (m_cable.state != LinkState::Removed)
@@ -135,6 +127,20 @@ void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
     } else {
         HandleOtherCodes(linkCode);
     }
+}
+
+void DeviceLinks::ScheduleArrival(Link& link, void (DeviceLinks::*complete)())
+{
+    if (link.state == LinkState::Open || link.arrivalPending)
+        return;
+    // The device needs a moment after arriving; the window stays responsive meanwhile, and a
+    // removal in that moment cancels the arrival.
+    link.arrivalPending = true;
+    const unsigned generation = ++link.arrivalGeneration;
+    m_clock.RunAfter(kArrivalPauseMs, [this, &link, complete, alive = m_alive, generation] {
+        if (*alive && link.arrivalPending && link.arrivalGeneration == generation)
+            (this->*complete)();
+    });
 }
 
 void DeviceLinks::CompleteCableArrival()
@@ -174,14 +180,7 @@ void DeviceLinks::CableRemoved()
 void DeviceLinks::HandleReceiverLink(std::uint32_t linkCode)
 {
     if (linkCode == LinkCode::kArrived) {
-        if (m_receiver.state == LinkState::Open || m_receiver.arrivalPending)
-            return;
-        m_receiver.arrivalPending = true;
-        const unsigned generation = ++m_receiver.arrivalGeneration;
-        m_clock.RunAfter(kArrivalPauseMs, [this, alive = m_alive, generation] {
-            if (*alive && m_receiver.arrivalPending && m_receiver.arrivalGeneration == generation)
-                CompleteReceiverArrival();
-        });
+        ScheduleArrival(m_receiver, &DeviceLinks::CompleteReceiverArrival);
     } else if (linkCode == LinkCode::kRemoved) {
         m_receiver.arrivalPending = false;
         if (m_receiver.state != LinkState::Removed)

@@ -104,6 +104,7 @@ private:
 
     bool OpenLink(Link& link, std::int32_t productId, const KarvoPostTarget* target, LinkMessages messages);
     void HandleOtherCodes(std::uint32_t linkCode);
+    void ScheduleArrival(Link& link, void (DeviceLinks::*complete)());
     void CompleteCableArrival();
     void CompleteReceiverArrival();
     void CableRemoved();

@@ -1,7 +1,5 @@
 #include "macro/macro_file.h"
 
-#include <QFile>
-
 #include "core/language_text.h"
 #include "core/name_field.h"
 #include "storage/store_files.h"
@@ -9,20 +7,9 @@
 
 std::unique_ptr<MacroRecord> ReadMacroFile(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return nullptr;
-    }
     auto record = std::make_unique<MacroRecord>();
-    const qint64 got = file.read(reinterpret_cast<char*>(record.get()), sizeof(MacroRecord));
-    if (got != qint64(sizeof(MacroRecord))) {
-        *error = QStringLiteral("%1 is not a macro file: it holds %2 bytes, a macro needs %3")
-                     .arg(path)
-                     .arg(qMax<qint64>(got, 0))
-                     .arg(sizeof(MacroRecord));
+    if (!ReadRecordFile(path, record.get(), sizeof(MacroRecord), QStringLiteral("macro"), error))
         return nullptr;
-    }
     if (record->action_count < 0 || record->action_count > MacroActionLimit) {
         *error = QStringLiteral("%1 is damaged: its action count %2 is outside 0..%3")
                      .arg(path)

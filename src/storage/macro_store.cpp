@@ -31,26 +31,15 @@ QString ReadMacros(QFile& file, MacroList& macros)
 StoreLoadResult LoadMacroStore(MacroList& macros, const QString& dataFolder)
 {
     macros.clear();
-    StoreLoadResult result;
     const QString path = MacroStorePath(dataFolder);
-    QFile file(path);
-    if (!file.exists()) {
+    if (!QFile::exists(path)) {
+        StoreLoadResult result;
         result.outcome = StoreLoadResult::Outcome::Missing;
         return result;
     }
-    if (file.open(QIODevice::ReadOnly))
-        result.problem = ReadMacros(file, macros);
-    else
-        result.problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
-    file.close();
-    if (result.problem.isEmpty())
-        return result;
-
-    qCWarning(lcStorage) << path << "is damaged:" << result.problem;
-    result.outcome = StoreLoadResult::Outcome::Repaired;
-    result.keptAsidePath = KeepAside(path);
-    result.saved = !result.keptAsidePath.isEmpty() && SaveMacroStore(macros, dataFolder);
-    return result;
+    return LoadExistingStore(
+        path, [&](QFile& store) { return ReadMacros(store, macros); }, [] {},
+        [&] { return SaveMacroStore(macros, dataFolder); });
 }
 
 bool SaveMacroStore(const MacroList& macros, const QString& dataFolder)

@@ -75,31 +75,17 @@ StoreLoadResult LoadProfileStore(ProfileList& profiles, StoreHeader& header, con
 {
     profiles.clear();
     ResetHeader(header);
-    StoreLoadResult result;
-
     const QString path = ProfileStorePath(dataFolder);
-    QFile file(path);
-    if (!file.exists()) {
+    if (!QFile::exists(path)) {
+        StoreLoadResult result;
         result.outcome = StoreLoadResult::Outcome::Missing;
         AddDefaultProfile(profiles);
         result.saved = SaveProfileStore(profiles, header, dataFolder);
         return result;
     }
-
-    if (file.open(QIODevice::ReadOnly))
-        result.problem = ReadStore(file, profiles, header);
-    else
-        result.problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
-    file.close();
-    if (result.problem.isEmpty())
-        return result;
-
-    qCWarning(lcStorage) << path << "is damaged:" << result.problem;
-    result.outcome = StoreLoadResult::Outcome::Repaired;
-    RepairStore(profiles, header);
-    result.keptAsidePath = KeepAside(path);
-    result.saved = !result.keptAsidePath.isEmpty() && SaveProfileStore(profiles, header, dataFolder);
-    return result;
+    return LoadExistingStore(
+        path, [&](QFile& store) { return ReadStore(store, profiles, header); },
+        [&] { RepairStore(profiles, header); }, [&] { return SaveProfileStore(profiles, header, dataFolder); });
 }
 
 bool SaveProfileStore(const ProfileList& profiles, const StoreHeader& header, const QString& dataFolder)

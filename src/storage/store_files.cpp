@@ -77,3 +77,42 @@ QString KeepAside(const QString& path)
     qCWarning(lcStorage) << "could not keep" << path << "aside";
     return {};
 }
+
+StoreLoadResult LoadExistingStore(const QString& path, const std::function<QString(QFile&)>& read,
+                                  const std::function<void()>& repair, const std::function<bool()>& save)
+{
+    StoreLoadResult result;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        result.problem = read(file);
+    else
+        result.problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
+    file.close();
+    if (result.problem.isEmpty())
+        return result;
+
+    qCWarning(lcStorage) << path << "is damaged:" << result.problem;
+    result.outcome = StoreLoadResult::Outcome::Repaired;
+    repair();
+    result.keptAsidePath = KeepAside(path);
+    result.saved = !result.keptAsidePath.isEmpty() && save();
+    return result;
+}
+
+bool ReadRecordFile(const QString& path, void* into, qint64 size, const QString& kind, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const qint64 got = file.read(static_cast<char*>(into), size);
+    if (got != size) {
+        *error = QStringLiteral("%1 is not a %2 file: it holds %3 bytes, a %2 needs %4")
+                     .arg(path, kind)
+                     .arg(qMax<qint64>(got, 0))
+                     .arg(size);
+        return false;
+    }
+    return true;
+}

@@ -3,6 +3,11 @@
 #include <QByteArrayView>
 #include <QLoggingCategory>
 #include <QString>
+
+#include "storage/store_load_result.h"
+
+class QFile;
+#include <functional>
 #include <initializer_list>
 #include <span>
 
@@ -26,6 +31,16 @@ bool WriteFileAtomically(const QString& path, std::initializer_list<QByteArrayVi
 // exist) before it is written over. Returns the copy's path, or an empty string when no copy could
 // be made; the caller must then leave the file alone.
 QString KeepAside(const QString& path);
+
+// Loads an existing store file: read() takes what is usable and says what was wrong, if anything.
+// A damaged store is repaired in memory, its original kept aside, and the repaired store written
+// with save() (only once the original is safe).
+StoreLoadResult LoadExistingStore(const QString& path, const std::function<QString(QFile&)>& read,
+                                  const std::function<void()>& repair, const std::function<bool()>& save);
+
+// Reads the first `size` bytes of a single-record file (*.pro, *.macro) into `into`. False, with
+// a message naming the kind of file, when it cannot be read or is shorter.
+bool ReadRecordFile(const QString& path, void* into, qint64 size, const QString& kind, QString* error);
 
 // The bytes of a record, for writing it as it stands in memory.
 template <typename Record>
