@@ -70,6 +70,10 @@ bool DeviceLinks::OpenLink(Link& link, std::int32_t productId, const KarvoPostTa
 
 void DeviceLinks::Open(const KarvoPostTarget* target, LinkMessages cable, LinkMessages receiver)
 {
+    // hidapi keeps process-wide state that is not safe to share between threads, and the driver
+    // libraries' monitors use it from their own threads once they are open: the probe goes first.
+    const bool blePresent = m_bleProbe && m_bleProbe();
+
     if (OpenLink(m_cable, kCableProductId, target, cable)) {
         m_cable.state = LinkState::Open;
         m_asleep = false;
@@ -92,7 +96,7 @@ void DeviceLinks::Open(const KarvoPostTarget* target, LinkMessages cable, LinkMe
         m_host.ShowIndicator(Indicator::Wireless, false);
     }
 
-    m_blePresent = m_bleProbe && m_bleProbe();
+    m_blePresent = blePresent;
     m_anyLinkConnected = AnyLinkUp();
     m_host.PostDeviceState();
 }

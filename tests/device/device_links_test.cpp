@@ -52,9 +52,13 @@ protected:
 
 TEST_F(DeviceLinksTest, StartOpensCableThenReceiverInOrder)
 {
-    links.SetBleProbe([] { return false; });
+    // The probe shares hidapi with the drivers' monitors, so it runs before any monitor starts.
+    links.SetBleProbe([] {
+        DriverCallLog() << QStringLiteral("ble-probe");
+        return false;
+    });
     links.Open(&target, {kWiredEvent, kWiredLink}, {kReceiverEvent, kReceiverLink});
-    EXPECT_EQ(DriverCallLog(), (QStringList{"cable:Set_VIDPID(1d57,fa61)", "cable:Open_DevMonitor(1327,1328)",
+    EXPECT_EQ(DriverCallLog(), (QStringList{"ble-probe", "cable:Set_VIDPID(1d57,fa61)", "cable:Open_DevMonitor(1327,1328)",
                                             "cable:Open_FeatureDevice", "receiver:Set_VIDPID(1d57,fa60)",
                                             "receiver:Open_DevMonitor(1325,1326)", "receiver:Open_FeatureDevice"}));
     EXPECT_EQ(FakeCable().target, &target);
