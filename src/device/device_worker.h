@@ -19,7 +19,6 @@ public:
     void PostThreadMessage(std::uint32_t message);
     // Ends the loop after the messages already queued and waits for the thread.
     void Quit();
-    std::thread::id ThreadId() const { return m_thread.get_id(); }
 
 private:
     void Run();

@@ -9,7 +9,6 @@ namespace LinkCode {
 constexpr std::uint32_t kLinkBase = 0x7F000000;
 constexpr std::uint32_t kArrived = 0x7F000001;
 constexpr std::uint32_t kRemoved = 0x7F000002;
-constexpr std::uint16_t kLinkHigh = 0x7F00;
 
 constexpr std::uint32_t FromEvent(std::uintptr_t eventCode, std::intptr_t value)
 {

@@ -30,8 +30,3 @@ void* DynamicLibrary::Resolve(const char* exportName) const
 {
     return reinterpret_cast<void*>(m_library->resolve(exportName));
 }
-
-QString DynamicLibrary::FileName() const
-{
-    return m_library->fileName();
-}

@@ -19,7 +19,6 @@ public:
     {
         return reinterpret_cast<Function>(Resolve(exportName));
     }
-    QString FileName() const;
 
 private:
     explicit DynamicLibrary(std::unique_ptr<QLibrary> library);

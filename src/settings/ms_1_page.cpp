@@ -244,9 +244,10 @@ void CMS_1_Page::ShowBatteryLevel(int level)
 
 void CMS_1_Page::SelectDpiStageOption(int stageNumber)
 {
-    if (stageNumber >= 1 && stageNumber <= 8)
-        if (auto* option = qobject_cast<QAbstractButton*>(m_dpiStageOptions[stageNumber - 1]))
-            SetSelected(option, true, false);
+    if (stageNumber < 1 || stageNumber > 8)
+        return;
+    if (auto* option = qobject_cast<QAbstractButton*>(m_dpiStageOptions[stageNumber - 1]))
+        SetSelected(option, true, false);
 }
 
 // The link-dependent rows of the performance and lighting panel follow with that panel.

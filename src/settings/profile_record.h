@@ -29,7 +29,6 @@ constexpr std::int32_t kDeepOrange = 0x000080FF;
 }  // namespace ProfileColor
 
 constexpr int kProfileNameUnits = 100;   // 99 characters plus terminator
-constexpr int kMacroNameInButtonUnits = 24;
 constexpr int kDpiStageCount = 8;
 constexpr int kButtonRecordCount = 24;
 constexpr int kDefaultButtonCount = 18;  // buttons 0..17 carry defaults and go to the mouse
@@ -44,7 +43,7 @@ struct ButtonRecord {
     std::uint16_t reserved_word;
     std::uint8_t zero_10[2];
     std::int32_t macro_repeat_mode;
-    char16_t macro_name[kMacroNameInButtonUnits];
+    char16_t macro_name[kMacroNameUnits];  // the bound macro's name, as in its record
     std::int32_t macro_loop_count;
     std::uint16_t macro_action_count;
     std::uint8_t zero_70[1002];

@@ -64,13 +64,13 @@ bool CResourceManager::LoadResource(const QString& fileName)
         return false;
     }
     QXmlStreamReader xml(&file);
-    m_styleSheet = TopWidgetStyleSheet(xml);
+    const QString styleSheet = TopWidgetStyleSheet(xml);
     if (xml.hasError()) {
         qCWarning(lcResources) << file.fileName() << xml.errorString();
         return false;
     }
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        app->setStyleSheet(m_styleSheet);
+        app->setStyleSheet(styleSheet);
     return true;
 }
 

@@ -21,12 +21,10 @@ public:
 
     QString GetText(const QString& key) const;
     bool HasText(const QString& key) const;
-    QString StyleSheet() const { return m_styleSheet; }
 
 private:
     CResourceManager() = default;
 
     QString m_resourcePath;
-    QString m_styleSheet;
     QHash<QString, QString> m_texts;
 };

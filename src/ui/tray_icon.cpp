@@ -26,8 +26,3 @@ void CTrayIcon::DeleteTrayIcon()
 {
     m_icon.reset();
 }
-
-bool CTrayIcon::IsVisible() const
-{
-    return m_icon && m_icon->isVisible();
-}

@@ -22,7 +22,6 @@ public:
 
     void CreateTrayIcon(WindowImplBase* window, const QIcon& icon, const QString& toolTip, UINT callbackMessage);
     void DeleteTrayIcon();
-    bool IsVisible() const;
 
 private:
     std::unique_ptr<QSystemTrayIcon> m_icon;

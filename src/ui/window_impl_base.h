@@ -56,7 +56,6 @@ public:
     QWidget* GetHWND() const { return m_host; }
     CPaintManagerUI& PaintManager() { return m_paintManager; }
     const CPaintManagerUI& PaintManager() const { return m_paintManager; }
-    WindowImplBase* Owner() const { return m_owner; }
 
     // The one entry of every window message.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
