@@ -1,6 +1,6 @@
 #include "device/apply_profile.h"
 
-#include "device/apply_reports.h"
+#include "core/report/apply_reports.h"
 #include "device/profile_session.h"
 
 bool ApplyProfile(const ApplyContext& context)

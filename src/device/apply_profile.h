@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "device/report.h"
+#include "core/report/report.h"
 
 class ProfileSession;
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "device/driver_library.h"
-#include "device/report.h"
+#include "core/report/report.h"
 
 class DeviceClock;
 class ProfileSession;

@@ -1,6 +1,6 @@
 #include "device/driver_library.h"
 
-#include "platform/dynamic_library.h"
+#include "core/platform/dynamic_library.h"
 
 bool DriverFunctions::IsUsable() const
 {

@@ -1,7 +1,7 @@
 #include "device/profile_session.h"
 
-#include "app/app_folders.h"
-#include "storage/macro_store.h"
+#include "core/storage/app_folders.h"
+#include "core/storage/macro_store.h"
 
 ProfileSession::ProfileSession(const QString& dataFolder) : m_dataFolder(dataFolder)
 {

@@ -4,8 +4,8 @@
 #include <memory>
 #include <mutex>
 
-#include "storage/profile_store.h"
-#include "storage/store_load_result.h"
+#include "core/storage/profile_store.h"
+#include "core/storage/store_load_result.h"
 
 // What the page, the device worker and the Bluetooth thread share: the profile and macro lists,
 // the store header (with the current profile's index), the applied snapshot and the full-send

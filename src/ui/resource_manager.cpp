@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QWidget>
 #include <QXmlStreamReader>
 
-#include "app/app_folders.h"
-#include "core/language_text.h"
-#include "ui/skin_loader.h"
+#include "core/storage/app_folders.h"
+#include "core/text/language_text.h"
 
 Q_LOGGING_CATEGORY(lcResources, "karvo.ui.resources")
 
@@ -96,9 +94,6 @@ bool CResourceManager::LoadLanguage(const QString& fileName)
     m_texts = std::move(texts);
     // The core asks for texts from any thread; it gets a copy that later loads do not touch.
     SetTextLookup([texts = m_texts](const QString& key) { return texts.value(key); });
-    // Windows built before the language was loaded show their keys' texts now.
-    for (QWidget* window : QApplication::topLevelWidgets())
-        ResolveTextKeys(window);
     return true;
 }
 

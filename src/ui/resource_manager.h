@@ -16,7 +16,8 @@ public:
     // Reads the resource description; its top widget's style sheet becomes every window's look.
     bool LoadResource(const QString& fileName);
     // Reads the language file (<language><text key="...">...</text></language>) and makes it the
-    // core's text lookup.
+    // core's text lookup. Windows built before it show their keys once ResolveTextKeysOfAllWindows
+    // runs (the skin loader's side, which sits above this one).
     bool LoadLanguage(const QString& fileName);
 
     QString GetText(const QString& key) const;

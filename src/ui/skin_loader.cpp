@@ -1,6 +1,7 @@
 #include "ui/skin_loader.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -70,4 +71,10 @@ void ResolveTextKeys(QWidget* root)
                 action->setText(CResourceManager::Instance().GetText(actionKey));
         }
     }
+}
+
+void ResolveTextKeysOfAllWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        ResolveTextKeys(window);
 }

@@ -16,3 +16,5 @@ QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error = nul
 
 // Shows the language texts of every control below root that holds a key.
 void ResolveTextKeys(QWidget* root);
+// The same for every top-level window, after a language file was loaded.
+void ResolveTextKeysOfAllWindows();

@@ -31,8 +31,11 @@ protected:
     bool event(QEvent* event) override
     {
         if (event->type() == WindowMessageEvent::EventType()) {
+            // A message that arrives after the window was destroyed is dropped, as for any
+            // window that is gone.
             const auto* message = static_cast<WindowMessageEvent*>(event);
-            m_window->HandleMessage(message->message, message->wParam, message->lParam);
+            if (m_window->GetHWND() == this)
+                m_window->HandleMessage(message->message, message->wParam, message->lParam);
             return true;
         }
         return QWidget::event(event);

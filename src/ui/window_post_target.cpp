@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "ui/window_impl_base.h"
+#include "ui/window_message.h"
 
-WindowPostTarget::WindowPostTarget(WindowImplBase* window) : m_window(window), m_target{this, &WindowPostTarget::Post} {}
+WindowPostTarget::WindowPostTarget(QObject* receiver) : m_receiver(receiver), m_target{this, &WindowPostTarget::Post} {}
 
 WindowPostTarget::~WindowPostTarget() = default;
 
@@ -17,8 +17,8 @@ bool WindowPostTarget::event(QEvent* event)
 {
     if (event->type() != WindowMessageEvent::EventType())
         return QObject::event(event);
-    const auto* message = static_cast<WindowMessageEvent*>(event);
-    if (m_window && m_window->IsWindow())
-        m_window->HandleMessage(message->message, message->wParam, message->lParam);
+    // Handed on synchronously: we are on the UI thread already, in the order the plugin posted.
+    if (m_receiver)
+        QCoreApplication::sendEvent(m_receiver, event);
     return true;
 }

@@ -5,14 +5,13 @@
 
 #include "karvo_post_target.h"
 
-class WindowImplBase;
-
 // What plugins get in place of a window handle: any thread may post through it, and the message
-// reaches the window on the UI thread. Messages for a window that is gone are dropped. Detach
-// every plugin (close its monitor, remove its hook) before this object goes.
+// reaches the receiver (a window's host widget) on the UI thread as a window-message event.
+// Messages for a receiver that is gone are dropped. Detach every plugin (close its monitor, remove
+// its hook) before this object goes.
 class WindowPostTarget final : public QObject {
 public:
-    explicit WindowPostTarget(WindowImplBase* window);
+    explicit WindowPostTarget(QObject* receiver);
     ~WindowPostTarget() override;
 
     const KarvoPostTarget* Target() const { return &m_target; }
@@ -23,6 +22,6 @@ protected:
 private:
     static void Post(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-    WindowImplBase* m_window;
+    QPointer<QObject> m_receiver;
     KarvoPostTarget m_target;
 };

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "storage/profile_store.h"
+#include "core/storage/profile_store.h"
 
 namespace {
 

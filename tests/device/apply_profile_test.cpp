@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/name_field.h"
+#include "core/text/name_field.h"
 #include "device/apply_profile.h"
-#include "device/change_detection.h"
+#include "core/report/change_detection.h"
 #include "device/device_links.h"
 #include "device/profile_session.h"
 #include "fakes/fake_device.h"

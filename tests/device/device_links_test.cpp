@@ -4,7 +4,7 @@
 
 #include "device/device_links.h"
 #include "device/profile_session.h"
-#include "device/report_encoders.h"
+#include "core/report/report_encoders.h"
 #include "fakes/fake_device.h"
 #include "support/test_files.h"
 

@@ -10,7 +10,7 @@
 #include "device/device_links.h"
 #include "device/profile_session.h"
 #include "fakes/fake_device.h"
-#include "platform/dynamic_library.h"
+#include "core/platform/dynamic_library.h"
 #include "support/test_files.h"
 
 namespace {

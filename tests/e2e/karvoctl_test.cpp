@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include "core/name_field.h"
-#include "macro/macro_record.h"
-#include "settings/profile_record.h"
+#include "core/text/name_field.h"
+#include "core/macro/macro_record.h"
+#include "core/profile/profile_record.h"
 #include "support/test_files.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "macro/key_tables.h"
-#include "platform/builtin_keyboard_layouts.h"
-#include "settings/button_function_table.h"
+#include "core/keys/key_tables.h"
+#include "core/keys/builtin_keyboard_layouts.h"
+#include "core/profile/button_function_table.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 #include "ui/skin_loader.h"

@@ -4,13 +4,13 @@
 #include <QTextStream>
 #include <functional>
 
-#include "device/apply_reports.h"
-#include "macro/macro_file.h"
+#include "core/report/apply_reports.h"
+#include "core/macro/macro_file.h"
 #include "profile_dump.h"
-#include "settings/profile_file.h"
-#include "settings/profile_import.h"
-#include "storage/macro_store.h"
-#include "storage/profile_store.h"
+#include "core/profile/profile_file.h"
+#include "core/profile/profile_import.h"
+#include "core/storage/macro_store.h"
+#include "core/storage/profile_store.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "app/app_folders.h"
+#include "core/storage/app_folders.h"
 #include "karvoctl_commands.h"
 
 namespace {

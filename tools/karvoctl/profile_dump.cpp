@@ -2,9 +2,9 @@
 
 #include <QTextStream>
 
-#include "core/name_field.h"
-#include "settings/button_function_table.h"
-#include "settings/profile_record.h"
+#include "core/text/name_field.h"
+#include "core/profile/button_function_table.h"
+#include "core/profile/profile_record.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "app/dpi_msg.h"
-#include "app/main_wnd.h"
-#include "app/msg_wnd.h"
+#include "app/shell/dpi_msg.h"
+#include "app/shell/main_wnd.h"
+#include "app/shell/msg_wnd.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 

@@ -1,0 +1,49 @@
+#include "app/shell/application.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include "app/shell/main_wnd.h"
+#include "app/shell/single_instance.h"
+#include "app/shell/window_messages.h"
+#include "ui/resource_manager.h"
+
+Q_LOGGING_CATEGORY(lcStart, "karvo.app.start")
+
+namespace {
+
+// Points the toolkit at the skin folder beside the program and reads the resource description.
+void SetUpResources()
+{
+    CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+}
+
+}  // namespace
+
+int RunApplication(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The program lives on in the tray while its window is hidden, also where there is no tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(CMainWnd::kClassName);
+    if (!instance.Claim()) {
+        instance.ActivateRunning();
+        return 1;
+    }
+    qCDebug(lcStart, "ilen = %d", int(app.arguments().join(QLatin1Char(' ')).size()));
+
+    SetUpResources();
+    {
+        CMainWnd mainWindow;
+        if (!mainWindow.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572})) {
+            qCCritical(lcStart) << "the main window cannot be built; is res/ beside the program?";
+            return 0;
+        }
+        mainWindow.CenterWindow();
+        instance.SetActivationHandler([&mainWindow] { mainWindow.SendMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0); });
+        app.exec();
+        instance.SetActivationHandler({});
+    }
+    return 0;
+}

@@ -1,0 +1,6 @@
+#include "app/shell/application.h"
+
+int main(int argc, char* argv[])
+{
+    return RunApplication(argc, argv);
+}

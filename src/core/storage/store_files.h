@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QLoggingCategory>
+#include <QString>
+
+#include "core/storage/store_load_result.h"
+
+class QFile;
+#include <functional>
+#include <initializer_list>
+#include <span>
+
+Q_DECLARE_LOGGING_CATEGORY(lcStorage)
+
+// Paths of the store folder and files inside a data folder (which ends in a separator).
+QString StoreFolderPath(const QString& dataFolder);
+QString ProfileStorePath(const QString& dataFolder);
+QString MacroStorePath(const QString& dataFolder);
+
+// Makes the store folder when it is missing (one level only). False when it is not a folder after.
+bool EnsureStoreFolder(const QString& dataFolder);
+
+// Writes the chunks as the whole new content of path. The file is replaced only once every byte
+// is on disk, so a crash or a full disk leaves the previous file whole. Writes of all store files
+// are serialised, whatever thread they come from.
+bool WriteFileAtomically(const QString& path, std::span<const QByteArrayView> chunks);
+bool WriteFileAtomically(const QString& path, std::initializer_list<QByteArrayView> chunks);
+
+// Keeps a copy of a damaged file beside it ("<file>.damaged", or ".damaged.N" when earlier copies
+// exist) before it is written over. Returns the copy's path, or an empty string when no copy could
+// be made; the caller must then leave the file alone.
+QString KeepAside(const QString& path);
+
+// Loads an existing store file: read() takes what is usable and says what was wrong, if anything.
+// A damaged store is repaired in memory, its original kept aside, and the repaired store written
+// with save() (only once the original is safe).
+StoreLoadResult LoadExistingStore(const QString& path, const std::function<QString(QFile&)>& read,
+                                  const std::function<void()>& repair, const std::function<bool()>& save);
+
+// Reads the first `size` bytes of a single-record file (*.pro, *.macro) into `into`. False, with
+// a message naming the kind of file, when it cannot be read or is shorter.
+bool ReadRecordFile(const QString& path, void* into, qint64 size, const QString& kind, QString* error);
+
+// The bytes of a record, for writing it as it stands in memory.
+template <typename Record>
+QByteArrayView RecordBytes(const Record& record)
+{
+    return QByteArrayView(reinterpret_cast<const char*>(&record), sizeof(Record));
+}
