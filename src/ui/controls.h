@@ -9,6 +9,14 @@ class QStackedWidget;
 
 // A control can hold a language key instead of a literal text; the toolkit shows the key's text.
 inline constexpr char kTextKeyProperty[] = "textKey";
+// The accessible name of a control as a language key, with an optional argument for a "%1" in
+// its text ("DPI of stage %1"); a tool tip as a language key.
+inline constexpr char kAccessibleNameKeyProperty[] = "accessibleNameKey";
+inline constexpr char kAccessibleNameArgProperty[] = "accessibleNameArg";
+inline constexpr char kToolTipKeyProperty[] = "toolTipKey";
+// A combo whose item texts are language keys; each item keeps its key under kItemKeyRole.
+inline constexpr char kItemTextKeysProperty[] = "itemTextKeys";
+inline constexpr int kItemKeyRole = 0x0101;  // Qt::UserRole + 1
 // A container marked with a virtual-window name routes its controls' notifications to the pump
 // registered under that name.
 inline constexpr char kVirtualWndProperty[] = "virtualwnd";

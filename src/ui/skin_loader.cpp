@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -57,6 +58,33 @@ QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error)
     return root;
 }
 
+namespace {
+
+// The language text of a key, with "%1" replaced by the argument when one is given.
+QString KeyText(const QString& key, const QString& argument)
+{
+    const QString text = CResourceManager::Instance().GetText(key);
+    return argument.isEmpty() ? text : text.arg(argument);
+}
+
+// A combo marked with "itemTextKeys" holds a language key per item; the key is kept in the item
+// so that a later language change finds it again.
+void ResolveComboItemKeys(QComboBox* combo)
+{
+    if (!combo || !combo->property(kItemTextKeysProperty).toBool())
+        return;
+    for (int i = 0; i < combo->count(); ++i) {
+        QString itemKey = combo->itemData(i, kItemKeyRole).toString();
+        if (itemKey.isEmpty()) {
+            itemKey = combo->itemText(i);
+            combo->setItemData(i, itemKey, kItemKeyRole);
+        }
+        combo->setItemText(i, CResourceManager::Instance().GetText(itemKey));
+    }
+}
+
+}  // namespace
+
 void ResolveTextKeys(QWidget* root)
 {
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
@@ -65,6 +93,13 @@ void ResolveTextKeys(QWidget* root)
         const QString key = widget->property(kTextKeyProperty).toString();
         if (!key.isEmpty())
             SetControlTextKey(widget, key);
+        const QString nameKey = widget->property(kAccessibleNameKeyProperty).toString();
+        if (!nameKey.isEmpty())
+            widget->setAccessibleName(KeyText(nameKey, widget->property(kAccessibleNameArgProperty).toString()));
+        const QString tipKey = widget->property(kToolTipKeyProperty).toString();
+        if (!tipKey.isEmpty())
+            widget->setToolTip(KeyText(tipKey, {}));
+        ResolveComboItemKeys(qobject_cast<QComboBox*>(widget));
         for (QAction* action : widget->actions()) {
             const QString actionKey = action->property(kTextKeyProperty).toString();
             if (!actionKey.isEmpty())
