@@ -64,7 +64,8 @@ namespace {
 QString KeyText(const QString& key, const QString& argument)
 {
     const QString text = CResourceManager::Instance().GetText(key);
-    return argument.isEmpty() ? text : text.arg(argument);
+    // Before the language file is read a key shows as itself, with no place for the argument.
+    return argument.isEmpty() || !text.contains(QLatin1String("%1")) ? text : text.arg(argument);
 }
 
 // A combo marked with "itemTextKeys" holds a language key per item; the key is kept in the item

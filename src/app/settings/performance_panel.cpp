@@ -155,9 +155,15 @@ void PerformancePanel::ApplyLinkLayout()
     DeviceLinks* links = m_page.Links();
     if (!links)
         return;
-    const bool cableOrReceiver = links->CableState() == LinkState::Open
-                                 || (links->ReceiverState() == LinkState::Open && links->MouseOnline());
-    if (cableOrReceiver) {
+    if (links->CableState() == LinkState::Open || (links->ReceiverState() == LinkState::Open && links->MouseOnline()))
+        ShowLinkLayout(LinkLayout::CableOrReceiver);
+    else if (links->BlePresent())
+        ShowLinkLayout(LinkLayout::Ble);
+}
+
+void PerformancePanel::ShowLinkLayout(LinkLayout layout)
+{
+    if (layout == LinkLayout::CableOrReceiver) {
         SetShown(m_comboLight, true);
         SetShown(m_comboLightBle, false);
         SetShown(m_checkPrate, true);
@@ -165,17 +171,17 @@ void PerformancePanel::ApplyLinkLayout()
         SetShown(m_checkPower, true);
         // The battery section shows as its box says.
         SetShown(m_verPower, !m_checkPower || m_checkPower->isChecked());
-    } else if (links->BlePresent()) {
-        SetShown(m_comboLight, false);
-        SetShown(m_comboLightBle, true);
-        if (m_checkPrate && m_checkPrate->isChecked())
-            SetSelected(m_checkPrate, false, false);
-        SetShown(m_checkPrate, false);
-        SetShown(m_verPrate, false);
-        UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect_ble; }));
-        SetShown(m_checkPower, false);
-        SetShown(m_verPower, false);
+        return;
     }
+    SetShown(m_comboLight, false);
+    SetShown(m_comboLightBle, true);
+    if (m_checkPrate && m_checkPrate->isChecked())
+        SetSelected(m_checkPrate, false, false);
+    SetShown(m_checkPrate, false);
+    SetShown(m_verPrate, false);
+    UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect_ble; }));
+    SetShown(m_checkPower, false);
+    SetShown(m_verPower, false);
 }
 
 void PerformancePanel::UpdateSleepLabel()

@@ -33,7 +33,11 @@ public:
     void SetColorPicker(ColorPicker picker) { m_colorPicker = std::move(picker); }
 
     void Refresh();
+    // Chooses the cable/receiver or the Bluetooth LE variant from the links; with neither up the
+    // page stays as it is.
     void ApplyLinkLayout();
+    enum class LinkLayout { CableOrReceiver, Ble };
+    void ShowLinkLayout(LinkLayout layout);
     void UpdateSleepLabel();
     void UpdateLightRows(int effect);
     void SelectDpiStageOption(int stageNumber);
