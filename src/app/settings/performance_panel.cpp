@@ -159,6 +159,10 @@ void PerformancePanel::ApplyLinkLayout()
         ShowLinkLayout(LinkLayout::CableOrReceiver);
     else if (links->BlePresent())
         ShowLinkLayout(LinkLayout::Ble);
+    else  // no link up: the variant stays, and its rows follow the effect in view
+        UpdateLightRows(m_page.WithCurrent([ble = m_comboLightBle && !m_comboLightBle->isHidden()](ProfileRecord& p) {
+            return ble ? p.light_effect_ble : p.light_effect;
+        }));
 }
 
 void PerformancePanel::ShowLinkLayout(LinkLayout layout)
