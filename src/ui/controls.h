@@ -9,6 +9,9 @@ class QStackedWidget;
 
 // A control can hold a language key instead of a literal text; the toolkit shows the key's text.
 inline constexpr char kTextKeyProperty[] = "textKey";
+// The accessible name and description of a control, as language keys.
+inline constexpr char kAccessibleNameKeyProperty[] = "accessibleNameKey";
+inline constexpr char kAccessibleDescriptionKeyProperty[] = "accessibleDescriptionKey";
 // A container marked with a virtual-window name routes its controls' notifications to the pump
 // registered under that name.
 inline constexpr char kVirtualWndProperty[] = "virtualwnd";

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "ui/color_palette.h"
 #include "ui/controls.h"
 
 CPaintManagerUI::CPaintManagerUI(INotifyUI* receiver) : m_receiver(receiver) {}
@@ -32,7 +33,7 @@ void CPaintManagerUI::AttachControl(QWidget* control)
     ConnectSignals(control);
     const bool interactive = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control)
                              || qobject_cast<QComboBox*>(control) || qobject_cast<QLineEdit*>(control)
-                             || qobject_cast<QListWidget*>(control);
+                             || qobject_cast<QListWidget*>(control) || qobject_cast<CColorPaletteUI*>(control);
     if (interactive || control->property(kCaptionProperty).toBool())
         control->installEventFilter(this);
 }
@@ -64,6 +65,11 @@ void CPaintManagerUI::ConnectSignals(QWidget* control)
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { SendNotify(edit, NotifyType::kTextChanged); });
+    } else if (auto* palette = qobject_cast<CColorPaletteUI*>(control)) {
+        connect(palette, &CColorPaletteUI::colorChanged, this,
+                [this, palette] { SendNotify(palette, NotifyType::kColorChanged); });
+        connect(palette, &CColorPaletteUI::colorChangedButtonUp, this,
+                [this, palette] { SendNotify(palette, NotifyType::kColorChangedButtonUp); });
     }
 }
 

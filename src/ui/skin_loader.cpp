@@ -8,6 +8,7 @@
 #include <QUiLoader>
 #include <QWidget>
 
+#include "ui/color_palette.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -15,7 +16,15 @@ namespace {
 
 QHash<QString, SkinWidgetFactory>& Factories()
 {
-    static QHash<QString, SkinWidgetFactory> factories;
+    // The toolkit's own widgets are always there.
+    static QHash<QString, SkinWidgetFactory> factories{
+        {QLatin1String(CColorPaletteUI::kClassName),
+         [](QWidget* parent, const QString& name) {
+             auto* palette = new CColorPaletteUI(parent);
+             palette->setObjectName(name);
+             return palette;
+         }},
+    };
     return factories;
 }
 
@@ -65,6 +74,12 @@ void ResolveTextKeys(QWidget* root)
         const QString key = widget->property(kTextKeyProperty).toString();
         if (!key.isEmpty())
             SetControlTextKey(widget, key);
+        const QString nameKey = widget->property(kAccessibleNameKeyProperty).toString();
+        if (!nameKey.isEmpty())
+            widget->setAccessibleName(CResourceManager::Instance().GetText(nameKey));
+        const QString descriptionKey = widget->property(kAccessibleDescriptionKeyProperty).toString();
+        if (!descriptionKey.isEmpty())
+            widget->setAccessibleDescription(CResourceManager::Instance().GetText(descriptionKey));
         for (QAction* action : widget->actions()) {
             const QString actionKey = action->property(kTextKeyProperty).toString();
             if (!actionKey.isEmpty())

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "app/settings/dpi_color_wnd.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
@@ -57,13 +58,19 @@ int main(int argc, char* argv[])
     popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
                  WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
 
+    CDpiColorWnd colorDialog;
+    colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
+    colorDialog.SetPosition({300, 200});
+    colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+
     const bool saved = Save(mainWindow, outDir + QStringLiteral("/main.png"))
                        && Save(box, outDir + QStringLiteral("/msg.png"))
-                       && Save(popup, outDir + QStringLiteral("/dpi.png"));
+                       && Save(popup, outDir + QStringLiteral("/dpi.png"))
+                       && Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"));
     if (!saved) {
         err << "karvo-screenshot: cannot write into " << outDir << '\n';
         return 2;
     }
-    QTextStream(stdout) << "wrote main.png, msg.png and dpi.png to " << outDir << '\n';
+    QTextStream(stdout) << "wrote main.png, msg.png, dpi.png and dpicolor.png to " << outDir << '\n';
     return 0;
 }
