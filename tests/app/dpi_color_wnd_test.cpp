@@ -16,6 +16,7 @@
 #include "app/shell/msg_wnd.h"
 #include "support/ui_test_support.h"
 #include "ui/color_palette.h"
+#include "ui/controls.h"
 #include "ui/resource_manager.h"
 #include "ui/work_area.h"
 
@@ -148,6 +149,17 @@ TEST_F(DpiColorDialogTest, OpensWithTheStoredColour)
         EXPECT_EQ(PreviewColor(dialog), 0xFF112233u);
         EXPECT_EQ(dialog.CurrentColor(), 0xFF112233u);
         EXPECT_EQ(dialog.GetHWND()->size(), QSize(CDpiColorWnd::kWidth, CDpiColorWnd::kHeight));
+        // Texts come from the language file, not the keys.
+        const CResourceManager& texts = CResourceManager::Instance();
+        EXPECT_TRUE(texts.HasText(QStringLiteral("color_title_text")));
+        EXPECT_EQ(dialog.GetHWND()->windowTitle(), texts.GetText(QStringLiteral("color_title_text")));
+        for (const char* label : {"r_label", "g_label", "b_label"}) {
+            const QWidget* control = dialog.PaintManager().FindControl(QLatin1String(label));
+            ASSERT_TRUE(control) << label;
+            const QString key = control->property("textKey").toString();
+            EXPECT_TRUE(texts.HasText(key)) << label;
+            EXPECT_EQ(ControlText(control), texts.GetText(key)) << label;
+        }
         ClickControl(dialog, QStringLiteral("cancel_btn"));
     }));
     EXPECT_EQ(dialogsShown, 1);

@@ -170,7 +170,7 @@ TEST(PaletteSkin, SkinsCanHoldThePaletteWithItsAccessibleName)
     ASSERT_TRUE(root);
     auto* palette = root->findChild<CColorPaletteUI*>(QStringLiteral("ColorPallet"));
     ASSERT_TRUE(palette);
-    EXPECT_EQ(palette->accessibleName(), CResourceManager::Instance().GetText(QStringLiteral("color_palette_text")));
+    EXPECT_EQ(palette->accessibleName(), CResourceManager::Instance().GetText(QStringLiteral("acc_color_palette_text")));
     EXPECT_FALSE(palette->accessibleName().isEmpty());
     EXPECT_FALSE(palette->accessibleDescription().isEmpty());
     EXPECT_NE(palette->focusPolicy() & Qt::TabFocus, 0);

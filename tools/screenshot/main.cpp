@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "app/settings/dpi_color_wnd.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
+#include "app/settings/dpi_color_wnd.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -57,20 +57,24 @@ int main(int argc, char* argv[])
     CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
     popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
                  WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
-
+    // The colour dialog as a DPI stage's colour button opens it, with a preset chosen.
     CDpiColorWnd colorDialog;
     colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
     colorDialog.SetPosition({300, 200});
     colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (!Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote dpicolor.png to " << outDir << '\n';
 
     const bool saved = Save(mainWindow, outDir + QStringLiteral("/main.png"))
                        && Save(box, outDir + QStringLiteral("/msg.png"))
-                       && Save(popup, outDir + QStringLiteral("/dpi.png"))
-                       && Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"));
+                       && Save(popup, outDir + QStringLiteral("/dpi.png"));
     if (!saved) {
         err << "karvo-screenshot: cannot write into " << outDir << '\n';
         return 2;
     }
-    QTextStream(stdout) << "wrote main.png, msg.png, dpi.png and dpicolor.png to " << outDir << '\n';
+    QTextStream(stdout) << "wrote main.png, msg.png and dpi.png to " << outDir << '\n';
     return 0;
 }
