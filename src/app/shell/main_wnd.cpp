@@ -1,6 +1,5 @@
 #include "app/shell/main_wnd.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
