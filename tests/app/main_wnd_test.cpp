@@ -149,6 +149,8 @@ TEST_F(MainWindowTest, DpiPopupIgnoresTheDesktopsCloseAndGoesWithTheWindow)
     ASSERT_EQ(window.DpiPopup(), popup);
     EXPECT_EQ(popup->Text(), QStringLiteral("DPI :1600"));
     EXPECT_EQ(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), QStringLiteral("DPI :1600"));
+    EXPECT_TRUE(popup->GetHWND()->isVisible());
+    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), 2000);
 
     // "exit": the pop-up is gone with the window at once; the event loop that would run deferred
     // work has ended by then.
