@@ -22,6 +22,8 @@ inline constexpr int kItemKeyRole = 0x0101;  // Qt::UserRole + 1
 inline constexpr char kVirtualWndProperty[] = "virtualwnd";
 // A control marked as caption moves its window when dragged.
 inline constexpr char kCaptionProperty[] = "caption";
+// The accessible description of a control as a language key.
+inline constexpr char kAccessibleDescriptionKeyProperty[] = "accessibleDescriptionKey";
 
 // Control operations of the toolkit. Changes the design makes "without notification" raise none;
 // "with notification" raise the same notification a user's action would.

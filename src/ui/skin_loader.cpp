@@ -10,6 +10,7 @@
 #include <QUiLoader>
 #include <QWidget>
 
+#include "ui/color_palette.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -17,7 +18,15 @@ namespace {
 
 QHash<QString, SkinWidgetFactory>& Factories()
 {
-    static QHash<QString, SkinWidgetFactory> factories;
+    // The toolkit's own widgets are always there.
+    static QHash<QString, SkinWidgetFactory> factories{
+        {QLatin1String(CColorPaletteUI::kClassName),
+         [](QWidget* parent, const QString& name) {
+             auto* palette = new CColorPaletteUI(parent);
+             palette->setObjectName(name);
+             return palette;
+         }},
+    };
     return factories;
 }
 
@@ -110,6 +119,9 @@ void ResolveTextKeys(QWidget* root)
             if (!actionKey.isEmpty())
                 action->setText(CResourceManager::Instance().GetText(actionKey));
         }
+        const QString descriptionKey = widget->property(kAccessibleDescriptionKeyProperty).toString();
+        if (!descriptionKey.isEmpty())
+            widget->setAccessibleDescription(CResourceManager::Instance().GetText(descriptionKey));
     }
 }
 

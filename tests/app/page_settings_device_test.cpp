@@ -155,6 +155,19 @@ TEST_F(PageSettingsDeviceTest, StageOptionAndPollingSendAtOnce)
     EXPECT_EQ(State()["pollingHz"].toInt(), 250);
 }
 
+TEST_F(PageSettingsDeviceTest, AColourChosenInTheDialogReachesTheMouse)
+{
+    const int before = Reports();
+    ScopedModalDriver driver([](WindowImplBase& dialog) {
+        ClickControl(dialog, QStringLiteral("mouse_dpi_color_13"));  // 0x1EB40A
+        ClickControl(dialog, QStringLiteral("confirm_btn"));
+    });
+    ASSERT_TRUE(ClickControl(window, QStringLiteral("ms_1_btn_dpi_color_2")));
+    ProcessPending();
+    ASSERT_TRUE(WaitForReports(before + 1));
+    EXPECT_EQ(State()["stages"].toArray()[1].toObject()["color"].toString(), QStringLiteral("#1EB40A"));
+}
+
 TEST_F(PageSettingsDeviceTest, BatteryWhileChargingJoinsTheChargingText)
 {
     EXPECT_EQ(ControlText(Control(QStringLiteral("ms_1_label_power"))), QStringLiteral("Charging"));

@@ -123,6 +123,27 @@ TEST_F(PerformancePanelTest, ColoursConvertBetweenStoredAndShown)
     EXPECT_EQ(Control(QStringLiteral("ms_1_btn_light_color"))->property("color").toUInt(), 0xFFFF0000u);
 }
 
+TEST_F(PerformancePanelTest, ColourButtonsOpenTheDialogAndKeepWhatIsConfirmed)
+{
+    ModalScript script;
+    script
+        .Then([](WindowImplBase& dialog) {
+            ClickControl(dialog, QStringLiteral("mouse_dpi_color_11"));  // red
+            ClickControl(dialog, QStringLiteral("confirm_btn"));
+        })
+        .Then([](WindowImplBase& dialog) {
+            ClickControl(dialog, QStringLiteral("mouse_dpi_color_16"));
+            ClickControl(dialog, QStringLiteral("cancel_btn"));
+        });
+    const std::int32_t lightBefore = Current().light_color;
+    ClickControl(*window, QStringLiteral("ms_1_btn_dpi_color_4"));
+    EXPECT_EQ(Current().stage_color[3], 0x000000FF);
+    EXPECT_EQ(Control(QStringLiteral("ms_1_btn_dpi_color_4"))->property("color").toUInt(), 0xFFFF0000u);
+    ClickControl(*window, QStringLiteral("ms_1_btn_light_color"));
+    EXPECT_EQ(Current().light_color, lightBefore);  // cancel changes nothing
+    EXPECT_EQ(script.shown, (QStringList{"DpiColorWnd", "DpiColorWnd"}));
+}
+
 TEST_F(PerformancePanelTest, SectionBoxesFoldTheirContainers)
 {
     const char* pairs[][2] = {{"ms_1_check_button", "ms_1_hor_button"},   {"ms_1_check_profile", "ms_1_ver_profile"},

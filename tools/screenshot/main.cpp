@@ -13,6 +13,7 @@
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
+#include "app/settings/dpi_color_wnd.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -99,6 +100,16 @@ int main(int argc, char* argv[])
     CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
     popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
                  WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
+    // The colour dialog as a DPI stage's colour button opens it, with a preset chosen.
+    CDpiColorWnd colorDialog;
+    colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
+    colorDialog.SetPosition({300, 200});
+    colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (!Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote dpicolor.png to " << outDir << '\n';
 
     const bool saved = cableSaved && bleSaved
                        && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include "app/settings/dpi_color_wnd.h"
 #include "app/settings/page_art.h"
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
@@ -70,6 +71,14 @@ void CMS_1_Page::FindControls()
     m_power.FindControls(ui);
     m_profileList.FindControls(ui);
     m_performance.FindControls(ui);
+    // Colour buttons open the colour dialog below themselves.
+    m_performance.SetColorPicker([this](QWidget* button, std::uint32_t& argb) {
+        std::uint32_t stored = CDpiColorWnd::StoredFromArgb(argb);
+        if (!RunDpiColorDialog(m_mainWindow, button, stored))
+            return false;
+        argb = CDpiColorWnd::ArgbFromStored(stored);
+        return true;
+    });
     m_buttonSlots.FindControls(ui);
 }
 
