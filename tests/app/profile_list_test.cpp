@@ -1,6 +1,8 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include "app/settings/profile_name_wnd.h"
 #include "core/profile/profile_file.h"
@@ -166,6 +168,20 @@ TEST_F(ProfileListTest, EmptyNamesAreRefusedAndLongNamesCannotBeEntered)
     Click("ms_1_profile_add_btn");
     EXPECT_EQ(script.texts, QStringList{QStringLiteral("Please enter a name.")});
     EXPECT_EQ(ProfileName(Current()), QString(99, QLatin1Char('x')));
+}
+
+TEST_F(ProfileListTest, EnterInTheNameEditAccepts)
+{
+    ModalScript script;
+    script.Then([](WindowImplBase& dialog) {
+        auto* edit = dialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name"));
+        ASSERT_TRUE(edit);
+        edit->setText(QStringLiteral("Typed"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(edit, &enter);
+    });
+    Click("ms_1_profile_add_btn");
+    EXPECT_EQ(ProfileNames(), (QStringList{"Profile1", "Typed"}));
 }
 
 TEST_F(ProfileListTest, ResetKeepsTheNameAndRestoresTheRest)

@@ -1,5 +1,6 @@
 #include "app/settings/profile_name_wnd.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 
 #include "app/shell/msg_wnd.h"
@@ -25,6 +26,9 @@ void CMS_1_ProfileName::OnWindowBuilt()
         // Longer names cannot be typed or pasted, whatever the skin says.
         edit->setMaxLength(kMaxNameLength);
         edit->setFocus();
+        // Enter in the edit is OK, as in any name dialog.
+        if (auto* ok = qobject_cast<QAbstractButton*>(m_okButton))
+            QObject::connect(edit, &QLineEdit::returnPressed, ok, &QAbstractButton::click);
     }
 }
 
