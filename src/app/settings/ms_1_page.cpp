@@ -9,6 +9,7 @@
 #include "app/settings/page_art.h"
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
+#include "core/storage/profile_store.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
 #include "device/ble_probe.h"
@@ -161,12 +162,30 @@ void CMS_1_Page::SaveStoresNow(int stores)
 {
     if (!stores)
         return;
-    m_session.Locked([this, stores](ProfileSession::State& state) {
-        if ((stores & kProfileStore) && !m_session.SaveProfilesLocked(state))
-            qCWarning(lcPage) << "the profile store could not be written";
-        if ((stores & kMacroStore) && !SaveMacroStore(state.macros, m_session.DataFolder()))
-            qCWarning(lcPage) << "the macro store could not be written";
+    // Copies are taken under the lock and written after it, so that the window never waits for
+    // the disk when it edits the profile meanwhile. Only the worker writes, one save after the
+    // other, so an older copy never lands after a newer one.
+    ProfileList profiles;
+    MacroList macros;
+    StoreHeader* header = nullptr;
+    auto headerCopy = std::make_unique<StoreHeader>();
+    m_session.Locked([&](ProfileSession::State& state) {
+        if (stores & kProfileStore) {
+            for (const auto& profile : state.profiles)
+                profiles.push_back(std::make_unique<ProfileRecord>(*profile));
+            *headerCopy = *state.header;
+            header = headerCopy.get();
+        }
+        if (stores & kMacroStore) {
+            for (const auto& macro : state.macros)
+                macros.push_back(std::make_unique<MacroRecord>(*macro));
+        }
     });
+    const QString folder = m_session.DataFolder();
+    if (header && !SaveProfileStore(profiles, *header, folder))
+        qCWarning(lcPage) << "the profile store could not be written";
+    if ((stores & kMacroStore) && !SaveMacroStore(macros, folder))
+        qCWarning(lcPage) << "the macro store could not be written";
 }
 
 void CMS_1_Page::OnWorkerMessage(std::uint32_t message)
