@@ -204,6 +204,29 @@ TEST_F(PerformancePanelTest, MouseSettingsOpenTheDesktopsOwnTool)
     qputenv("XDG_CURRENT_DESKTOP", saved);
 }
 
+TEST_F(PerformancePanelTest, ButtonSlotsShowTheirFunctionAndLightUpUnderThePointer)
+{
+    EXPECT_EQ(Text(QStringLiteral("ms_1_btn_key_1")), QStringLiteral("Left click"));
+    EXPECT_EQ(Text(QStringLiteral("ms_1_btn_key_11")), QStringLiteral("Disabled"));
+    ChangeAndRefresh([](ProfileRecord& p) {
+        p.buttons[2].function = 16;
+        p.buttons[2].modifiers = 1 | 2;
+        p.buttons[2].key_code = 0x04;
+        p.buttons[3].function = 17;
+        const char16_t name[] = u"Burst";
+        std::copy(std::begin(name), std::end(name), p.buttons[3].macro_name);
+    });
+    EXPECT_TRUE(Text(QStringLiteral("ms_1_btn_key_3")).startsWith(QStringLiteral("Ctrl+Shift+")));
+    EXPECT_EQ(Text(QStringLiteral("ms_1_btn_key_4")), QStringLiteral("Macro: Burst"));
+
+    QWidget* slot = Control(QStringLiteral("ms_1_btn_key_5"));
+    EXPECT_FALSE(Shown("ms_1_key_control_5"));
+    window->PaintManager().SendNotify(slot, NotifyType::kMouseEnter);
+    EXPECT_TRUE(Shown("ms_1_key_control_5"));
+    window->PaintManager().SendNotify(slot, NotifyType::kMouseLeave);
+    EXPECT_FALSE(Shown("ms_1_key_control_5"));
+}
+
 TEST(MouseSettingsCandidates, EachDesktopHasItsTool)
 {
     auto first = [](const char* desktop) {
