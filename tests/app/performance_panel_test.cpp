@@ -93,6 +93,30 @@ TEST_F(PerformancePanelTest, EffectChoiceWaitsTheShortPauseAndShowsItsRows)
     EXPECT_FALSE(Shown("ms_1_hor_light_color"));
 }
 
+TEST_F(PerformancePanelTest, BluetoothLayoutHidesPollingAndBatteryAndShowsItsOwnEffects)
+{
+    ChangeAndRefresh([](ProfileRecord& p) {
+        p.light_effect = 1;
+        p.light_effect_ble = 5;
+    });
+    window->Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::Ble);
+    EXPECT_FALSE(Control<QAbstractButton>(QStringLiteral("ms_1_check_prate"))->isChecked());
+    EXPECT_FALSE(Shown("ms_1_check_prate"));
+    EXPECT_FALSE(Shown("ms_1_ver_prate"));
+    EXPECT_FALSE(Shown("ms_1_combo_light"));
+    EXPECT_TRUE(Shown("ms_1_combo_light_ble"));
+    EXPECT_FALSE(Shown("ms_1_check_power"));
+    EXPECT_FALSE(Shown("ms_1_ver_power"));
+    EXPECT_TRUE(Shown("ms_1_hor_breathspeed"));  // effect 5 of the Bluetooth list
+    EXPECT_FALSE(Shown("ms_1_hor_brightness"));
+
+    window->Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::CableOrReceiver);
+    EXPECT_TRUE(Shown("ms_1_combo_light"));
+    EXPECT_FALSE(Shown("ms_1_combo_light_ble"));
+    EXPECT_TRUE(Shown("ms_1_check_prate"));
+    EXPECT_TRUE(Shown("ms_1_hor_brightness"));  // effect 1 of the cable list
+}
+
 TEST_F(PerformancePanelTest, PollingOptionWritesTheRateAndItsLabel)
 {
     auto* option = Control<QAbstractButton>(QStringLiteral("ms_1_btn_prate_4"));
