@@ -9,7 +9,9 @@
 #include "core/storage/app_folders.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
+#include "device/ble_link.h"
 #include "device/ble_probe.h"
+#include "device/bluez_names.h"
 #include "device/device_worker.h"
 #include "ui/controls.h"
 #include "ui/window_impl_base.h"
@@ -75,6 +77,9 @@ void CMS_1_Page::InitDevice()
     m_worker = std::make_unique<DeviceWorker>([this](std::uint32_t message) { OnWorkerMessage(message); });
     m_links->LoadDrivers(m_driverFolder.isEmpty() ? GetAppFolder() : m_driverFolder);
     m_links->SetBleProbe(ProbeBleMouse);
+    m_ble = std::make_unique<BleLink>(*m_links, [this] { if (m_mainWindow) m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0); },
+                                      BlueZ::SystemBusAddress());
+    m_ble->Start();
     m_links->Open(m_postTarget ? m_postTarget->Target() : nullptr, {Msg::UM_WIRED_EVENT, Msg::UM_WIRED_LINK},
                   {Msg::UM_RECEIVER_EVENT, Msg::UM_RECEIVER_LINK});
 }
@@ -89,6 +94,7 @@ void CMS_1_Page::InitSettings()
     if (macros.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
     FillProfileList();
+    OnBlePresence(m_links && m_links->BlePresent());
     if (m_mainWindow)
         m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
 }
@@ -115,6 +121,7 @@ void CMS_1_Page::ShutdownDevice()
         m_worker->Quit();
         m_worker.reset();
     }
+    m_ble.reset();
     if (m_links)
         m_links->Shutdown();
 }
@@ -168,6 +175,12 @@ void CMS_1_Page::HandleReceiverLink(std::uint32_t linkCode)
         m_routeObserver->OnReceiverLink(linkCode);
     if (m_links)
         m_links->HandleReceiverLink(linkCode);
+}
+
+void CMS_1_Page::OnBlePresence(bool present)
+{
+    if (m_links)
+        m_links->OnBlePresence(present);
 }
 
 void CMS_1_Page::OnButtonFunctionMenu(const QString& itemName)

@@ -10,6 +10,7 @@
 #include "ui/notify_pump.h"
 
 struct HookTable;
+class BleLink;
 class DeviceWorker;
 class QWidget;
 class WindowImplBase;
@@ -60,6 +61,8 @@ public:
 
     void HandleWiredLink(std::uint32_t linkCode);
     void HandleReceiverLink(std::uint32_t linkCode);
+    // The Bluetooth LE mouse arrived or went (also once at start with the probe's finding).
+    void OnBlePresence(bool present);
     void OnButtonFunctionMenu(const QString& itemName);
 
     ProfileSession& Session() { return m_session; }
@@ -102,6 +105,7 @@ private:
     DeviceClock* m_clock = &m_systemClock;
     std::unique_ptr<DeviceLinks> m_links;
     std::unique_ptr<DeviceWorker> m_worker;
+    std::unique_ptr<BleLink> m_ble;
     std::unique_ptr<WindowPostTarget> m_postTarget;
 
     QWidget* m_wired = nullptr;
