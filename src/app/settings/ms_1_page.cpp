@@ -77,9 +77,12 @@ void CMS_1_Page::InitDevice()
     m_worker = std::make_unique<DeviceWorker>([this](std::uint32_t message) { OnWorkerMessage(message); });
     m_links->LoadDrivers(m_driverFolder.isEmpty() ? GetAppFolder() : m_driverFolder);
     m_links->SetBleProbe(ProbeBleMouse);
-    m_ble = std::make_unique<BleLink>(*m_links, [this] { if (m_mainWindow) m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0); },
-                                      BlueZ::SystemBusAddress());
-    m_ble->Start();
+    const auto requestSend = [this] {
+        if (m_mainWindow)
+            m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+    };
+    m_bleLink = std::make_unique<BleLink>(*m_links, requestSend, BlueZ::SystemBusAddress());
+    m_bleLink->Start();
     m_links->Open(m_postTarget ? m_postTarget->Target() : nullptr, {Msg::UM_WIRED_EVENT, Msg::UM_WIRED_LINK},
                   {Msg::UM_RECEIVER_EVENT, Msg::UM_RECEIVER_LINK});
 }
@@ -121,7 +124,7 @@ void CMS_1_Page::ShutdownDevice()
         m_worker->Quit();
         m_worker.reset();
     }
-    m_ble.reset();
+    m_bleLink.reset();
     if (m_links)
         m_links->Shutdown();
 }

@@ -105,7 +105,7 @@ private:
     DeviceClock* m_clock = &m_systemClock;
     std::unique_ptr<DeviceLinks> m_links;
     std::unique_ptr<DeviceWorker> m_worker;
-    std::unique_ptr<BleLink> m_ble;
+    std::unique_ptr<BleLink> m_bleLink;
     std::unique_ptr<WindowPostTarget> m_postTarget;
 
     QWidget* m_wired = nullptr;
