@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QLoggingCategory>
 
 #include "device/bluez_names.h"
@@ -70,6 +71,9 @@ void BlueZWatcher::Start()
                 SLOT(OnInterfacesRemoved(QDBusMessage)));
     bus.connect(BlueZ::kService, QString(), BlueZ::kProperties, QStringLiteral("PropertiesChanged"), this,
                 SLOT(OnPropertiesChanged(QDBusMessage)));
+    auto* owner = new QDBusServiceWatcher(BlueZ::kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) { OnOwnerChanged(newOwner); });
     Scan();
     m_present = m_objects.MousePresent();
     m_targets->Set(m_objects.ReportCharacteristics());
@@ -101,6 +105,20 @@ bool BlueZWatcher::Scan()
     if (m_objects.AdapterCount() == 0)
         qCInfo(lcBle) << "Bluetooth LE unavailable: BlueZ has no adapter";
     return true;
+}
+
+void BlueZWatcher::OnOwnerChanged(const QString& newOwner)
+{
+    const bool hadMouse = m_objects.MousePresent();
+    m_objects.Clear();
+    m_subscribed.clear();
+    if (!newOwner.isEmpty()) {
+        qCInfo(lcBle) << "BlueZ started";
+        Scan();
+    } else {
+        qCInfo(lcBle) << "BlueZ stopped";
+    }
+    Evaluate(hadMouse);
 }
 
 void BlueZWatcher::SetSubscribing(bool on)

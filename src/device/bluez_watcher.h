@@ -57,6 +57,8 @@ private slots:
 
 private:
     bool Scan();
+    // BlueZ came or went (a restart of the Bluetooth service): its tree starts afresh.
+    void OnOwnerChanged(const QString& newOwner);
     // After every change: arrival, removal (again for every change that took a part of the mouse
     // away while it is absent), the writer's targets and pending subscriptions.
     void Evaluate(bool mouseLostSomething);
