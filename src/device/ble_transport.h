@@ -43,7 +43,6 @@ public:
     // Armed while the mouse counts as present: writes go out and its notifications are
     // subscribed to. Disarmed, every write returns 0 at once.
     void Arm(bool armed);
-    bool Armed() const { return m_armed; }
 
     // 1 when one report characteristic of the mouse took the report, 0 otherwise. Blocks on the
     // bus: never call it on the UI thread.

@@ -199,6 +199,9 @@ void BlueZWatcher::Evaluate(bool mouseLostSomething)
         if (m_present)
             qCInfo(lcBle) << "Bluetooth LE mouse gone";
         m_present = false;
+        // A disconnection ends BlueZ's notifications even where the objects stay: when the mouse
+        // comes back, it is subscribed to afresh.
+        m_subscribed.clear();
         emit MouseRemoved();
     }
     if (m_subscribing)

@@ -10,6 +10,7 @@
 
 #include "device/apply_profile.h"
 #include "device/ble_link.h"
+#include "device/ble_transport.h"
 #include "device/bluez_names.h"
 #include "device/device_links.h"
 #include "device/driver_library.h"
@@ -101,6 +102,29 @@ void BM_FullSendOverBluetoothLe(benchmark::State& state)
         rig.FullSend(state);
 }
 BENCHMARK(BM_FullSendOverBluetoothLe)->Unit(benchmark::kMicrosecond);
+
+// One report, one WriteValue round trip through the bus daemon to the fake BlueZ's thread.
+void BM_OneReportOverBluetoothLe(benchmark::State& state)
+{
+    PrivateSystemBus bus;
+    FakeBluez bluez;
+    BleTransport transport(BlueZ::SystemBusAddress());
+    bool scanned = false;
+    BleTransport::Callbacks callbacks;
+    callbacks.initialScan = [&scanned](bool) { scanned = true; };
+    transport.Start(callbacks);
+    QElapsedTimer waited;
+    waited.start();
+    while (!scanned && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    transport.Arm(true);
+    const Report report = NewReport(0x06, 9);
+    for (auto _ : state) {
+        if (transport.WriteReport(report) != 1)
+            state.SkipWithError("the report was not taken");
+    }
+}
+BENCHMARK(BM_OneReportOverBluetoothLe)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

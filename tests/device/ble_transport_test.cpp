@@ -238,7 +238,13 @@ TEST_F(BleTransportTest, TheMouseFoundAtStartIsTheLinkForTheStartUpSend)
     ASSERT_TRUE(WaitUntil([&] { return !links.BlePresent(); }));
     EXPECT_FALSE(links.AnyLinkConnected());
     EXPECT_EQ(links.SendReport(report), 0);
-    EXPECT_EQ(sendRequests, 1);  // later arrivals send nothing by themselves
+
+    // Back again: subscribed afresh, its events arrive; no send by itself.
+    bluez.SetMouseConnected(true);
+    ASSERT_TRUE(WaitUntil([&] { return links.BlePresent() && bluez.EventNotifying(); }));
+    bluez.Notify(QByteArray("\x00\x70\x02\x00", 4));
+    ASSERT_TRUE(WaitUntil([&] { return session.Locked([](ProfileSession::State& s) { return s.Current().light_effect; }) == 2; }));
+    EXPECT_EQ(sendRequests, 1);
 }
 
 }  // namespace

@@ -66,6 +66,15 @@ void BluezObjectTree::AddDevice(const QString& path, const QString& modalias, bo
 void BluezObjectTree::SetConnected(const QString& path, bool connected)
 {
     ChangeProperty(path, kDevice, QStringLiteral("Connected"), connected);
+    if (connected)
+        return;
+    // A disconnection ends every subscription to the device's notifications.
+    for (auto& [below, object] : m_objects) {
+        if (object.notifying && below.startsWith(path + QLatin1Char('/'))) {
+            object.notifying = false;
+            ChangeProperty(below, kGattCharacteristic, QStringLiteral("Notifying"), false);
+        }
+    }
 }
 
 void BluezObjectTree::AddService(const QString& path, const QString& device, const QString& uuid)
