@@ -28,7 +28,7 @@ TEST(HookLibrary, ResolvesTheSevenEntriesAndRemovesHooksWhenFreed)
     EXPECT_TRUE(table.installmousehook && table.removemousehook && table.enablemousehook && table.installhook
                 && table.removehook && table.enablehook && table.mousewheelenable);
     const KarvoPostTarget target{nullptr, nullptr};
-    table.InstallHook(&target);
+    EXPECT_TRUE(table.InstallHook(&target));
     table.EnableHook(1);
     table.MouseWheelEnable(0);
     hooks.Free();
