@@ -6,14 +6,9 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <fcntl.h>
+#include <memory>
 #include <mutex>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -21,8 +16,7 @@
 #include <X11/keysym.h>
 
 #include "karvo_hook.h"
-
-extern char** environ;
+#include "support/xvfb_server.h"
 
 namespace {
 
@@ -93,9 +87,10 @@ protected:
     {
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("XDG_SESSION_TYPE");
-        s_display = StartXvfb();
-        if (s_display.empty())
+        s_xvfb = std::make_unique<XvfbServer>();
+        if (!s_xvfb->Start())
             return;
+        s_display = s_xvfb->Display();
         setenv("DISPLAY", s_display.c_str(), 1);
         s_library = dlopen(KARVO_BIN_DIR "/Hook.so", RTLD_NOW | RTLD_LOCAL);
         if (!s_library)
@@ -122,11 +117,7 @@ protected:
             XCloseDisplay(s_injector);
             s_injector = nullptr;
         }
-        if (s_xvfb > 0) {
-            kill(s_xvfb, SIGTERM);
-            waitpid(s_xvfb, nullptr, 0);
-            s_xvfb = 0;
-        }
+        s_xvfb.reset();
     }
 
     void SetUp() override
@@ -185,50 +176,8 @@ private:
         return reinterpret_cast<Function>(dlsym(s_library, name));
     }
 
-    // Starts Xvfb on a display number of its own choosing; it writes the number once it accepts
-    // connections. Empty when it does not come up within the bound.
-    static std::string StartXvfb()
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return {};
-        const std::string displayFd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", displayFd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                              nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int spawned = posix_spawnp(&s_xvfb, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            s_xvfb = 0;
-            close(fds[0]);
-            return {};
-        }
-        std::string number;
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (number.empty() || number.back() != '\n') {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd readable{fds[0], POLLIN, 0};
-            if (left.count() <= 0 || poll(&readable, 1, int(left.count())) <= 0)
-                break;
-            char c = 0;
-            if (read(fds[0], &c, 1) != 1)
-                break;
-            number.push_back(c);
-        }
-        close(fds[0]);
-        if (number.empty() || number.back() != '\n')
-            return {};
-        number.pop_back();
-        return ":" + number;
-    }
-
     static inline std::string s_display;
-    static inline pid_t s_xvfb = 0;
+    static inline std::unique_ptr<XvfbServer> s_xvfb;
     static inline void* s_library = nullptr;
     static inline Display* s_injector = nullptr;
 };
