@@ -13,6 +13,8 @@ TEST(HookLibrary, MissingLibraryLeavesTheTableEmpty)
     HookLibrary hooks;
     EXPECT_FALSE(hooks.Load(QStringLiteral("/nonexistent/")));
     EXPECT_TRUE(hooks.Table().IsEmpty());
+    const KarvoPostTarget target{nullptr, nullptr};
+    EXPECT_FALSE(hooks.Table().InstallHook(&target));  // the caller falls back to its own window
     hooks.Free();
 }
 
