@@ -230,7 +230,8 @@ static void StopCapture(void)
     g_running = 0;
 }
 
-/* Runs the capture exactly while events are to be posted: buttons come only with keys. Called with g_controlLock held. */
+/* Runs the capture exactly while events are to be posted (buttons come only with keys). Called
+ * with g_controlLock held. */
 static void UpdateCapture(void)
 {
     pthread_mutex_lock(&g_stateLock);
