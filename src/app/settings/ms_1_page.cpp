@@ -218,7 +218,8 @@ void CMS_1_Page::ShowCharging()
         SetControlTextKey(m_labelPower, QStringLiteral("charging_text"));
     if (m_mainWindow && m_progressPower)
         m_mainWindow->PaintManager().SetTimer(m_progressPower, TimerId::kChargingAnimation,
-                                              TimerPeriodMs::kChargingAnimation);
+                                              TimerPeriodMs::kChargingAnimation,
+                                              CPaintManagerUI::TimerRun::WhileVisible);
 }
 
 void CMS_1_Page::ClearPowerDisplay()
