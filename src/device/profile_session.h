@@ -1,15 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "core/storage/profile_store.h"
 #include "core/storage/store_load_result.h"
+#include "core/storage/store_writer.h"
 
 // What the page, the device worker and the Bluetooth thread share: the profile and macro lists,
 // the store header (with the current profile's index), the applied snapshot and the full-send
 // flag. Every access goes through Locked(), so no thread sees another's half-done change.
+//
+// The session owns the store writer: saves asked for on any thread are written in the background,
+// a burst of them as one write, so no caller waits for the disk.
 class ProfileSession {
 public:
     struct State {
@@ -24,6 +31,8 @@ public:
 
     // An empty data folder means the utility's own, looked up at every read and write.
     explicit ProfileSession(const QString& dataFolder = {});
+    // Writes what is still waiting before the state goes.
+    ~ProfileSession();
 
     template <typename Function>
     decltype(auto) Locked(Function&& function)
@@ -32,17 +41,32 @@ public:
         return function(m_state);
     }
 
-    // Reads both stores; the current profile becomes the applied snapshot and the next apply
-    // sends everything.
+    // Reads both stores (after every save asked for is on disk); the current profile becomes the
+    // applied snapshot and the next apply sends everything.
     void Load(StoreLoadResult* profileResult = nullptr, StoreLoadResult* macroResult = nullptr);
-    // Writes pro.data from the state as it stands (call from inside Locked()).
-    bool SaveProfilesLocked(const State& state) const;
-    bool SaveProfiles();
+
+    // Asks for pro.data to be written as the state stands when the writer gets to it. Never
+    // waits; may be called with or without the session locked.
+    void RequestProfileSave();
+    // Asks for macro.data to be written with the macro list as it stands now.
+    void RequestMacroSave();
+    void RequestMacroSaveLocked(const State& state);  // from inside Locked()
+    // Waits until every save asked for is done. For shutdown, tools and tests.
+    void FlushSaves();
+    // Called on the writer thread when a save failed; TakeSaveFailures() says what failed.
+    void SetSaveFailureHandler(std::function<void()> handler);
+    QStringList TakeSaveFailures();
+    StoreWriter& Writer() { return m_writer; }
 
     QString DataFolder() const;
 
 private:
+    // The bytes of pro.data, taken on the writer thread a few records at a time so that nobody
+    // waits long for the session meanwhile.
+    std::optional<QByteArray> ProfileStoreImage();
+
     QString m_dataFolder;
     std::mutex m_mutex;
     State m_state;
+    StoreWriter m_writer;  // last: stops before the state it reads goes
 };

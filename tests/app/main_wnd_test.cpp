@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMenu>
@@ -37,7 +40,15 @@ protected:
         window.Page().SetRouteObserver(&observer);
         ProcessPending();
     }
-    void TearDown() override { SetWorkAreaProvider({}); }
+    void TearDown() override
+    {
+        SetWorkAreaProvider({});
+        // "Exit" ends the application's loop; outside one, Qt keeps the request and every later
+        // event loop (a modal dialog's) would end at once. Running the application's loop once
+        // clears it.
+        QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
 
     // Counts the message boxes shown and answers each with a click on the given button.
     ScopedModalDriver CountingDriver(int& boxes, QStringList& texts, const QString& button = QStringLiteral("btn_ok"))
