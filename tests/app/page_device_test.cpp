@@ -15,6 +15,7 @@
 #include "core/platform/dynamic_library.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
 
 namespace {
 
@@ -135,6 +136,30 @@ TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingWhenTheWindowIsShow
     Command("unplug cable");
     window.GetHWND()->show();
     EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));  // stopped, not paused
+}
+
+TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
+{
+    Build(true, false);
+    ProfileSession& session = window.Page().Session();
+    session.Writer().SetWriteFunction([](const QString&, const QByteArray&, QString* error) {
+        *error = QStringLiteral("the disk is full");
+        return false;
+    });
+    QStringList texts;
+    ScopedModalDriver driver([&](WindowImplBase& box) {
+        texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+        ClickControl(box, QStringLiteral("btn_ok"));
+    });
+    for (int stage : {1, 2}) {  // two failed saves before the window gets to them: one message
+        session.Locked([stage](ProfileSession::State& s) { s.Current().current_stage = stage; });
+        session.RequestProfileSave();
+        session.FlushSaves();
+    }
+    ProcessPending();
+    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("save_failed_text"))});
+    EXPECT_FALSE(texts.value(0).isEmpty());
+    EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
 TEST_F(PageDeviceTest, DpiButtonSelectsTheStageAndShowsThePopup)

@@ -44,12 +44,18 @@ CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 CMS_1_Page::~CMS_1_Page()
 {
     ShutdownDevice();
+    m_session.SetSaveFailureHandler({});  // the post target goes before the session
 }
 
 void CMS_1_Page::SetMainWindow(WindowImplBase* mainWindow)
 {
     m_mainWindow = mainWindow;
+    m_session.SetSaveFailureHandler({});
     m_postTarget = std::make_unique<WindowPostTarget>(mainWindow->GetHWND());
+    // A store that could not be written is told to the user by the window, on its own thread.
+    m_session.SetSaveFailureHandler([target = m_postTarget->Target()] {
+        target->post(target->context, Msg::UM_STORE_SAVE_FAILED, 0, 0);
+    });
 }
 
 void CMS_1_Page::FindControls()

@@ -80,7 +80,7 @@ void StoreWriter::Flush()
 
 void StoreWriter::SetFailureHandler(std::function<void()> handler)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_handlerMutex);
     m_failureHandler = std::move(handler);
 }
 
@@ -165,17 +165,16 @@ void StoreWriter::Save(const QString& path, const ImageSource& image)
     else
         m_lastWritten.erase(path);  // unknown now: the next save writes whatever it holds
 
-    std::function<void()> announce;
     {
         std::lock_guard lock(m_mutex);
         if (written) {
             ++m_writes;
-        } else {
-            m_failures << (error.isEmpty() ? QStringLiteral("%1 could not be written").arg(path) : error);
-            qCWarning(lcStorage) << "save failed:" << m_failures.back();
-            announce = m_failureHandler;
+            return;
         }
+        m_failures << (error.isEmpty() ? QStringLiteral("%1 could not be written").arg(path) : error);
+        qCWarning(lcStorage) << "save failed:" << m_failures.back();
     }
-    if (announce)
-        announce();
+    std::lock_guard lock(m_handlerMutex);
+    if (m_failureHandler)
+        m_failureHandler();
 }

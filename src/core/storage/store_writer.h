@@ -42,7 +42,8 @@ public:
     // shutdown and before the process reads the files itself, never on a busy window thread.
     void Flush();
 
-    // Called on the writer thread after a failure was recorded; TakeFailures() gives it.
+    // Called on the writer thread after a failure was recorded; TakeFailures() gives it. Once
+    // this returns, the previous handler is not running and is not called again.
     void SetFailureHandler(std::function<void()> handler);
     // Messages of the failures since the last call, oldest first.
     QStringList TakeFailures();
@@ -67,7 +68,8 @@ private:
     bool m_busy = false;
     bool m_stop = false;
     QStringList m_failures;
-    std::function<void()> m_failureHandler;
+    std::mutex m_handlerMutex;  // held while the handler runs
+    std::function<void()> m_failureHandler;  // under m_handlerMutex
     WriteFunction m_write;
     WriteCheck m_check;
     int m_writes = 0;
