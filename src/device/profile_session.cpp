@@ -1,7 +1,6 @@
 #include "device/profile_session.h"
 
 #include <cstring>
-#include <vector>
 
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
@@ -9,19 +8,9 @@
 
 namespace {
 
-constexpr std::size_t kRecordsPerTurn = 8;  // about 260 KB copied per hold of the session's lock
-constexpr int kTurnTakingTries = 3;         // then the copy is made in one hold
-
-bool SameRecords(const ProfileList& profiles, const std::vector<const ProfileRecord*>& layout)
-{
-    if (profiles.size() != layout.size())
-        return false;
-    for (std::size_t i = 0; i < layout.size(); ++i) {
-        if (profiles[i].get() != layout[i])
-            return false;
-    }
-    return true;
-}
+constexpr std::size_t kHeaderBytes = sizeof(StoreHeader);
+constexpr std::size_t kRecordBytes = sizeof(ProfileRecord);
+constexpr int kTurnTakingTries = 3;  // then the copy is made in one hold of the lock
 
 }  // namespace
 
@@ -50,6 +39,7 @@ void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macro
 {
     m_writer.Flush();  // the files as this process last asked for them
     std::lock_guard lock(m_mutex);
+    ++m_generation;
     const StoreLoadResult profiles = LoadProfileStore(m_state.profiles, *m_state.header, DataFolder());
     const StoreLoadResult macros = LoadMacroStore(m_state.macros, DataFolder());
     m_state.fullSend = true;
@@ -97,43 +87,71 @@ QStringList ProfileSession::TakeSaveFailures()
 
 std::optional<QByteArray> ProfileSession::ProfileStoreImage()
 {
-    constexpr std::size_t kHeader = sizeof(StoreHeader);
-    constexpr std::size_t kRecord = sizeof(ProfileRecord);
+    if (!UpdateCurrentProfileInImage())
+        BuildWholeImage();
+    return m_image;
+}
+
+bool ProfileSession::UpdateCurrentProfileInImage()
+{
+    if (m_image.isEmpty())
+        return false;
+    m_image.detach();  // the writer keeps the last image; the copy is made here, not under the lock
+    char* out = m_image.data();
+    std::lock_guard lock(m_mutex);
+    // Only LockedCurrentProfile() was used since the last build: nothing but the current profile
+    // can differ from the image.
+    if (m_generation != m_imageGeneration)
+        return false;
+    const std::size_t index = m_state.header->current_profile_index;
+    if (m_image.size() != qsizetype(kHeaderBytes + m_state.profiles.size() * kRecordBytes)
+        || index >= m_state.profiles.size())
+        return false;
+    std::memcpy(out, m_state.header.get(), kHeaderBytes);
+    std::memcpy(out + kHeaderBytes + index * kRecordBytes, m_state.profiles[index].get(), kRecordBytes);
+    return true;
+}
+
+void ProfileSession::BuildWholeImage()
+{
     for (int attempt = 1;; ++attempt) {
         std::size_t count = 0;
         {
             std::lock_guard lock(m_mutex);
             count = m_state.profiles.size();
         }
-        QByteArray image(qsizetype(kHeader + count * kRecord), Qt::Uninitialized);
+        // Filled here, outside the lock, so that copying under it touches no fresh memory.
+        QByteArray image(qsizetype(kHeaderBytes + count * kRecordBytes), '\0');
         char* out = image.data();
-        std::vector<const ProfileRecord*> layout;
+        std::uint64_t generation = 0;
         {
             std::lock_guard lock(m_mutex);
-            const ProfileList& profiles = m_state.profiles;
-            if (profiles.size() != count)
+            if (m_state.profiles.size() != count)
                 continue;
-            std::memcpy(out, m_state.header.get(), kHeader);
+            generation = m_generation;
+            std::memcpy(out, m_state.header.get(), kHeaderBytes);
             if (attempt >= kTurnTakingTries) {
                 for (std::size_t i = 0; i < count; ++i)
-                    std::memcpy(out + kHeader + i * kRecord, profiles[i].get(), kRecord);
-                return image;
+                    std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
+                m_image = std::move(image);
+                m_imageGeneration = generation;
+                return;
             }
-            layout.reserve(count);
-            for (const auto& record : profiles)
-                layout.push_back(record.get());
         }
-        // A few records per turn; every record is copied whole, and a list that gained, lost or
-        // reordered records meanwhile starts the copy again. A record edited meanwhile is taken
-        // as it stands at its turn; the save asked for with that edit follows this one.
+        // A record per turn. Anything but a change to the current profile's fields meanwhile
+        // (which may have added, removed or reordered records) starts the copy again; a field
+        // changed meanwhile is taken as it stands at its record's turn.
         bool complete = true;
-        for (std::size_t first = 0; first < count && complete; first += kRecordsPerTurn) {
+        for (std::size_t i = 0; i < count && complete; ++i) {
             std::lock_guard lock(m_mutex);
-            complete = SameRecords(m_state.profiles, layout);
-            for (std::size_t i = first; complete && i < std::min(count, first + kRecordsPerTurn); ++i)
-                std::memcpy(out + kHeader + i * kRecord, layout[i], kRecord);
+            complete = m_generation == generation;
+            if (complete)
+                std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
         }
-        if (complete)
-            return image;
+        if (complete) {
+            m_image = std::move(image);
+            m_imageGeneration = generation;
+            return;
+        }
     }
 }

@@ -38,7 +38,17 @@ public:
     decltype(auto) Locked(Function&& function)
     {
         std::lock_guard lock(m_mutex);
+        ++m_generation;  // the lists may change: the next save copies every record
         return function(m_state);
+    }
+
+    // For a change to fields of the current profile alone (what the mouse reports): the next
+    // save then copies just that record and the header.
+    template <typename Function>
+    decltype(auto) LockedCurrentProfile(Function&& function)
+    {
+        std::lock_guard lock(m_mutex);
+        return function(m_state.Current());
     }
 
     // Reads both stores (after every save asked for is on disk); the current profile becomes the
@@ -61,12 +71,19 @@ public:
     QString DataFolder() const;
 
 private:
-    // The bytes of pro.data, taken on the writer thread a few records at a time so that nobody
-    // waits long for the session meanwhile.
+    // The bytes of pro.data, built on the writer thread without keeping anyone waiting long for
+    // the session: a record at a time, or only the current profile when nothing else can have
+    // changed since the last build.
     std::optional<QByteArray> ProfileStoreImage();
+    bool UpdateCurrentProfileInImage();
+    void BuildWholeImage();
 
     QString m_dataFolder;
     std::mutex m_mutex;
     State m_state;
+    std::uint64_t m_generation = 1;  // under m_mutex: counts Locked() calls
+    // Writer thread only: the last image built and the generation it was built at.
+    QByteArray m_image;
+    std::uint64_t m_imageGeneration = 0;
     StoreWriter m_writer;  // last: stops before the state it reads goes
 };

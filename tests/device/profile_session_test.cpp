@@ -40,6 +40,45 @@ TEST(ProfileSessionSaves, ProStoreMatchesTheStoreFunctionsByteForByte)
     EXPECT_EQ(written, ReadFileBytes(reference.storeFile("pro.data")));
 }
 
+// What SaveProfileStore makes of the session's state, for comparison.
+QByteArray ReferenceStore(ProfileSession& session)
+{
+    TempDataFolder reference;
+    session.Locked([&](ProfileSession::State& state) { SaveProfileStore(state.profiles, *state.header, reference.path()); });
+    return ReadFileBytes(reference.storeFile("pro.data"));
+}
+
+TEST(ProfileSessionSaves, ChangesToTheCurrentProfileAloneAndToTheListBothReachTheFile)
+{
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
+    session.Load();
+    AddProfiles(session, 30);
+    session.RequestProfileSave();
+    session.FlushSaves();
+
+    for (int stage : {4, 5}) {  // as the mouse reports a new DPI stage
+        session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
+        session.RequestProfileSave();
+    }
+    session.FlushSaves();
+    const QByteArray afterStage = ReadFileBytes(folder.storeFile("pro.data"));
+    EXPECT_EQ(GetU32(afterStage, 164884 + 30 * 32976 + 2352), 5u);
+    EXPECT_EQ(afterStage, ReferenceStore(session));
+
+    // The list changes (a profile goes, another is selected), then the mouse reports again.
+    session.Locked([](ProfileSession::State& state) {
+        state.profiles.erase(state.profiles.begin() + 3);
+        state.header->current_profile_index = 7;
+    });
+    session.LockedCurrentProfile([](ProfileRecord& current) { current.light_effect = 2; });
+    session.RequestProfileSave();
+    session.FlushSaves();
+    const QByteArray afterErase = ReadFileBytes(folder.storeFile("pro.data"));
+    EXPECT_EQ(afterErase.size(), 164884 + 30 * 32976);
+    EXPECT_EQ(afterErase, ReferenceStore(session));
+}
+
 TEST(ProfileSessionSaves, MacroStoreIsTheListAsItStoodWhenAskedFor)
 {
     TempDataFolder folder;
