@@ -1,6 +1,7 @@
 #include "ui/paint_manager.h"
 
 #include <QAbstractSlider>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -13,8 +14,41 @@
 #include <functional>
 #include <QToolButton>
 #include <QWindow>
+#include <optional>
 
+#include "ui/color_palette.h"
 #include "ui/controls.h"
+
+namespace {
+
+// Touched on the UI thread only.
+bool g_messageLoopRunning = false;
+std::optional<int> g_pendingQuit;
+
+}  // namespace
+
+int CPaintManagerUI::MessageLoop()
+{
+    if (g_pendingQuit) {
+        const int code = *g_pendingQuit;
+        g_pendingQuit.reset();
+        return code;
+    }
+    g_messageLoopRunning = true;
+    const int code = QApplication::exec();
+    g_messageLoopRunning = false;
+    return code;
+}
+
+void CPaintManagerUI::QuitMessageLoop(int exitCode)
+{
+    // Ending the application's event processing outside its loop would make every event loop
+    // started later (a modal window's) return at once; the quit is kept for the loop instead.
+    if (g_messageLoopRunning)
+        QCoreApplication::exit(exitCode);
+    else
+        g_pendingQuit = exitCode;
+}
 
 CPaintManagerUI::CPaintManagerUI(INotifyUI* receiver) : m_receiver(receiver) {}
 
@@ -33,7 +67,7 @@ void CPaintManagerUI::AttachControl(QWidget* control)
     ConnectSignals(control);
     const bool interactive = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control)
                              || qobject_cast<QComboBox*>(control) || qobject_cast<QLineEdit*>(control)
-                             || qobject_cast<QListWidget*>(control);
+                             || qobject_cast<QListWidget*>(control) || qobject_cast<CColorPaletteUI*>(control);
     if (interactive || control->property(kCaptionProperty).toBool())
         control->installEventFilter(this);
 }
@@ -65,6 +99,11 @@ void CPaintManagerUI::ConnectSignals(QWidget* control)
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { SendNotify(edit, NotifyType::kTextChanged); });
+    } else if (auto* palette = qobject_cast<CColorPaletteUI*>(control)) {
+        connect(palette, &CColorPaletteUI::colorChanged, this,
+                [this, palette] { SendNotify(palette, NotifyType::kColorChanged); });
+        connect(palette, &CColorPaletteUI::colorChangedButtonUp, this,
+                [this, palette] { SendNotify(palette, NotifyType::kColorChangedButtonUp); });
     }
 }
 
