@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <functional>
 #include <QToolButton>
 #include <QWindow>
+#include <functional>
 #include <optional>
 
 #include "ui/color_palette.h"
