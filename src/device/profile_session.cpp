@@ -1,6 +1,7 @@
 #include "device/profile_session.h"
 
 #include <cstring>
+#include <vector>
 
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
@@ -10,7 +11,19 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = sizeof(StoreHeader);
 constexpr std::size_t kRecordBytes = sizeof(ProfileRecord);
-constexpr int kTurnTakingTries = 3;  // then the copy is made in one hold of the lock
+// A list that keeps changing shape this often while it is copied is copied in one hold.
+constexpr int kStructureChangeTries = 8;
+
+bool SameRecords(const ProfileList& profiles, const std::vector<const ProfileRecord*>& layout)
+{
+    if (profiles.size() != layout.size())
+        return false;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (profiles[i].get() != layout[i])
+            return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -124,29 +137,34 @@ void ProfileSession::BuildWholeImage()
         QByteArray image(qsizetype(kHeaderBytes + count * kRecordBytes), '\0');
         char* out = image.data();
         std::uint64_t generation = 0;
+        std::vector<const ProfileRecord*> layout;
+        layout.reserve(count);
         {
             std::lock_guard lock(m_mutex);
             if (m_state.profiles.size() != count)
                 continue;
             generation = m_generation;
             std::memcpy(out, m_state.header.get(), kHeaderBytes);
-            if (attempt >= kTurnTakingTries) {
+            if (attempt >= kStructureChangeTries) {
                 for (std::size_t i = 0; i < count; ++i)
                     std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
                 m_image = std::move(image);
                 m_imageGeneration = generation;
                 return;
             }
+            for (const auto& record : m_state.profiles)
+                layout.push_back(record.get());
         }
-        // A record per turn. Anything but a change to the current profile's fields meanwhile
-        // (which may have added, removed or reordered records) starts the copy again; a field
-        // changed meanwhile is taken as it stands at its record's turn.
+        // A record per turn. A list that gained, lost or reordered records meanwhile starts the
+        // copy again; a record edited meanwhile is taken whole as it stands at its turn. Since
+        // the image is marked with the generation it started at, any such edit makes the next
+        // save copy every record again, so the file catches up.
         bool complete = true;
         for (std::size_t i = 0; i < count && complete; ++i) {
             std::lock_guard lock(m_mutex);
-            complete = m_generation == generation;
+            complete = m_generation == generation || SameRecords(m_state.profiles, layout);
             if (complete)
-                std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
+                std::memcpy(out + kHeaderBytes + i * kRecordBytes, layout[i], kRecordBytes);
         }
         if (complete) {
             m_image = std::move(image);

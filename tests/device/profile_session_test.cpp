@@ -3,6 +3,9 @@
 // files are read only after the saves asked for are on disk.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
 #include "device/apply_profile.h"
@@ -77,6 +80,30 @@ TEST(ProfileSessionSaves, ChangesToTheCurrentProfileAloneAndToTheListBothReachTh
     const QByteArray afterErase = ReadFileBytes(folder.storeFile("pro.data"));
     EXPECT_EQ(afterErase.size(), 164884 + 30 * 32976);
     EXPECT_EQ(afterErase, ReferenceStore(session));
+}
+
+TEST(ProfileSessionSaves, ALockedUseOfTheListsWhileTheyAreCopiedLeavesTheFileWhole)
+{
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
+    session.Load();
+    AddProfiles(session, 60);
+    std::atomic<bool> done{false};
+    std::thread window([&] {  // as the window reads and edits while the writer copies
+        for (int i = 0; !done; ++i) {
+            session.Locked([i](ProfileSession::State& state) { state.profiles[std::size_t(i % 61)]->move_mode = i % 2; });
+            std::this_thread::yield();
+        }
+    });
+    for (int round = 0; round < 5; ++round) {
+        session.RequestProfileSave();
+        session.FlushSaves();
+    }
+    done = true;
+    window.join();
+    session.RequestProfileSave();  // after the last edit: the file catches up
+    session.FlushSaves();
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), ReferenceStore(session));
 }
 
 TEST(ProfileSessionSaves, MacroStoreIsTheListAsItStoodWhenAskedFor)
