@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+    CResourceManager::Instance().SetLanguageCodes({});  // the default (English) texts
     CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
     return RUN_ALL_TESTS();
 }
