@@ -4,7 +4,9 @@
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QStackedWidget>
+#include <QThread>
 #include <QWidget>
 
 #include "core/storage/app_folders.h"
@@ -79,25 +81,47 @@ void CMainWnd::OnWindowBuilt()
 
     m_hookLibrary.Load(GetAppFolder());
     m_page.InitSettings();
+
+    m_theme.Init();
+    m_shellMenu.Init();
+    m_accessNotice.Check();
 }
 
 void CMainWnd::OnClick(TNotifyUI& msg)
 {
     if (msg.pSender == m_exitButton && m_exitButton)
-        ShowWindow(false);
+        Withdraw();
     else if (msg.pSender == m_minButton && m_minButton)
         SendMessage(WindowMessage::kSysCommand, SysCommand::kMinimize, 0);
+    else if (msg.pSender == m_skinButton && m_skinButton)
+        m_theme.Toggle();
+    else if (msg.pSender == m_mainMenuButton && m_mainMenuButton)
+        ShowTrayMenu(m_mainMenuButton->mapToGlobal(QPoint(0, m_mainMenuButton->height())));
 }
 
 void CMainWnd::OnCloseRequest()
 {
     // Closing the window only hides it: the program lives on in the tray.
-    ShowWindow(false);
+    Withdraw();
+}
+
+void CMainWnd::Withdraw()
+{
+    if (!GetHWND())
+        return;
+    if (CTrayIcon::IsAvailable())
+        ShowWindow(false);
+    else
+        GetHWND()->showMinimized();
 }
 
 LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
 {
     handled = true;
+    const auto observe = qScopeGuard([this] {
+        if (m_messageObserver)
+            m_messageObserver();
+    });
     switch (message) {
     case Msg::UM_TRAYICON:
         if (lParam == CTrayIcon::kLeftButtonUp)
@@ -138,7 +162,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         m_page.RequestApply();
         return 0;
     case WindowMessage::kDestroy:
-        QCoreApplication::exit(0);
+        // Ends the message loop. With none running (a window built without one) there is nothing
+        // to end, and asking would make the next modal loop of the process return at once.
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::exit(0);
         return 0;
     case WindowMessage::kTimer:
         OnTimer(UINT(wParam));
@@ -199,12 +226,14 @@ void CMainWnd::ShowNoDeviceWarning()
     m_noDeviceWarningShown = false;
 }
 
-void CMainWnd::ShowTrayMenu()
+void CMainWnd::ShowTrayMenu(std::optional<QPoint> at)
 {
     m_trayMenu = std::make_unique<CMenuWnd>(Msg::UM_MENUCLICK);
     const QPoint cursor = QCursor::pos();
-    if (m_trayMenu->Init(this, QStringLiteral("traymenu.xml"), QPoint(cursor.x(), cursor.y() - kTrayMenuLift)))
+    if (m_trayMenu->Init(this, QStringLiteral("traymenu.xml"), at.value_or(QPoint(cursor.x(), cursor.y() - kTrayMenuLift)))) {
+        m_shellMenu.Prepare(*m_trayMenu);
         m_trayMenu->ResizeMenu();
+    }
 }
 
 void CMainWnd::OnMenuClick(MenuCmd* cmd)
@@ -217,22 +246,29 @@ void CMainWnd::OnMenuClick(MenuCmd* cmd)
         BringToFrontOrWarn();
     else if (name.compare(QStringLiteral("exit"), Qt::CaseInsensitive) == 0)
         DestroyWindow();
+    else if (m_shellMenu.HandleItem(name))
+        return;
     else if (AgreesWithPagePrefix(name))
         m_page.OnButtonFunctionMenu(name);
 }
 
 void CMainWnd::OnDeviceState()
 {
+    const bool wasPresent = m_devicePresent;
     m_devicePresent = m_page.AnyLinkConnected();
     if (m_devicePresent) {
         if (m_deviceTabSwitch)
             SelectTabItem(m_deviceTabSwitch, 0);
+        // Without a tray icon the minimised window is the only way back: it comes forward.
+        if (!wasPresent && !CTrayIcon::IsAvailable() && GetHWND() && GetHWND()->isMinimized())
+            BringToFront();
         return;
     }
     if (m_deviceTabSwitch)
         SelectTabItem(m_deviceTabSwitch, -1);
-    qCInfo(lcMainWnd) << "no mouse is reachable: the window hides";
-    ShowWindow(false);
+    qCInfo(lcMainWnd) << "no mouse is reachable: the window withdraws";
+    Withdraw();
+    m_accessNotice.Check();
 }
 
 QString CMainWnd::DpiPopupText(WPARAM wParam, LPARAM dpiValue)
