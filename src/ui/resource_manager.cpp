@@ -70,6 +70,7 @@ bool CResourceManager::LoadResource(const QString& fileName)
         qCWarning(lcResources) << file.fileName() << xml.errorString();
         return false;
     }
+    m_styleSheet = styleSheet;
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         app->setStyleSheet(styleSheet);
     return true;

@@ -16,6 +16,8 @@ public:
 
     // Reads the resource description; its top widget's style sheet becomes every window's look.
     bool LoadResource(const QString& fileName);
+    // The style sheet the resource description gave (the window's own look).
+    QString ResourceStyleSheet() const { return m_styleSheet; }
     // Reads the language file (<language><text key="...">...</text></language>), overlaid key by
     // key with the user's language ("lan_de.xml" beside "lan.xml"), and makes it the
     // core's text lookup. Windows built before it show their keys once ResolveTextKeysOfAllWindows
@@ -36,5 +38,6 @@ private:
 
     QString m_resourcePath;
     QStringList m_languageCodes;
+    QString m_styleSheet;
     QHash<QString, QString> m_texts;
 };

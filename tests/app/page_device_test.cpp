@@ -15,6 +15,7 @@
 #include "core/platform/dynamic_library.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
+#include "ui/tray_icon.h"
 
 namespace {
 
@@ -153,3 +154,22 @@ TEST_F(PageDeviceTest, ApplyRequestsWithoutAnyLinkWriteNothing)
 }
 
 }  // namespace
+
+// Where the desktop has no tray, the window never hides: it goes to the task bar and comes back
+// with the mouse.
+TEST_F(PageDeviceTest, WithoutTrayTheWindowMinimisesAndReturnsWithTheMouse)
+{
+    CTrayIcon::SetAvailableForTesting(false);
+    Build(true, false);
+    Command("unplug cable");
+    EXPECT_FALSE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    Command("plug cable");
+    clock.RunDeferred();
+    ProcessPending();
+    EXPECT_TRUE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_FALSE(window.GetHWND()->isMinimized());
+    CTrayIcon::SetAvailableForTesting(true);
+}

@@ -28,9 +28,11 @@ void ShellMenu::Prepare(CMenuWnd& menu) const
 {
     if (!menu.Menu())
         return;
-    for (QAction* action : menu.Menu()->findChildren<QAction*>(kAutostartItem)) {
-        action->setCheckable(true);
-        action->setChecked(m_autostart);
+    for (QAction* action : menu.Menu()->actions()) {
+        if (action->objectName() == kAutostartItem) {
+            action->setCheckable(true);
+            action->setChecked(m_autostart);
+        }
     }
 }
 

@@ -50,7 +50,7 @@ ShellTheme::Look ShellTheme::DesktopLook()
 
 void ShellTheme::Init()
 {
-    m_darkSheet = qApp->styleSheet();
+    m_darkSheet = CResourceManager::Instance().ResourceStyleSheet();
     // Both sheets are read now, with the skins, so that switching never reads a file.
     QFile light(CResourceManager::Instance().ResourcePath() + kLightSheetFile);
     if (light.open(QIODevice::ReadOnly))
