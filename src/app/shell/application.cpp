@@ -5,6 +5,8 @@
 
 #include "app/shell/autostart.h"
 #include "app/shell/background_queue.h"
+#include "app/shell/dbus_service.h"
+#include "app/shell/page_mouse_control.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/window_messages.h"
@@ -55,7 +57,14 @@ int RunApplication(int argc, char* argv[])
         if (startHidden)
             mainWindow.Withdraw();
         instance.SetActivationHandler([&mainWindow] { mainWindow.SendMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0); });
+        // Scripts reach the running utility over the user's session bus.
+        PageMouseControl control(mainWindow);
+        MouseDBusService service(control, QDBusConnection::sessionBus());
+        if (service.Register())
+            mainWindow.SetMessageObserver([&service] { service.Refresh(); });
         app.exec();
+        mainWindow.SetMessageObserver({});
+        service.Unregister();
         instance.SetActivationHandler({});
         BackgroundQueue::Shell().WaitForDone();
     }
