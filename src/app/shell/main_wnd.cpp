@@ -266,7 +266,8 @@ void CMainWnd::OnDeviceState()
     }
     if (m_deviceTabSwitch)
         SelectTabItem(m_deviceTabSwitch, -1);
-    qCInfo(lcMainWnd) << "no mouse is reachable: the window withdraws";
+    qCInfo(lcMainWnd) << (CTrayIcon::IsAvailable() ? "no mouse is reachable: the window hides"
+                                                    : "no mouse is reachable: the window minimises");
     Withdraw();
     m_accessNotice.Check();
 }
