@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "core/platform/session_bus.h"
 #include "core/profile/profile_record.h"
 #include "core/storage/profile_store.h"
 #include "device/device_access.h"
@@ -28,7 +29,8 @@ QString NormalFolder(const QString& folder)
 // The running utility that holds the stores of the data folder, if any.
 class Utility {
 public:
-    explicit Utility(const CtlContext& context) : m_bus(QDBusConnection::sessionBus())
+    explicit Utility(const CtlContext& context)
+        : m_bus(SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()))
     {
         if (!m_bus.isConnected() || !m_bus.interface() || !m_bus.interface()->isServiceRegistered(kService))
             return;

@@ -10,6 +10,7 @@
 #include "app/shell/main_wnd.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/window_messages.h"
+#include "core/platform/session_bus.h"
 #include "ui/resource_manager.h"
 
 Q_LOGGING_CATEGORY(lcStart, "karvo.app.start")
@@ -59,7 +60,7 @@ int RunApplication(int argc, char* argv[])
         instance.SetActivationHandler([&mainWindow] { mainWindow.SendMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0); });
         // Scripts reach the running utility over the user's session bus.
         PageMouseControl control(mainWindow);
-        MouseDBusService service(control, QDBusConnection::sessionBus());
+        MouseDBusService service(control, SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
         if (service.Register())
             mainWindow.SetMessageObserver([&service] { service.Refresh(); });
         app.exec();
