@@ -254,16 +254,19 @@ void CMainWnd::OnMenuClick(MenuCmd* cmd)
 
 void CMainWnd::OnDeviceState()
 {
-    const bool wasPresent = m_devicePresent;
     m_devicePresent = m_page.AnyLinkConnected();
     if (m_devicePresent) {
         if (m_deviceTabSwitch)
             SelectTabItem(m_deviceTabSwitch, 0);
-        // Without a tray icon the minimised window is the only way back: it comes forward.
-        if (!wasPresent && !CTrayIcon::IsAvailable() && GetHWND() && GetHWND()->isMinimized())
+        // Without a tray icon, a window that went to the task bar when the mouse went comes back
+        // with it.
+        if (m_withdrawnForNoDevice && !CTrayIcon::IsAvailable() && GetHWND() && GetHWND()->isMinimized())
             BringToFront();
+        m_withdrawnForNoDevice = false;
         return;
     }
+    if (GetHWND() && GetHWND()->isVisible() && !GetHWND()->isMinimized())
+        m_withdrawnForNoDevice = true;
     if (m_deviceTabSwitch)
         SelectTabItem(m_deviceTabSwitch, -1);
     qCInfo(lcMainWnd) << (CTrayIcon::IsAvailable() ? "no mouse is reachable: the window hides"

@@ -79,6 +79,7 @@ private:
     CDPIMsg* m_dpiPopup = nullptr;
     bool m_devicePresent = false;
     bool m_noDeviceWarningShown = false;
+    bool m_withdrawnForNoDevice = false;  // the window left the screen because the mouse went
     ShellMenu m_shellMenu{*this};
     ShellTheme m_theme;
     DeviceAccessNotice m_accessNotice{*this};
