@@ -101,7 +101,8 @@ void CMainWnd::OnClick(TNotifyUI& msg)
 
 void CMainWnd::OnCloseRequest()
 {
-    // Closing the window only hides it: the program lives on in the tray.
+    // Closing the window never ends the program: it goes to the tray, or to the task bar where
+    // there is no tray.
     Withdraw();
 }
 
