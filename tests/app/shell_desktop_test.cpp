@@ -279,4 +279,16 @@ TEST_F(ShellDesktopTest, NoNoticeWhenEveryMouseCanBeOpened)
     EXPECT_FALSE(window->AccessNotice().Shown());
 }
 
+TEST_F(ShellDesktopTest, TitleBarButtonsHaveNamesFromTheLanguageFile)
+{
+    Build();
+    for (const auto& [control, name] : {std::pair{"skin_btn", "Switch between dark and light look"},
+                                        std::pair{"main_menu_btn", "Menu"}, std::pair{"min_btn", "Minimise"},
+                                        std::pair{"exit_btn", "Close"}}) {
+        QWidget* button = window->PaintManager().FindControl(QLatin1String(control));
+        ASSERT_TRUE(button) << control;
+        EXPECT_EQ(button->accessibleName(), QLatin1String(name)) << control;
+    }
+}
+
 }  // namespace

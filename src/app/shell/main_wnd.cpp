@@ -12,6 +12,7 @@
 #include "core/storage/app_folders.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/msg_wnd.h"
+#include "app/shell/title_bar.h"
 #include "app/shell/window_messages.h"
 #include "ui/controls.h"
 #include "ui/menu_wnd.h"
@@ -82,6 +83,7 @@ void CMainWnd::OnWindowBuilt()
     m_hookLibrary.Load(GetAppFolder());
     m_page.InitSettings();
 
+    NameTitleBarButtons(PaintManager());
     m_theme.Init();
     m_shellMenu.Init();
     m_accessNotice.Check();
