@@ -16,6 +16,7 @@
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
+#include "ui/tray_icon.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ protected:
         qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
     }
 
-    void Build(bool cable, bool receiver)
+    void Build(bool cable, bool receiver, std::uint32_t style = CMainWnd::kStyle)
     {
         qputenv("KARVO_SIM_CABLE", cable ? "1" : "0");
         qputenv("KARVO_SIM_RECEIVER", receiver ? "1" : "0");
@@ -39,7 +40,7 @@ protected:
         Command("reset");
         window.Page().SetDriverFolder(kDemo);
         window.Page().SetClock(&clock);
-        ASSERT_TRUE(window.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
+        ASSERT_TRUE(window.Create(nullptr, style, 0, {0, 0, 800, 572}));
         ProcessPending();
     }
 
@@ -246,3 +247,40 @@ TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothi
 }
 
 }  // namespace
+
+// Where the desktop has no tray, the window never hides: it goes to the task bar and comes back
+// with the mouse.
+TEST_F(PageDeviceTest, WithoutTrayTheWindowMinimisesAndReturnsWithTheMouse)
+{
+    CTrayIcon::SetAvailableForTesting(false);
+    Build(true, false);
+    Command("unplug cable");
+    EXPECT_FALSE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    Command("plug cable");
+    clock.RunDeferred();
+    ProcessPending();
+    EXPECT_TRUE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_FALSE(window.GetHWND()->isMinimized());
+    CTrayIcon::SetAvailableForTesting(true);
+}
+
+// Started hidden with the desktop and without a tray: the window waits in the task bar, and a
+// mouse that arrives later does not push it onto the screen.
+TEST_F(PageDeviceTest, HiddenStartWithoutTrayStaysInTheTaskBarWhenTheMouseComes)
+{
+    CTrayIcon::SetAvailableForTesting(false);
+    Build(false, false, CMainWnd::kStyle & ~WindowStyle::kVisible);
+    window.Withdraw();
+    ProcessPending();
+    EXPECT_FALSE(window.DevicePresent());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    Command("plug cable");
+    clock.RunDeferred();
+    ProcessPending();
+    EXPECT_TRUE(window.DevicePresent());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    CTrayIcon::SetAvailableForTesting(true);
+}
