@@ -65,7 +65,8 @@ void CMS_1_SelectMacro::OnWindowBuilt()
         m_emptyNote->setVisible(m_macroNames.isEmpty());
 
     // A record from elsewhere may carry values out of range; the dialog starts from sound ones.
-    m_repeatMode = std::clamp(m_repeatMode, 0, kRepeatModeCount - 1);
+    if (m_repeatMode < 0 || m_repeatMode >= kRepeatModeCount)
+        m_repeatMode = 0;
     m_loopCount = std::clamp(m_loopCount, kMinLoopCount, kMaxLoopCount);
     if (m_selectedIndex < -1 || m_selectedIndex >= m_macroNames.size())
         m_selectedIndex = -1;
