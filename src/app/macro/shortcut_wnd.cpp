@@ -81,6 +81,8 @@ void CShortcutWnd::OnWindowBuilt()
     });
     if (QWidget* note = ui.FindControl(QStringLiteral("shortcut_local_note")))
         note->setVisible(CapturesLocally());
+    // The boxes come first; the key field takes keys only once the user goes there.
+    m_flagBoxes[kCtrl]->setFocus();
 }
 
 void CShortcutWnd::Notify(TNotifyUI& msg)
