@@ -1,6 +1,7 @@
 #include "ui/paint_manager.h"
 
 #include <QAbstractSlider>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -12,9 +13,41 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <optional>
 
 #include "ui/color_palette.h"
 #include "ui/controls.h"
+
+namespace {
+
+// Touched on the UI thread only.
+bool g_messageLoopRunning = false;
+std::optional<int> g_pendingQuit;
+
+}  // namespace
+
+int CPaintManagerUI::MessageLoop()
+{
+    if (g_pendingQuit) {
+        const int code = *g_pendingQuit;
+        g_pendingQuit.reset();
+        return code;
+    }
+    g_messageLoopRunning = true;
+    const int code = QApplication::exec();
+    g_messageLoopRunning = false;
+    return code;
+}
+
+void CPaintManagerUI::QuitMessageLoop(int exitCode)
+{
+    // Ending the application's event processing outside its loop would make every event loop
+    // started later (a modal window's) return at once; the quit is kept for the loop instead.
+    if (g_messageLoopRunning)
+        QCoreApplication::exit(exitCode);
+    else
+        g_pendingQuit = exitCode;
+}
 
 CPaintManagerUI::CPaintManagerUI(INotifyUI* receiver) : m_receiver(receiver) {}
 

@@ -40,6 +40,12 @@ public:
     // Raises a notification as if the control had done it.
     void SendNotify(QWidget* sender, const QString& type, int index = -1, WPARAM wParam = 0, LPARAM lParam = 0);
 
+    // The program's message loop: runs until QuitMessageLoop and returns its code. A quit asked
+    // for while the loop is not running waits for it, so the loop started next returns at once;
+    // modal loops are never ended by it. UI thread only.
+    static int MessageLoop();
+    static void QuitMessageLoop(int exitCode);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

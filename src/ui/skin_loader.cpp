@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -110,6 +111,9 @@ void ResolveTextKeys(QWidget* root)
         if (!tipKey.isEmpty())
             widget->setToolTip(KeyText(tipKey, {}));
         ResolveComboItemKeys(qobject_cast<QComboBox*>(widget));
+        // A combo's drop-down list is a list of its own to assistive tools; it bears the combo's name.
+        if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->view())
+            combo->view()->setAccessibleName(combo->accessibleName());
         for (QAction* action : widget->actions()) {
             const QString actionKey = action->property(kTextKeyProperty).toString();
             if (!actionKey.isEmpty())

@@ -152,4 +152,25 @@ TEST_F(PageDeviceTest, ApplyRequestsWithoutAnyLinkWriteNothing)
     EXPECT_EQ(file.readAll(), before);
 }
 
+TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothing)
+{
+    Build(false, true);
+    Command("battery 7");  // the mouse is awake behind the receiver
+    ASSERT_FALSE(window.Page().Links()->Asleep());
+    Command("unplug receiver");
+    ASSERT_FALSE(window.DevicePresent());
+    ASSERT_FALSE(window.Page().Links()->Asleep());  // a receiver removal leaves the asleep flag alone
+
+    const QString store = window.Page().Session().DataFolder() + QStringLiteral("ms_1/pro.data");
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
+    window.SendMessage(Msg::UM_APPLY, 0, 0);
+    window.Page().ShutdownDevice();  // waits for the worker to finish what it was given
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
 }  // namespace

@@ -1,25 +1,27 @@
 #include "app/settings/ms_1_page.h"
 
-#include <QAbstractButton>
-#include <QListWidget>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
 
+#include "app/settings/dpi_color_wnd.h"
+#include "app/settings/page_art.h"
 #include "core/storage/app_folders.h"
+#include "core/storage/macro_store.h"
+#include "core/storage/profile_store.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
 #include "device/ble_probe.h"
 #include "device/device_worker.h"
 #include "ui/controls.h"
+#include "ui/paint_manager.h"
 #include "ui/window_impl_base.h"
 #include "ui/window_post_target.h"
 
 Q_LOGGING_CATEGORY(lcPage, "karvo.settings.page")
 
 namespace {
-constexpr int kProfileEntryHeight = 22;
-constexpr int kBatteryPercentPerLevel = 10;
 
 void SetShown(QWidget* control, bool shown)
 {
@@ -30,6 +32,8 @@ void SetShown(QWidget* control, bool shown)
 
 CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 {
+    // The drawing of the mouse is a widget of the page's own; the skin can use it once known.
+    RegisterPageArtWidgets();
     BindNotify(NotifyType::kClick, [this](TNotifyUI& msg) { OnClick(msg); });
     BindNotify(NotifyType::kSelectChanged, [this](TNotifyUI& msg) { OnSelectChanged(msg); });
     BindNotify(NotifyType::kItemSelect, [this](TNotifyUI& msg) { OnItemSelect(msg); });
@@ -60,12 +64,23 @@ void CMS_1_Page::FindControls()
     m_wired = ui.FindControl(QStringLiteral("ms_1_wired"));
     m_wireless = ui.FindControl(QStringLiteral("ms_1_wireless"));
     m_ble = ui.FindControl(QStringLiteral("ms_1_BLE"));
-    m_progressPower = ui.FindControl(QStringLiteral("ms_1_progress_power"));
-    m_labelPower = ui.FindControl(QStringLiteral("ms_1_label_power"));
     m_sleepLabel = ui.FindControl(QStringLiteral("ms_1_sleep_label"));
     m_applyRing = ui.FindControl(QStringLiteral("apply_ring"));
-    for (int i = 0; i < 8; ++i)
-        m_dpiStageOptions[i] = ui.FindControl(QStringLiteral("ms_1_option_dpi_step_%1").arg(i + 1));
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_wired_icon")), LinkIcon::Cable);
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_wireless_icon")), LinkIcon::Receiver);
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_BLE_icon")), LinkIcon::Ble);
+    m_power.FindControls(ui);
+    m_profileList.FindControls(ui);
+    m_performance.FindControls(ui);
+    // Colour buttons open the colour dialog below themselves.
+    m_performance.SetColorPicker([this](QWidget* button, std::uint32_t& argb) {
+        std::uint32_t stored = CDpiColorWnd::StoredFromArgb(argb);
+        if (!RunDpiColorDialog(m_mainWindow, button, stored))
+            return false;
+        argb = CDpiColorWnd::ArgbFromStored(stored);
+        return true;
+    });
+    m_buttonSlots.FindControls(ui);
 }
 
 void CMS_1_Page::InitDevice()
@@ -88,25 +103,9 @@ void CMS_1_Page::InitSettings()
         qCWarning(lcPage) << "profile store repaired:" << profiles.problem << "original kept as" << profiles.keptAsidePath;
     if (macros.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
-    FillProfileList();
-    if (m_mainWindow)
-        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
-}
-
-void CMS_1_Page::FillProfileList()
-{
-    auto* list = m_mainWindow ? m_mainWindow->PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_list_profile"))
-                              : nullptr;
-    if (!list)
-        return;
-    const int current = m_session.Locked([list](ProfileSession::State& state) {
-        for (const auto& profile : state.profiles) {
-            auto* item = new QListWidgetItem(ProfileName(*profile), list);
-            item->setSizeHint(QSize(0, kProfileEntryHeight));
-        }
-        return int(state.header->current_profile_index);
-    });
-    SelectItem(list, current, false);
+    m_profileList.Fill();
+    RefreshPage();
+    RequestSend();
 }
 
 void CMS_1_Page::ShutdownDevice()
@@ -130,8 +129,71 @@ void CMS_1_Page::RequestApply()
         m_worker->PostThreadMessage(Msg::TM_APPLY);
 }
 
+void CMS_1_Page::RequestSend()
+{
+    if (m_mainWindow)
+        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+}
+
+void CMS_1_Page::RequestSendAfterPause(int pauseMs)
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->KillTimer(TimerId::TIMER_APPLY_DELAY);
+    m_mainWindow->SetTimer(TimerId::TIMER_APPLY_DELAY, pauseMs);
+}
+
+void CMS_1_Page::RefreshPage()
+{
+    m_performance.Refresh();
+    m_buttonSlots.RefreshAll();
+}
+
+void CMS_1_Page::SaveStoresLater(int stores)
+{
+    m_pendingStores |= stores;
+    if (m_worker)
+        m_worker->PostThreadMessage(Msg::TM_SAVE_STORES);
+    else
+        SaveStoresNow(m_pendingStores.exchange(0));
+}
+
+void CMS_1_Page::SaveStoresNow(int stores)
+{
+    if (!stores)
+        return;
+    // Copies are taken under the lock and written after it, so that the window never waits for
+    // the disk when it edits the profile meanwhile. Only the worker writes, one save after the
+    // other, so an older copy never lands after a newer one.
+    ProfileList profiles;
+    MacroList macros;
+    StoreHeader* header = nullptr;
+    auto headerCopy = std::make_unique<StoreHeader>();
+    m_session.Locked([&](ProfileSession::State& state) {
+        if (stores & kProfileStore) {
+            for (const auto& profile : state.profiles)
+                profiles.push_back(std::make_unique<ProfileRecord>(*profile));
+            *headerCopy = *state.header;
+            header = headerCopy.get();
+        }
+        if (stores & kMacroStore) {
+            for (const auto& macro : state.macros)
+                macros.push_back(std::make_unique<MacroRecord>(*macro));
+        }
+    });
+    const QString folder = m_session.DataFolder();
+    if (header && !SaveProfileStore(profiles, *header, folder))
+        qCWarning(lcPage) << "the profile store could not be written";
+    if ((stores & kMacroStore) && !SaveMacroStore(macros, folder))
+        qCWarning(lcPage) << "the macro store could not be written";
+}
+
 void CMS_1_Page::OnWorkerMessage(std::uint32_t message)
 {
+    if (message == Msg::TM_SAVE_STORES) {
+        SaveStoresNow(m_pendingStores.exchange(0));
+        return;
+    }
     // Requests that come while no link is up are dropped: nothing is sent or saved.
     if (message != Msg::TM_APPLY || !m_links || !m_links->AnyLinkUp())
         return;
@@ -214,57 +276,72 @@ void CMS_1_Page::ShowIndicator(Indicator indicator, bool shown)
 
 void CMS_1_Page::ShowCharging()
 {
-    if (m_labelPower)
-        SetControlTextKey(m_labelPower, QStringLiteral("charging_text"));
-    if (m_mainWindow && m_progressPower)
-        m_mainWindow->PaintManager().SetTimer(m_progressPower, TimerId::kChargingAnimation,
-                                              TimerPeriodMs::kChargingAnimation);
+    if (m_mainWindow)
+        m_power.ShowCharging(m_mainWindow->PaintManager());
 }
 
 void CMS_1_Page::ClearPowerDisplay()
 {
-    if (m_labelPower) {
-        m_labelPower->setProperty(kTextKeyProperty, QString());
-        SetControlText(m_labelPower, QString());
-    }
-    if (m_mainWindow && m_progressPower)
-        m_mainWindow->PaintManager().KillTimer(m_progressPower, TimerId::kChargingAnimation);
+    if (m_mainWindow)
+        m_power.ClearPowerDisplay(m_mainWindow->PaintManager());
 }
 
 void CMS_1_Page::ShowBatteryLevel(int level)
 {
-    const int percent = level * kBatteryPercentPerLevel;
-    if (m_progressPower)
-        SetControlValue(m_progressPower, percent);
-    if (m_labelPower) {
-        m_labelPower->setProperty(kTextKeyProperty, QString());
-        SetControlText(m_labelPower, QStringLiteral("%1%").arg(percent));
-    }
+    m_power.ShowBatteryLevel(level);
 }
 
 void CMS_1_Page::SelectDpiStageOption(int stageNumber)
 {
-    if (stageNumber < 1 || stageNumber > 8)
-        return;
-    if (auto* option = qobject_cast<QAbstractButton*>(m_dpiStageOptions[stageNumber - 1]))
-        SetSelected(option, true, false);
+    m_performance.SelectDpiStageOption(stageNumber);
 }
 
-// The link-dependent rows of the performance and lighting panel follow with that panel.
-void CMS_1_Page::ApplyLinkLayout() {}
+void CMS_1_Page::ApplyLinkLayout()
+{
+    m_performance.ApplyLinkLayout();
+}
 
+// Each notification goes to the panel whose control raised it.
 void CMS_1_Page::OnTimer(TNotifyUI& msg)
 {
-    if (msg.pSender == m_progressPower && msg.wParam == WPARAM(TimerId::kChargingAnimation) && m_links)
-        SetControlValue(m_progressPower, m_links->NextChargingValue());
+    m_power.OnTimer(msg.pSender, int(msg.wParam), m_links.get());
 }
 
-// The settings panels come with their own work; until then these notifications end here.
-void CMS_1_Page::OnClick(TNotifyUI&) {}
-void CMS_1_Page::OnSelectChanged(TNotifyUI&) {}
-void CMS_1_Page::OnItemSelect(TNotifyUI&) {}
-void CMS_1_Page::OnCheckClick(TNotifyUI&) {}
+void CMS_1_Page::OnClick(TNotifyUI& msg)
+{
+    if (!m_profileList.OnClick(msg))
+        m_performance.OnClick(msg);
+}
+
+void CMS_1_Page::OnSelectChanged(TNotifyUI& msg)
+{
+    m_performance.OnSelectChanged(msg);
+}
+
+void CMS_1_Page::OnItemSelect(TNotifyUI& msg)
+{
+    if (!m_profileList.OnItemSelect(msg))
+        m_performance.OnItemSelect(msg);
+}
+
+void CMS_1_Page::OnCheckClick(TNotifyUI& msg)
+{
+    m_performance.OnCheckClick(msg);
+}
+
+void CMS_1_Page::OnValueChanged(TNotifyUI& msg)
+{
+    m_performance.OnValueChanged(msg);
+}
+
+void CMS_1_Page::OnMouseEnter(TNotifyUI& msg)
+{
+    m_buttonSlots.OnMouseEnter(msg);
+}
+
+void CMS_1_Page::OnMouseLeave(TNotifyUI& msg)
+{
+    m_buttonSlots.OnMouseLeave(msg);
+}
+
 void CMS_1_Page::OnKillFocus(TNotifyUI&) {}
-void CMS_1_Page::OnValueChanged(TNotifyUI&) {}
-void CMS_1_Page::OnMouseEnter(TNotifyUI&) {}
-void CMS_1_Page::OnMouseLeave(TNotifyUI&) {}

@@ -2,11 +2,17 @@
 
 #include <QString>
 #include <cstdint>
+#include <atomic>
 #include <memory>
 
 #include "device/device_clock.h"
 #include "device/device_links.h"
 #include "device/profile_session.h"
+#include "app/settings/button_slots.h"
+#include "app/settings/page_services.h"
+#include "app/settings/performance_panel.h"
+#include "app/settings/power_display.h"
+#include "app/settings/profile_list_panel.h"
 #include "ui/notify_pump.h"
 
 struct HookTable;
@@ -26,9 +32,10 @@ public:
 };
 
 // The mouse settings page: not a window of its own but the virtual window "MS_1_Page" of the main
-// window, receiving the notifications of the controls in its part of the main skin. Its device
-// side follows the links, shows their state and runs the device worker.
-class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost {
+// window, receiving the notifications of the controls in its part of the main skin and handing
+// each to the panel it belongs to. Its device side follows the links, shows their state and runs
+// the device worker, which also writes the store files.
+class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost, public PageServices {
 public:
     static inline const QString kVirtualWndName = QStringLiteral("MS_1_Page");
 
@@ -62,13 +69,22 @@ public:
     void HandleReceiverLink(std::uint32_t linkCode);
     void OnButtonFunctionMenu(const QString& itemName);
 
-    ProfileSession& Session() { return m_session; }
-    DeviceLinks* Links() { return m_links.get(); }
+    // PageServices
+    WindowImplBase* MainWindow() override { return m_mainWindow; }
+    ProfileSession& Session() override { return m_session; }
+    DeviceLinks* Links() override { return m_links.get(); }
+    void RequestSend() override;
+    void RequestSendAfterPause(int pauseMs) override;
+    void RefreshPage() override;
+    void SaveStoresLater(int stores) override;
+
+    PerformancePanel& Performance() { return m_performance; }
+    const PowerDisplay& Power() const { return m_power; }
 
 private:
     void FindControls();
-    void FillProfileList();
     void OnWorkerMessage(std::uint32_t message);
+    void SaveStoresNow(int stores);
 
     // DeviceLinkHost
     void PostDeviceState() override;
@@ -107,9 +123,12 @@ private:
     QWidget* m_wired = nullptr;
     QWidget* m_wireless = nullptr;
     QWidget* m_ble = nullptr;
-    QWidget* m_progressPower = nullptr;
-    QWidget* m_labelPower = nullptr;
     QWidget* m_sleepLabel = nullptr;
     QWidget* m_applyRing = nullptr;
-    QWidget* m_dpiStageOptions[8] = {};
+
+    ProfileListPanel m_profileList{*this};
+    PerformancePanel m_performance{*this};
+    ButtonSlots m_buttonSlots{*this};
+    PowerDisplay m_power;
+    std::atomic<int> m_pendingStores{0};
 };

@@ -42,7 +42,7 @@ int RunApplication(int argc, char* argv[])
         }
         mainWindow.CenterWindow();
         instance.SetActivationHandler([&mainWindow] { mainWindow.SendMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0); });
-        app.exec();
+        CPaintManagerUI::MessageLoop();
         instance.SetActivationHandler({});
     }
     return 0;

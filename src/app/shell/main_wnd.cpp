@@ -1,6 +1,5 @@
 #include "app/shell/main_wnd.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -138,7 +137,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         m_page.RequestApply();
         return 0;
     case WindowMessage::kDestroy:
-        QCoreApplication::exit(0);
+        CPaintManagerUI::QuitMessageLoop(0);
         return 0;
     case WindowMessage::kTimer:
         OnTimer(UINT(wParam));
@@ -253,14 +252,11 @@ void CMainWnd::ShowDpiPopup(WPARAM wParam, LPARAM lParam)
         m_dpiPopup->SetText(text);
         return;
     }
-    auto* popup = new CDPIMsg(text);
-    popup->SetSelfDelete(true);
+    auto popup = std::make_unique<CDPIMsg>(text);
     if (!popup->Create(this, WindowStyle::kPopup | WindowStyle::kVisible,
-                       WindowStyle::kExTopmost | WindowStyle::kExToolWindow)) {
-        delete popup;
+                       WindowStyle::kExTopmost | WindowStyle::kExToolWindow))
         return;
-    }
-    m_dpiPopup = popup;
+    m_dpiPopup = std::move(popup);
 }
 
 void CMainWnd::CloseDpiPopup()
@@ -268,7 +264,7 @@ void CMainWnd::CloseDpiPopup()
     if (!m_dpiPopup)
         return;
     m_dpiPopup->Close(0);
-    m_dpiPopup = nullptr;
+    m_dpiPopup.reset();
 }
 
 void CMainWnd::OnDestroy()

@@ -23,6 +23,8 @@ constexpr UINT UM_APPLY = 1329;
 
 // Thread message of the device worker.
 constexpr UINT TM_APPLY = 1648;
+// Thread message of the device worker: write the store files the page marked as changed.
+constexpr UINT TM_SAVE_STORES = 1649;
 }  // namespace Msg
 
 namespace TimerId {
