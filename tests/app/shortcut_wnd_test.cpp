@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/macro/key_capture.h"
@@ -24,6 +25,19 @@ namespace {
 // An input hook in the test: records the calls and keeps the target it was given.
 std::vector<std::string> g_hookCalls;
 const KarvoPostTarget* g_hookTarget = nullptr;
+bool g_hookSeesTheDesktop = true;
+
+using InstallResult = std::invoke_result_t<HookTable::Target, const KarvoPostTarget*>;
+constexpr bool kInstallAnswers = !std::is_void_v<InstallResult>;
+
+template <typename Result = InstallResult>
+Result RecordInstall(const KarvoPostTarget* target)
+{
+    g_hookTarget = target;
+    g_hookCalls.emplace_back("installhook");
+    if constexpr (!std::is_void_v<Result>)
+        return Result(g_hookSeesTheDesktop ? 1 : 0);
+}
 
 HookTable RecordingHooks()
 {
@@ -31,10 +45,7 @@ HookTable RecordingHooks()
     table.installmousehook = [] { g_hookCalls.emplace_back("installmousehook"); };
     table.removemousehook = [] { g_hookCalls.emplace_back("removemousehook"); };
     table.enablemousehook = [](std::uint32_t on) { g_hookCalls.push_back(on ? "enablemousehook(1)" : "enablemousehook(0)"); };
-    table.installhook = [](const KarvoPostTarget* target) {
-        g_hookTarget = target;
-        g_hookCalls.emplace_back("installhook");
-    };
+    table.installhook = &RecordInstall<>;
     table.removehook = [] {
         g_hookTarget = nullptr;
         g_hookCalls.emplace_back("removehook");
@@ -85,6 +96,7 @@ protected:
     {
         g_hookCalls.clear();
         g_hookTarget = nullptr;
+        g_hookSeesTheDesktop = true;
         ASSERT_TRUE(owner.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
         ProcessPending();
     }
@@ -214,6 +226,31 @@ TEST_F(ShortcutDialogTest, WithoutAHookTheFieldCapturesItsOwnKeys)
               1);
     EXPECT_EQ(dialog.Key(), 0x29);
     EXPECT_EQ(dialog.Modifiers(), 0);
+}
+
+TEST_F(ShortcutDialogTest, AHookThatCannotSeeTheDesktopGivesWayToTheField)
+{
+    if constexpr (!kInstallAnswers)
+        GTEST_SKIP() << "this hook library gives no answer when installed";
+    g_hookSeesTheDesktop = false;
+    CShortcutWnd dialog;
+    dialog.SetHookTable(&hooks);
+    EXPECT_EQ(Run(dialog,
+                  [](CShortcutWnd& d) {
+                      EXPECT_FALSE(d.CapturesLocally());
+                      Focus(KeyEdit(d));
+                      EXPECT_TRUE(d.CapturesLocally());
+                      EXPECT_TRUE(d.PaintManager().FindControl(QStringLiteral("shortcut_local_note"))->isVisibleTo(d.GetHWND()));
+                      EXPECT_EQ(g_hookCalls, (std::vector<std::string>{"installhook", "removehook"}));
+                      KeyOnField(KeyEdit(d), Qt::Key_Q, QStringLiteral("q"));
+                      EXPECT_EQ(d.Key(), 0x14);
+                      Focus(FlagBox(d, 1));
+                      Focus(KeyEdit(d));  // no second try at the hook
+                      EXPECT_EQ(g_hookCalls, (std::vector<std::string>{"installhook", "removehook"}));
+                      ClickControl(d, QStringLiteral("btn_ok"));
+                  }),
+              1);
+    EXPECT_EQ(dialog.Key(), 0x14);
 }
 
 TEST_F(ShortcutDialogTest, WithoutAHookTabMovesOnAndCtrlTabCapturesTab)

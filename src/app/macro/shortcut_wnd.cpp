@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 #include <QShortcut>
 #include <algorithm>
+#include <type_traits>
 
 #include "app/macro/key_capture.h"
 #include "app/shell/hook_library.h"
@@ -16,6 +17,23 @@
 #include "ui/window_post_target.h"
 
 Q_LOGGING_CATEGORY(lcShortcut, "karvo.macro.shortcut")
+
+namespace {
+
+// Installs the key hook for the target. False when the library cannot capture the desktop's
+// input for it; a library whose install gives no answer is taken at its word once resolved.
+template <typename Table>
+bool InstallKeyHook(const Table& hooks, const KarvoPostTarget* target)
+{
+    if constexpr (std::is_void_v<decltype(hooks.InstallHook(target))>) {
+        hooks.InstallHook(target);
+        return hooks.installhook != nullptr;
+    } else {
+        return hooks.InstallHook(target);
+    }
+}
+
+}  // namespace
 
 CShortcutWnd::CShortcutWnd() = default;
 
@@ -40,11 +58,6 @@ std::uint8_t CShortcutWnd::Modifiers() const
     return modifiers;
 }
 
-bool CShortcutWnd::CapturesLocally() const
-{
-    return !m_hooks || !m_hooks->installhook;
-}
-
 void CShortcutWnd::OnWindowBuilt()
 {
     CPaintManagerUI& ui = PaintManager();
@@ -65,14 +78,10 @@ void CShortcutWnd::OnWindowBuilt()
         SetSelected(m_flagBoxes[flag], m_flags[flag], false);
     m_keyEdit->setText(UsageName(m_key));
 
-    if (CapturesLocally()) {
-        // No global hook: the field feeds the window the messages the hook would have posted.
-        new LocalKeyCapture(m_keyEdit, [this](std::uint32_t virtualKey, bool released) {
-            PostMessage(Msg::UM_HOOK_INPUT, WPARAM(virtualKey), released ? 1 : 0);
-        });
-    } else {
+    if (m_hooks && m_hooks->installhook)
         m_postTarget = std::make_unique<WindowPostTarget>(GetHWND());
-    }
+    else
+        CaptureLocally();
     // Escape leaves the dialog, except while the key field takes keys: then it is a key to capture.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
     QObject::connect(escape, &QShortcut::activated, GetHWND(), [this] {
@@ -80,7 +89,7 @@ void CShortcutWnd::OnWindowBuilt()
             Close(0);
     });
     if (QWidget* note = ui.FindControl(QStringLiteral("shortcut_local_note")))
-        note->setVisible(CapturesLocally());
+        note->setVisible(m_localCapture);
     // The boxes come first; the key field takes keys only once the user goes there.
     m_flagBoxes[kCtrl]->setFocus();
 }
@@ -111,13 +120,34 @@ void CShortcutWnd::OnClick(TNotifyUI& msg)
         Close(0);
 }
 
+void CShortcutWnd::CaptureLocally()
+{
+    if (m_localCapture)
+        return;
+    m_localCapture = true;
+    // The field feeds the window the messages the hook would have posted.
+    new LocalKeyCapture(m_keyEdit, [this](std::uint32_t virtualKey, bool released) {
+        PostMessage(Msg::UM_HOOK_INPUT, WPARAM(virtualKey), released ? 1 : 0);
+    });
+    if (QWidget* note = PaintManager().FindControl(QStringLiteral("shortcut_local_note")))
+        note->setVisible(true);
+}
+
 void CShortcutWnd::StartCapture()
 {
     m_capturing = true;
-    if (m_postTarget && m_hooks) {
-        m_hooks->InstallHook(m_postTarget->Target());
+    if (!m_postTarget || !m_hooks)
+        return;
+    if (InstallKeyHook(*m_hooks, m_postTarget->Target())) {
         m_hooks->EnableHook(1);
+        return;
     }
+    // The library is there but cannot see the desktop's keys (a Wayland session, say): a dialog
+    // that silently captured nothing would be no use, so the field takes its own keys from now on.
+    qCInfo(lcShortcut) << "the input hook cannot capture here; the key field takes its own keys";
+    m_hooks->RemoveHook();
+    m_postTarget.reset();
+    CaptureLocally();
 }
 
 void CShortcutWnd::StopCapture()

@@ -37,8 +37,9 @@ public:
     void SetKey(std::uint8_t usage) { m_key = usage; }
     std::uint8_t Key() const { return m_key; }
     void SetHookTable(const HookTable* hooks) { m_hooks = hooks; }
-    // True when keys come from the field itself because no input hook can be installed.
-    bool CapturesLocally() const;
+    // True when keys come from the field itself: there is no input hook, or it said it cannot
+    // capture the desktop's input.
+    bool CapturesLocally() const { return m_localCapture; }
 
 protected:
     void OnWindowBuilt() override;
@@ -49,11 +50,13 @@ private:
     void OnKeyInput(std::uint32_t virtualKey, bool released);
     void StartCapture();
     void StopCapture();
+    void CaptureLocally();
 
     std::array<bool, kFlagCount> m_flags{};
     std::uint8_t m_key = 0;
     const HookTable* m_hooks = nullptr;
     bool m_capturing = false;
+    bool m_localCapture = false;
 
     std::array<QAbstractButton*, kFlagCount> m_flagBoxes{};
     QLineEdit* m_keyEdit = nullptr;
