@@ -306,7 +306,9 @@ void ButtonAssignment::RefreshButtonText(int buttonIndex)
         slot->setProperty(kTextKeyProperty, QString());
         SetControlText(slot, text);
     }
+    // A long macro name may not fit the slot; the whole text shows on hover and to screen readers.
     slot->setAccessibleDescription(text);
+    slot->setToolTip(text);
 }
 
 void ButtonAssignment::RefreshAllButtonTexts()
