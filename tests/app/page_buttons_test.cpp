@@ -19,6 +19,7 @@
 #include "app/macro/shortcut_wnd.h"
 #include "app/settings/macro_rebinding.h"
 #include "app/shell/main_wnd.h"
+#include "core/profile/button_function_table.h"
 #include "core/platform/dynamic_library.h"
 #include "core/text/name_field.h"
 #include "fakes/fake_device.h"
@@ -264,6 +265,28 @@ TEST_F(PageButtonsDeviceTest, KeyCombinationReachesTheMouse)
     ChooseOnSlot(window, 6, "ms_1_shortcut");
     ASSERT_TRUE(WaitForReports(before + 1));
     EXPECT_EQ(State()["buttons"].toArray()[5].toArray(), (QJsonArray{17, 3, 4}));
+}
+
+TEST_F(PageButtonsDeviceTest, EveryFunctionOfTheMenuReachesTheMouse)
+{
+    // Button 12 keeps a left click, so that every other button may take anything.
+    int reports = State()["reportsAccepted"].toInt();
+    ChooseOnSlot(window, 12, "ms_1_click");
+    ASSERT_TRUE(WaitForReports(++reports));
+    ButtonRecord blank{};
+    int slot = 0;
+    for (int code = 0; code < 256; ++code) {
+        const QString item = FunctionMenuItem(std::uint8_t(code));
+        if (item.isEmpty() || code == 16 || code == 17)
+            continue;
+        slot = slot % 11 + 1;
+        const QByteArray name = item.toLatin1();
+        ChooseOnSlot(window, slot, name.constData());
+        ASSERT_TRUE(WaitForReports(++reports)) << name.constData();
+        const DeviceBytes bytes = FunctionDeviceBytes(std::uint8_t(code), blank, 0);
+        EXPECT_EQ(State()["buttons"].toArray()[slot - 1].toArray(), (QJsonArray{bytes[0], bytes[1], bytes[2]}))
+            << name.constData() << " on button " << slot;
+    }
 }
 
 }  // namespace
