@@ -63,6 +63,7 @@ public:
     WindowImplBase* OwnerWindow() override { return owner; }
     QWidget* FindControl(const QString& name) const override { return panel->findChild<QWidget*>(name); }
     void PostApply() override { ++applies; }
+    void SaveProfilesLater() override { ++saves; }
     int ShowMessageBox(const QString& titleKey, const QString& textKey) override
     {
         boxes << titleKey + QLatin1Char('/') + textKey;
@@ -73,6 +74,7 @@ public:
     WindowImplBase* owner = nullptr;
     QWidget* panel = nullptr;
     int applies = 0;
+    int saves = 0;
     QStringList boxes;
 };
 
@@ -495,8 +497,18 @@ TEST_F(MacroRebindingTest, DeletedMacroOfAnotherProfileGivesTheButtonItsDefaultB
     EXPECT_EQ(button.macro_index, -1);
     EXPECT_TRUE(ReadNameField(button.macro_name).isEmpty());
     EXPECT_EQ(button.macro_action_count, 0);
-    // The current profile had no macro button: nothing to send.
+    // The current profile had no macro button: nothing to send, but the change is kept.
     EXPECT_EQ(host.applies, 0);
+    EXPECT_EQ(host.saves, 1);
+}
+
+TEST_F(MacroRebindingTest, NoMacroButtonsNothingToSendOrWrite)
+{
+    AddMacro(session, QStringLiteral("Reload"), 2);
+    AddProfile(QStringLiteral("Second"));
+    assignment.RebindMacros();
+    EXPECT_EQ(host.applies, 0);
+    EXPECT_EQ(host.saves, 0);
 }
 
 TEST_F(MacroRebindingTest, MovedAndChangedMacrosFollowInEveryProfile)
@@ -523,6 +535,7 @@ TEST_F(MacroRebindingTest, MovedAndChangedMacrosFollowInEveryProfile)
         EXPECT_EQ(button.macro_loop_count, 4);
     }
     EXPECT_EQ(host.applies, 1);
+    EXPECT_EQ(host.saves, 0);  // the send writes the store
     EXPECT_EQ(Slot(5)->text(), Text("assign_macro_text") + QStringLiteral("Combo"));
 }
 

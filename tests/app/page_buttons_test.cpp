@@ -21,6 +21,7 @@
 #include "app/shell/main_wnd.h"
 #include "core/profile/button_function_table.h"
 #include "core/platform/dynamic_library.h"
+#include "core/storage/profile_store.h"
 #include "core/text/name_field.h"
 #include "fakes/fake_device.h"
 #include "page_window_fixture.h"
@@ -149,6 +150,14 @@ TEST_F(PageButtonsTest, DeletedMacroOfAnotherProfileTurnsItsButtonBack)
     EXPECT_EQ(button.function, 4);  // forward, the default of button record 6
     EXPECT_EQ(button.macro_index, -1);
     EXPECT_TRUE(ReadNameField(button.macro_name).isEmpty());
+    // The profile the mouse does not hold reaches the store all the same.
+    FinishStoreWrites();
+    ProfileList stored;
+    auto header = std::make_unique<StoreHeader>();
+    LoadProfileStore(stored, *header, DataFolder());
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[1]->buttons[6].function, 4);
+    EXPECT_EQ(stored[1]->buttons[6].macro_index, -1);
 }
 
 TEST_F(PageButtonsTest, SlotTextsFollowAProfileSwitch)

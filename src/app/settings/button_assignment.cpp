@@ -319,11 +319,15 @@ void ButtonAssignment::RefreshAllButtonTexts()
 
 void ButtonAssignment::RebindMacros()
 {
-    const bool currentTouched = m_session.Locked([](ProfileSession::State& state) {
+    const RebindResult result = m_session.Locked([](ProfileSession::State& state) {
         return ::RebindMacros(state.profiles, state.macros, int(state.header->current_profile_index));
     });
-    if (!currentTouched)
-        return;
-    RefreshAllButtonTexts();
-    m_host.PostApply();
+    if (result.currentProfile) {
+        RefreshAllButtonTexts();
+        m_host.PostApply();
+    } else if (result.anyProfile) {
+        // Only profiles the mouse does not hold changed: nothing to send, but they must not be
+        // lost when the program ends before the next send.
+        m_host.SaveProfilesLater();
+    }
 }

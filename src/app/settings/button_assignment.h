@@ -22,8 +22,10 @@ public:
     // The window that owns the menu and the dialogs and receives the menu's clicks.
     virtual WindowImplBase* OwnerWindow() = 0;
     virtual QWidget* FindControl(const QString& name) const = 0;
-    // The send-configuration request.
+    // The send-configuration request (the profile store is written after the send).
     virtual void PostApply() = 0;
+    // Writes the profile store soon, for changes to profiles that are not sent.
+    virtual void SaveProfilesLater() = 0;
     virtual int ShowMessageBox(const QString& titleKey, const QString& textKey) = 0;
     // Lent to the shortcut dialog; may be empty.
     virtual const HookTable* Hooks() const = 0;

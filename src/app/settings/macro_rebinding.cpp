@@ -42,9 +42,9 @@ void CopyMacroIntoButton(ButtonRecord& button, const MacroRecord& macro, int pos
     button.macro_index = position;
 }
 
-bool RebindMacros(ProfileList& profiles, const MacroList& macros, int currentIndex)
+RebindResult RebindMacros(ProfileList& profiles, const MacroList& macros, int currentIndex)
 {
-    bool currentTouched = false;
+    RebindResult result;
     for (std::size_t p = 0; p < profiles.size(); ++p) {
         ProfileRecord& profile = *profiles[p];
         for (int b = 0; b < kAssignableButtonCount; ++b) {
@@ -53,8 +53,9 @@ bool RebindMacros(ProfileList& profiles, const MacroList& macros, int currentInd
             const bool playsMacro = button.function == ButtonFunction::kMacro;
             if (!playsMacro && name.isEmpty())
                 continue;
+            result.anyProfile = true;
             if (int(p) == currentIndex)
-                currentTouched = true;
+                result.currentProfile = true;
             const int position = FindMacroByName(macros, name);
             if (position >= 0)
                 CopyMacroIntoButton(button, *macros[std::size_t(position)], position);
@@ -64,5 +65,5 @@ bool RebindMacros(ProfileList& profiles, const MacroList& macros, int currentInd
                 ClearMacroCopy(button);
         }
     }
-    return currentTouched;
+    return result;
 }

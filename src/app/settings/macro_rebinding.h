@@ -19,6 +19,9 @@ void CopyMacroIntoButton(ButtonRecord& button, const MacroRecord& macro, int pos
 // Keeps the macro copies in the button records of every profile in step with the macro list,
 // after macros were added, renamed, changed or deleted. A macro button whose macro is gone goes
 // back to the button's default; a button that only kept the name of a macro it once played is
-// left with its function and loses the stale copy. True when the profile at currentIndex had a
-// button that played or named a macro.
-bool RebindMacros(ProfileList& profiles, const MacroList& macros, int currentIndex);
+// left with its function and loses the stale copy.
+struct RebindResult {
+    bool anyProfile = false;      // some profile had a button that played or named a macro
+    bool currentProfile = false;  // the profile at currentIndex had one
+};
+RebindResult RebindMacros(ProfileList& profiles, const MacroList& macros, int currentIndex);

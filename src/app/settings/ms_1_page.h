@@ -106,6 +106,7 @@ private:
     WindowImplBase* OwnerWindow() override { return m_mainWindow; }
     QWidget* FindControl(const QString& name) const override;
     void PostApply() override { RequestSend(); }
+    void SaveProfilesLater() override { SaveStoresLater(kProfileStore); }
     int ShowMessageBox(const QString& titleKey, const QString& textKey) override;
     const HookTable* Hooks() const override { return m_hooks; }
 
