@@ -251,6 +251,24 @@ TEST_F(SelectMacroDialogTest, EmptyListSaysSoAndOkChoosesNothing)
     EXPECT_TRUE(dialog.SelectedName().isEmpty());
 }
 
+TEST_F(SelectMacroDialogTest, EnterOnAMacroChoosesIt)
+{
+    CMS_1_SelectMacro dialog;
+    dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
+    EXPECT_EQ(Run(dialog,
+                  [](CMS_1_SelectMacro& d) {
+                      Focus(List(d));
+                      QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+                      QApplication::sendEvent(List(d), &down);
+                      QApplication::sendEvent(List(d), &down);
+                      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                      QApplication::sendEvent(List(d), &enter);
+                      ProcessPending();
+                  }),
+              1);
+    EXPECT_EQ(dialog.SelectedName(), QStringLiteral("Combo"));
+}
+
 TEST_F(SelectMacroDialogTest, CloseButtonCancels)
 {
     CMS_1_SelectMacro dialog;

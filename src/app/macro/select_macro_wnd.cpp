@@ -56,6 +56,11 @@ void CMS_1_SelectMacro::OnWindowBuilt()
     GetHWND()->setWindowTitle(CResourceManager::Instance().GetText(QStringLiteral("select_macro_title_text")));
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
     QObject::connect(escape, &QShortcut::activated, GetHWND(), [this] { Close(0); });
+    // Enter or a double click on a macro chooses it, as OK would.
+    QObject::connect(m_list, &QListWidget::itemActivated, GetHWND(), [this] {
+        CommitLoopCount();
+        Close(1);
+    });
 
     for (const QString& name : m_macroNames) {
         auto* entry = new QListWidgetItem(name, m_list);
