@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "core/keys/keyboard_layout.h"
+#include "karvo_key_positions.h"
 
 namespace {
 
@@ -51,8 +51,8 @@ constexpr KeyRow kRightModifierSymbols[] = {
     {0xFFEC, 0x5C},  // Super_R
 };
 
-// Desktops that report evdev key codes (plus 8) as the native scan code.
-bool NativeScanCodesAreEvdev()
+// Desktops whose key events carry the X key code (evdev code plus 8) as the native scan code.
+bool NativeScanCodesAreXKeycodes()
 {
     const QString platform = QGuiApplication::platformName();
     return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
@@ -60,9 +60,11 @@ bool NativeScanCodesAreEvdev()
 
 }  // namespace
 
-std::uint32_t VirtualKeyFromKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers, std::uint32_t nativeScanCode,
+std::uint32_t VirtualKeyFromKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers, std::uint32_t xKeycode,
                                      std::uint32_t nativeVirtualKey)
 {
+    if (const std::uint32_t placed = KarvoVirtualKeyFromXKeycode(xKeycode))
+        return placed;
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return std::uint32_t(qtKey);  // virtual keys of letters are their capitals
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
@@ -83,15 +85,13 @@ std::uint32_t VirtualKeyFromKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers,
         if (row.qtKey == qtKey)
             return row.virtualKey;
     }
-    // A character of another layout: the key is known by where it sits.
-    if (nativeScanCode > 8 && NativeScanCodesAreEvdev())
-        return CurrentKeyboardLayout()->ScanCodeToVirtualKey(nativeScanCode - 8);
     return 0;
 }
 
 std::uint32_t VirtualKeyFromKeyEvent(const QKeyEvent& event)
 {
-    return VirtualKeyFromKeyEvent(event.key(), event.modifiers(), event.nativeScanCode(), event.nativeVirtualKey());
+    const std::uint32_t xKeycode = NativeScanCodesAreXKeycodes() ? event.nativeScanCode() : 0;
+    return VirtualKeyFromKeyEvent(event.key(), event.modifiers(), xKeycode, event.nativeVirtualKey());
 }
 
 LocalKeyCapture::LocalKeyCapture(QWidget* field, Sink sink) : QObject(field), m_sink(std::move(sink))

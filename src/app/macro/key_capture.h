@@ -7,9 +7,12 @@
 class QKeyEvent;
 class QWidget;
 
-// The virtual-key code a global hook would report for a key event of our own windows; 0 for a
-// key without one. Left and right modifiers are told apart where the desktop says which it was.
-std::uint32_t VirtualKeyFromKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers, std::uint32_t nativeScanCode,
+// The virtual-key code the input hook would report for a key event of our own windows; 0 for a
+// key without one. Like the hook, it names the key by where it sits (the key at the US "Q" place
+// is 0x51 whatever the layout types there) when the desktop tells the key's X key code; desktops
+// that do not are taken to have a US layout. Left and right modifiers are told apart where the
+// desktop says which it was.
+std::uint32_t VirtualKeyFromKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers, std::uint32_t xKeycode,
                                      std::uint32_t nativeVirtualKey);
 std::uint32_t VirtualKeyFromKeyEvent(const QKeyEvent& event);
 

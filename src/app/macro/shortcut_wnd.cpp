@@ -6,7 +6,6 @@
 #include <QLoggingCategory>
 #include <QShortcut>
 #include <algorithm>
-#include <type_traits>
 
 #include "app/macro/key_capture.h"
 #include "app/shell/hook_library.h"
@@ -18,22 +17,6 @@
 
 Q_LOGGING_CATEGORY(lcShortcut, "karvo.macro.shortcut")
 
-namespace {
-
-// Installs the key hook for the target. False when the library cannot capture the desktop's
-// input for it; a library whose install gives no answer is taken at its word once resolved.
-template <typename Table>
-bool InstallKeyHook(const Table& hooks, const KarvoPostTarget* target)
-{
-    if constexpr (std::is_void_v<decltype(hooks.InstallHook(target))>) {
-        hooks.InstallHook(target);
-        return hooks.installhook != nullptr;
-    } else {
-        return hooks.InstallHook(target);
-    }
-}
-
-}  // namespace
 
 CShortcutWnd::CShortcutWnd() = default;
 
@@ -138,7 +121,7 @@ void CShortcutWnd::StartCapture()
     m_capturing = true;
     if (!m_postTarget || !m_hooks)
         return;
-    if (InstallKeyHook(*m_hooks, m_postTarget->Target())) {
+    if (m_hooks->InstallHook(m_postTarget->Target())) {
         m_hooks->EnableHook(1);
         return;
     }
