@@ -17,7 +17,6 @@
 
 Q_LOGGING_CATEGORY(lcShortcut, "karvo.macro.shortcut")
 
-
 CShortcutWnd::CShortcutWnd() = default;
 
 CShortcutWnd::~CShortcutWnd()
