@@ -136,6 +136,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
     case Msg::UM_APPLY:
         m_page.RequestApply();
         return 0;
+    case Msg::UM_STORE_SAVE_FAILED:
+        OnStoreSaveFailed();
+        return 0;
     case WindowMessage::kDestroy:
         CPaintManagerUI::QuitMessageLoop(0);
         return 0;
@@ -147,6 +150,16 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         handled = false;
         return 0;
     }
+}
+
+void CMainWnd::OnStoreSaveFailed()
+{
+    if (m_saveFailureShown || m_page.Session().TakeSaveFailures().isEmpty())
+        return;  // the message on screen tells of this one too
+    m_saveFailureShown = true;
+    ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("save_failed_text"));
+    m_page.Session().TakeSaveFailures();  // failed while the message was up: already told
+    m_saveFailureShown = false;
 }
 
 void CMainWnd::OnTimer(UINT timerId)

@@ -56,6 +56,7 @@ private:
     void OnMenuClick(MenuCmd* cmd);
     void OnDeviceState();
     void OnTimer(UINT timerId);
+    void OnStoreSaveFailed();
     void CloseDpiPopup();
 
     CMS_1_Page m_page;
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<CDPIMsg> m_dpiPopup;  // while shown
     bool m_devicePresent = false;
     bool m_noDeviceWarningShown = false;
+    bool m_saveFailureShown = false;
 
     QWidget* m_skinButton = nullptr;
     QWidget* m_mainMenuButton = nullptr;
