@@ -9,15 +9,16 @@
 #include <functional>
 #include <memory>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/hook_library.h"
 #include "app/shell/msg_wnd.h"
 #include "support/ui_test_support.h"
 #include "support/xvfb_server.h"
+
+// Last: Xlib's macros (Always, None, ...) would clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 
