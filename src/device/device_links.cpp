@@ -232,6 +232,8 @@ void DeviceLinks::HandleOtherCodes(std::uint32_t linkCode)
 
 void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change)
 {
+    // When pro.data changed beside us the file wins: the profiles are read again instead, the
+    // change is dropped and the page refreshes; the reload's full send brings the mouse in line.
     m_session.Locked([&](ProfileSession::State& state) {
         change(state.Current());
         m_session.SaveProfilesLocked(state);
