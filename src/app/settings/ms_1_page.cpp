@@ -5,8 +5,10 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
+#include <QSignalBlocker>
 
 #include "core/storage/app_folders.h"
+#include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
 #include "device/ble_probe.h"
@@ -43,6 +45,7 @@ CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 
 CMS_1_Page::~CMS_1_Page()
 {
+    m_session.SetChangeHandler({});
     ShutdownDevice();
 }
 
@@ -88,6 +91,18 @@ void CMS_1_Page::InitSettings()
         qCWarning(lcPage) << "profile store repaired:" << profiles.problem << "original kept as" << profiles.keptAsidePath;
     if (macros.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
+
+    // News from other threads reaches the page through an object of the UI thread. The page's
+    // destructor silences the handler before that object goes, and news still queued goes with it.
+    m_storeNews = std::make_unique<QObject>();
+    QObject* news = m_storeNews.get();
+    m_session.SetChangeHandler([this, news](ProfileSession::StoreChanges changes) {
+        QMetaObject::invokeMethod(news, [this, changes] { OnStoresChangedOnDisk(changes); }, Qt::QueuedConnection);
+    });
+    m_session.WatchStores();
+    // A store out of reach is told once the window runs, not while it is being built.
+    if (profiles.outcome == StoreLoadResult::Outcome::Unreadable || macros.outcome == StoreLoadResult::Outcome::Unreadable)
+        QMetaObject::invokeMethod(news, [this] { OnStoresChangedOnDisk({false, false, true}); }, Qt::QueuedConnection);
     FillProfileList();
     if (m_mainWindow)
         m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
@@ -107,6 +122,20 @@ void CMS_1_Page::FillProfileList()
         return int(state.header->current_profile_index);
     });
     SelectItem(list, current, false);
+}
+
+void CMS_1_Page::OnStoresChangedOnDisk(ProfileSession::StoreChanges changes)
+{
+    if (auto* list = m_mainWindow ? m_mainWindow->PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_list_profile"))
+                                  : nullptr) {
+        const QSignalBlocker block(list);
+        list->clear();
+    }
+    FillProfileList();
+    if (changes.profiles && m_mainWindow)
+        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+    if (changes.unreadable && m_mainWindow)
+        ShowMessageBox(m_mainWindow, QStringLiteral("warning_title_text"), QStringLiteral("store_unreadable_text"));
 }
 
 void CMS_1_Page::ShutdownDevice()

@@ -11,6 +11,7 @@
 
 struct HookTable;
 class DeviceWorker;
+class QObject;
 class QWidget;
 class WindowImplBase;
 class WindowPostTarget;
@@ -68,6 +69,9 @@ public:
 private:
     void FindControls();
     void FillProfileList();
+    // A store changed or went out of reach beside the utility: the list and the page follow what
+    // the session now holds, and reloaded profiles are sent to the mouse whole.
+    void OnStoresChangedOnDisk(ProfileSession::StoreChanges changes);
     void OnWorkerMessage(std::uint32_t message);
 
     // DeviceLinkHost
@@ -103,6 +107,7 @@ private:
     std::unique_ptr<DeviceLinks> m_links;
     std::unique_ptr<DeviceWorker> m_worker;
     std::unique_ptr<WindowPostTarget> m_postTarget;
+    std::unique_ptr<QObject> m_storeNews;  // receives the session's store news on the UI thread
 
     QWidget* m_wired = nullptr;
     QWidget* m_wireless = nullptr;
