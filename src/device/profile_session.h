@@ -79,7 +79,10 @@ public:
     void Load(StoreLoadResult* profileResult = nullptr, StoreLoadResult* macroResult = nullptr);
 
     // Writes pro.data, macro.data, or both as one change (a profile import that brings macros),
-    // from the state as it stands. Call from inside Locked(), with the state it hands over.
+    // from the state as it stands. Call from inside Locked(), with the state it hands over. Every
+    // write of a store goes through these, so that the session can tell its own writes from
+    // others': a store written any other way counts as changed beside the utility and is read
+    // again, replacing the lists.
     SaveResult SaveProfilesLocked(State& state);
     SaveResult SaveMacrosLocked(State& state);
     SaveResult SaveProfilesAndMacrosLocked(State& state, QString* error);

@@ -279,6 +279,16 @@ TEST(Karvoctl, StoresThatCannotBeReadAreReportedAndLeftAlone)
     }
 }
 
+TEST(Karvoctl, ImportStopsAtAnUnreadableMacroStoreBeforeMakingAProfileStore)
+{
+    TempDataFolder folder;
+    ASSERT_TRUE(QDir().mkpath(folder.storeFile("macro.data")));
+    const CtlRun run = Karvoctl(folder, {QStringLiteral("import-profile"), ProfileWithMacros(folder)});
+    ExpectRefused(run);
+    EXPECT_FALSE(QFileInfo::exists(folder.storeFile("pro.data")));
+    EXPECT_TRUE(QFileInfo(folder.storeFile("macro.data")).isDir());
+}
+
 TEST(Karvoctl, StoresAreNeverExportTargetsNorImportSources)
 {
     TempDataFolder folder;

@@ -137,8 +137,10 @@ void ImportProfile(const QStringList& arguments, const CtlContext& context)
     if (!record)
         throw CtlError{error};
 
-    ProfileStore store = LoadProfiles(context);
+    // The macro store first: one that cannot be read stops the import before a missing profile
+    // store is created.
     MacroList macros = LoadMacros(context);
+    ProfileStore store = LoadProfiles(context);
     const ProfileImport imported = ImportProfileRecord(store.profiles, macros, std::move(record));
     store.header->current_profile_index = std::uint32_t(imported.profileIndex);
     if (imported.macrosCreated > 0) {
