@@ -279,6 +279,42 @@ TEST(Karvoctl, StoresThatCannotBeReadAreReportedAndLeftAlone)
     }
 }
 
+// The system does not hold root to file permissions, so as root karvoctl runs as nobody here.
+CtlRun KarvoctlWithoutPrivileges(const QStringList& arguments)
+{
+    if (::geteuid() != 0)
+        return Karvoctl(arguments);
+    QProcess process;
+    process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                         QStringLiteral("--clear-groups"), QStringLiteral(KARVOCTL_PATH)}
+                                                 + arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(Karvoctl, StoreWithoutReadPermissionIsReportedAndLeftAlone)
+{
+    TempDataFolder folder;
+    ASSERT_EQ(Karvoctl(folder, {QStringLiteral("list")}).exitCode, 0);
+    const QString storeFolder = folder.path() + QStringLiteral("ms_1");
+    const QFileDevice::Permissions everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther
+                                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup;
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), everyone));
+    // Anyone may write the folder: a store taken for a damaged one would be moved and replaced.
+    ASSERT_TRUE(QFile::setPermissions(storeFolder, everyone));
+    ASSERT_TRUE(QFile::setPermissions(folder.storeFile("pro.data"), {}));
+    const QStringList before = QDir(storeFolder).entryList(QDir::Files);
+
+    const CtlRun run = KarvoctlWithoutPrivileges({QStringLiteral("--data-dir"), folder.path(), QStringLiteral("list")});
+    ExpectRefused(run);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("cannot read pro.data"))) << run.err.toStdString();
+    EXPECT_EQ(QDir(storeFolder).entryList(QDir::Files), before);
+    ASSERT_TRUE(QFile::setPermissions(folder.storeFile("pro.data"), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")).size(), 197860);
+}
+
 TEST(Karvoctl, ImportStopsAtAnUnreadableMacroStoreBeforeMakingAProfileStore)
 {
     TempDataFolder folder;
