@@ -62,6 +62,9 @@ protected:
         });
     }
 
+    // The watch thread may still be looking; it must not reach what the fixture tears down first.
+    void TearDown() override { session.SetChangeHandler({}); }
+
     QStringList SessionNames()
     {
         return session.Locked([](ProfileSession::State& state) {
