@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QMetaObject>
 
 StoreWatcher::StoreWatcher(QStringList files, QStringList folders, std::function<void()> onChange)
     : m_files(std::move(files)), m_folders(std::move(folders)), m_onChange(std::move(onChange))
@@ -12,9 +11,10 @@ StoreWatcher::StoreWatcher(QStringList files, QStringList folders, std::function
     m_watcher->moveToThread(&m_thread);
     QObject::connect(m_watcher, &QFileSystemWatcher::fileChanged, m_watcher, [this] { Changed(); });
     QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watcher, [this] { Changed(); });
+    // The first look, on the watch thread as it starts, also catches whatever changed before the
+    // watch was in place.
+    QObject::connect(&m_thread, &QThread::started, m_watcher, [this] { Changed(); }, Qt::DirectConnection);
     m_thread.start();
-    // The first look also catches whatever changed before the watch was in place.
-    QMetaObject::invokeMethod(m_watcher, [this] { Changed(); }, Qt::QueuedConnection);
 }
 
 StoreWatcher::~StoreWatcher()
