@@ -1,10 +1,13 @@
 #include "sim_mouse.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,7 @@ namespace {
 constexpr std::uint8_t kDpi = 0x04, kLighting = 0x05, kPolling = 0x06, kButtons = 0x08, kMacro = 0x09;
 constexpr int kCablePacket = 64;
 constexpr int kMacroLength = 131;
+constexpr int kClientTimeoutMs = 2000;
 constexpr std::uint16_t kEventDpiStage = 0x1000;
 constexpr std::uint16_t kEventStatus = 0x4010;
 constexpr std::uint16_t kEventLighting = 0x7000;
@@ -110,6 +114,8 @@ void SimMouse::ResetLocked()
     }
     m_links[int(Link::Cable)].plugged = EnvFlag("KARVO_SIM_CABLE", true);
     m_links[int(Link::Receiver)].plugged = EnvFlag("KARVO_SIM_RECEIVER", true);
+    m_links[int(Link::Ble)].plugged = EnvFlag("KARVO_SIM_BLE", false);
+    TellBleWatchers(m_links[int(Link::Ble)].plugged ? "paired" : "unpaired");
     m_awake = true;
     m_battery = 8;
     m_configured = false;
@@ -124,6 +130,7 @@ void SimMouse::ResetLocked()
     m_pendingMacroHalf.clear();
     m_accepted = 0;
     m_rejected = 0;
+    m_bleAccepted = 0;
 }
 
 std::int32_t SimMouse::SetVidPid(Link link, std::int32_t vendorId, std::int32_t productId)
@@ -280,14 +287,75 @@ void SimMouse::DecodeMacro(const std::uint8_t* body, int number)
 void SimMouse::PostEventOn(Link link, std::uint16_t code, std::uint16_t value)
 {
     const LinkState& state = m_links[int(link)];
+    if (link == Link::Ble) {
+        if (state.plugged)
+            TellBleWatchers("event " + std::to_string(code) + " " + std::to_string(value));
+        return;
+    }
     if (state.plugged && state.target && state.target->post)
         state.target->post(state.target->context, state.eventMessage, code, value);
 }
 
-// Events go out over the cable while it is plugged, else through the receiver.
+// Events go out over the cable while it is plugged, else through the receiver, else as
+// Bluetooth LE notifications.
 void SimMouse::PostEvent(std::uint16_t code, std::uint16_t value)
 {
-    PostEventOn(m_links[int(Link::Cable)].plugged ? Link::Cable : Link::Receiver, code, value);
+    if (m_links[int(Link::Cable)].plugged)
+        PostEventOn(Link::Cable, code, value);
+    else if (m_links[int(Link::Receiver)].plugged || !m_links[int(Link::Ble)].plugged)
+        PostEventOn(Link::Receiver, code, value);
+    else
+        PostEventOn(Link::Ble, code, value);
+}
+
+void SimMouse::TellBleWatchers(const std::string& line)
+{
+    const std::string message = line + "\n";
+    for (auto it = m_bleWatchers.begin(); it != m_bleWatchers.end();) {
+        if (send(*it, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) == ssize_t(message.size())) {
+            ++it;
+        } else {
+            close(*it);
+            it = m_bleWatchers.erase(it);
+        }
+    }
+}
+
+std::string SimMouse::BleCommand(std::istringstream& words)
+{
+    std::string verb;
+    words >> verb;
+    LinkState& ble = m_links[int(Link::Ble)];
+    if (verb == "pair" || verb == "unpair") {
+        const bool pair = verb == "pair";
+        if (ble.plugged != pair) {
+            ble.plugged = pair;
+            TellBleWatchers(pair ? "paired" : "unpaired");
+        }
+        return "ok";
+    }
+    if (verb == "write") {
+        // A report the stand-in for BlueZ took for the mouse's report characteristic.
+        if (!ble.plugged)
+            return "error: the mouse is not paired over Bluetooth LE";
+        std::vector<std::uint8_t> bytes;
+        std::string hex;
+        while (words >> hex) {
+            char* end = nullptr;
+            const unsigned long byte = std::strtoul(hex.c_str(), &end, 16);
+            if (hex.empty() || *end || byte > 0xFF)
+                return "error: ble write takes hexadecimal bytes";
+            bytes.push_back(std::uint8_t(byte));
+        }
+        if (!Accept(Link::Ble, bytes.data(), std::int32_t(bytes.size()))) {
+            ++m_rejected;
+            return "rejected";
+        }
+        ++m_accepted;
+        ++m_bleAccepted;
+        return "accepted";
+    }
+    return "error: ble takes pair, unpair or write";
 }
 
 void SimMouse::PostLink(Link link, bool arrived)
@@ -341,6 +409,11 @@ std::string SimMouse::Command(const std::string& line)
         PostEvent(kEventStatus, StatusValue());
         return "ok";
     }
+    if (verb == "ble") {
+        std::istringstream rest(line);
+        rest >> verb;
+        return BleCommand(rest);
+    }
     if (verb == "light") {
         char* end = nullptr;
         const long effect = std::strtol(argument.c_str(), &end, 10);
@@ -390,11 +463,13 @@ std::string SimMouse::StateJson() const
     std::ostringstream json;
     json << "{\"links\":{";
     for (int i = 0; i < 2; ++i) {
-        const LinkState& link = m_links[i];
+        const LinkState& link = m_links[std::size_t(i)];
         json << (i ? "," : "") << (i == 0 ? "\"cable\"" : "\"receiver\"") << ":{\"plugged\":"
              << (link.plugged ? "true" : "false") << ",\"open\":" << (link.deviceOpen ? "true" : "false")
              << ",\"monitored\":" << (link.target ? "true" : "false") << "}";
     }
+    json << ",\"ble\":{\"paired\":" << (m_links[int(Link::Ble)].plugged ? "true" : "false")
+         << ",\"watched\":" << (m_bleWatchers.empty() ? "false" : "true") << "}";
     json << "},\"awake\":" << (m_awake ? "true" : "false") << ",\"battery\":" << m_battery
          << ",\"configured\":" << (m_configured ? "true" : "false") << ",\"currentStage\":" << m_currentStage
          << ",\"stages\":[";
@@ -435,47 +510,86 @@ std::string SimMouse::StateJson() const
         json << "]}";
         first = false;
     }
-    json << "},\"reportsAccepted\":" << m_accepted << ",\"reportsRejected\":" << m_rejected << "}";
+    json << "},\"reportsAccepted\":" << m_accepted << ",\"reportsRejected\":" << m_rejected
+         << ",\"bleReportsAccepted\":" << m_bleAccepted << "}";
     return json.str();
 }
 
 void SimMouse::StartBackground()
 {
-    m_stop = false;
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        m_stop = false;
+    }
+    m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_socketPath = ControlSocketPath();
-    m_socketThread = std::thread([this] { ServeSocket(); });
+    if (m_stopFd >= 0) {
+        m_socketThread = std::thread([this] { ServeSocket(); });
+        pthread_setname_np(m_socketThread.native_handle(), "sim-socket");
+    } else {
+        std::fprintf(stderr, "simmouse: no control socket: %s\n", std::strerror(errno));
+    }
     m_heartbeatThread = std::thread([this] { SendHeartbeats(); });
+    pthread_setname_np(m_heartbeatThread.native_handle(), "sim-heartbeat");
 }
 
 void SimMouse::StopBackground()
 {
-    m_stop = true;
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        m_stop = true;
+    }
+    m_stopWake.notify_all();
+    if (m_stopFd >= 0) {
+        const std::uint64_t one = 1;
+        if (write(m_stopFd, &one, sizeof one) != sizeof one)
+            std::fprintf(stderr, "simmouse: cannot wake the control socket\n");
+    }
     if (m_socketThread.joinable())
         m_socketThread.join();
     if (m_heartbeatThread.joinable())
         m_heartbeatThread.join();
+    if (m_stopFd >= 0)
+        close(m_stopFd);
+    m_stopFd = -1;
 }
 
+// Asleep until the next status is due or the background is stopped.
 void SimMouse::SendHeartbeats()
 {
     const int periodMs = EnvInt("KARVO_SIM_HEARTBEAT_MS", 2000);
     if (periodMs <= 0)
         return;
     auto next = std::chrono::steady_clock::now();
-    while (!m_stop) {
-        if (std::chrono::steady_clock::now() >= next) {
-            std::lock_guard lock(m_mutex);
-            // A mouse behind the receiver reports its status now and then; that keeps it online.
-            PostEventOn(Link::Receiver, kEventStatus, StatusValue());
-            next += std::chrono::milliseconds(periodMs);
+    for (;;) {
+        {
+            std::unique_lock wait(m_backgroundMutex);
+            if (m_stopWake.wait_until(wait, next, [this] { return m_stop; }))
+                return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::lock_guard lock(m_mutex);
+        // A mouse behind the receiver reports its status now and then; that keeps it online.
+        PostEventOn(Link::Receiver, kEventStatus, StatusValue());
+        next += std::chrono::milliseconds(periodMs);
+    }
+}
+
+// Waits for fd to become readable or for the stop request; false on stop, error or after
+// timeoutMs (-1: no limit).
+bool SimMouse::WaitReadable(int fd, int timeoutMs) const
+{
+    for (;;) {
+        pollfd waits[2] = {{fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+        const int ready = poll(waits, 2, timeoutMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        return ready > 0 && !waits[1].revents && waits[0].revents;
     }
 }
 
 void SimMouse::ServeSocket()
 {
-    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (server < 0)
         return;
     sockaddr_un address{};
@@ -487,24 +601,43 @@ void SimMouse::ServeSocket()
         close(server);
         return;
     }
-    while (!m_stop) {
-        pollfd waiting{server, POLLIN, 0};
-        if (poll(&waiting, 1, 100) <= 0)
-            continue;
-        const int client = accept(server, nullptr, nullptr);
+    while (WaitReadable(server, -1)) {
+        const int client = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
+        // A client that connects and says nothing is given up after a while, so others get in.
         std::string line;
-        char c;
-        while (line.size() < 4096 && read(client, &c, 1) == 1 && c != '\n')
-            line += c;
-        const std::string reply = Command(line) + "\n";
-        if (write(client, reply.data(), reply.size()) < 0)
-            std::fprintf(stderr, "simmouse: reply lost\n");
+        char chunk[256];
+        bool complete = false;
+        while (!complete && line.size() < 4096 && WaitReadable(client, kClientTimeoutMs)) {
+            const ssize_t got = read(client, chunk, sizeof chunk);
+            if (got <= 0)
+                break;
+            line.append(chunk, std::size_t(got));
+            complete = line.find('\n') != std::string::npos;
+        }
+        if (complete)
+            line.resize(line.find('\n'));
+        if (line == "watch ble") {
+            // Kept open: the stand-in for BlueZ hears pairing and events on it.
+            std::lock_guard lock(m_mutex);
+            m_bleWatchers.push_back(client);
+            TellBleWatchers(m_links[int(Link::Ble)].plugged ? "paired" : "unpaired");
+            continue;
+        }
+        if (complete || !line.empty()) {
+            const std::string reply = Command(line) + "\n";
+            if (write(client, reply.data(), reply.size()) < 0)
+                std::fprintf(stderr, "simmouse: reply lost\n");
+        }
         close(client);
     }
     close(server);
     unlink(m_socketPath.c_str());
+    std::lock_guard lock(m_mutex);
+    for (int watcher : m_bleWatchers)
+        close(watcher);
+    m_bleWatchers.clear();
 }
 
 }  // namespace sim

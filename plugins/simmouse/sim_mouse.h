@@ -4,9 +4,10 @@
 #pragma once
 
 #include <array>
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,7 +18,9 @@
 
 namespace sim {
 
-enum class Link { Cable = 0, Receiver = 1 };
+// The cable and the receiver are driver-library links; Bluetooth LE reaches the mouse through the
+// demo's stand-in for BlueZ, which watches the control socket.
+enum class Link { Cable = 0, Receiver = 1, Ble = 2 };
 
 struct Stage {
     int sensor = 0;
@@ -76,6 +79,9 @@ private:
     void PostEvent(std::uint16_t code, std::uint16_t value);
     void PostEventOn(Link link, std::uint16_t code, std::uint16_t value);
     void PostLink(Link link, bool arrived);
+    // Lines to the Bluetooth LE watchers: "paired", "unpaired", "event CODE VALUE".
+    void TellBleWatchers(const std::string& line);
+    std::string BleCommand(std::istringstream& words);
     std::uint16_t StatusValue() const;
     std::string StateJson() const;
     std::string PressDpi();
@@ -85,9 +91,12 @@ private:
     void StopBackground();
     void ServeSocket();
     void SendHeartbeats();
+    bool WaitReadable(int fd, int timeoutMs) const;
 
     mutable std::mutex m_mutex;
-    std::array<LinkState, 2> m_links;
+    std::array<LinkState, 3> m_links;
+    std::vector<int> m_bleWatchers;  // sockets of "watch ble" clients, kept open
+    int m_bleAccepted = 0;
     bool m_awake = true;
     int m_battery = 8;
     bool m_configured = false;
@@ -103,7 +112,12 @@ private:
     int m_accepted = 0;
     int m_rejected = 0;
 
-    std::atomic<bool> m_stop{false};
+    // The background threads sleep until they have work: the socket thread in poll() on the
+    // listening socket and m_stopFd, the heartbeat thread on m_stopWake until its next status.
+    std::mutex m_backgroundMutex;
+    std::condition_variable m_stopWake;
+    bool m_stop = false;  // under m_backgroundMutex
+    int m_stopFd = -1;
     int m_monitorsOpen = 0;
     std::thread m_socketThread;
     std::thread m_heartbeatThread;

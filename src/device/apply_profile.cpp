@@ -24,15 +24,19 @@ bool ApplyProfile(const ApplyContext& context)
     for (const Report& report : reports)
         context.sendReport(report);
 
-    context.session.Locked([&](ProfileSession::State& state) {
-        // pro.data changed on disk while the reports were on their way, or is found changed now:
-        // the profiles were read again, the snapshot follows the file and the next apply sends
-        // everything. What was sent is not written over the newer file.
+    // pro.data changed on disk while the reports were on their way: the profiles were read again,
+    // the snapshot follows the file and the next apply sends everything. What was sent is neither
+    // taken as the snapshot nor saved over the newer file.
+    const bool replaced = context.session.Locked([&](ProfileSession::State& state) {
         if (state.profileReloads != reloads)
-            return;
-        if (context.session.SaveProfilesLocked(state) != ProfileSession::SaveResult::Reloaded)
-            *state.appliedSnapshot = *sent;
+            return true;
+        *state.appliedSnapshot = *sent;
+        return false;
     });
+    // The writer looks at pro.data again before it writes: one changed after this point is read
+    // again instead of written over.
+    if (!replaced)
+        context.session.RequestProfileSave();
     if (context.showApplyRing)
         context.showApplyRing(false);
     return true;

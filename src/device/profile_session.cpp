@@ -1,15 +1,36 @@
 #include "device/profile_session.h"
 
 #include <QLoggingCategory>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/store_files.h"
-#include "core/storage/store_pair.h"
 #include "device/store_watcher.h"
 
 Q_LOGGING_CATEGORY(lcSession, "karvo.device.session")
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = sizeof(StoreHeader);
+constexpr std::size_t kRecordBytes = sizeof(ProfileRecord);
+// A list that keeps changing shape this often while it is copied is copied in one hold.
+constexpr int kStructureChangeTries = 8;
+
+bool SameRecords(const ProfileList& profiles, const std::vector<const ProfileRecord*>& layout)
+{
+    if (profiles.size() != layout.size())
+        return false;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (profiles[i].get() != layout[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 ProfileSession::ProfileSession(const QString& dataFolder) : m_dataFolder(dataFolder)
 {
@@ -17,12 +38,17 @@ ProfileSession::ProfileSession(const QString& dataFolder) : m_dataFolder(dataFol
     *m_state.header = {};
     m_state.appliedSnapshot = std::make_unique<ProfileRecord>();
     *m_state.appliedSnapshot = {};
+    m_writer.SetSaveGuard([this](const QStringList& paths, const std::function<bool()>& save) { GuardSave(paths, save); });
 }
 
 ProfileSession::~ProfileSession()
 {
     // The watch thread calls into the session; it ends before anything else goes.
     m_watcher.reset();
+    m_writer.SetFailureHandler({});
+    m_writer.Flush();
+    for (const QString& failure : m_writer.TakeFailures())
+        qCWarning(lcStorage) << "not saved at exit:" << failure;
 }
 
 QString ProfileSession::DataFolder() const
@@ -32,28 +58,213 @@ QString ProfileSession::DataFolder() const
 
 void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macroResult)
 {
-    std::lock_guard lock(m_mutex);
+    m_writer.Flush();  // the files as this process last asked for them
     const QString folder = DataFolder();
-    const StoreLoadResult profiles = LoadProfileStore(m_state.profiles, *m_state.header, folder);
-    const StoreLoadResult macros = LoadMacroStore(m_state.macros, folder);
-    m_profileTrack = {profiles.outcome != StoreLoadResult::Outcome::Unreadable, StampOf(ProfileStorePath(folder))};
-    m_macroTrack = {macros.outcome != StoreLoadResult::Outcome::Unreadable, StampOf(MacroStorePath(folder))};
-    m_state.fullSend = true;
-    *m_state.appliedSnapshot = m_state.Current();
+    std::lock_guard check(m_checkMutex);
+    StoreLoadResult profiles;
+    StoreLoadResult macros;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        profiles = LoadProfileStore(m_state.profiles, *m_state.header, folder);
+        macros = LoadMacroStore(m_state.macros, folder);
+        m_state.fullSend = true;
+        *m_state.appliedSnapshot = m_state.Current();
+    }
+    m_profileOurs = profiles.outcome != StoreLoadResult::Outcome::Unreadable;
+    m_macroOurs = macros.outcome != StoreLoadResult::Outcome::Unreadable;
+    m_profileStamp = StampOf(ProfileStorePath(folder));
+    m_macroStamp = StampOf(MacroStorePath(folder));
+    m_writer.Forget(ProfileStorePath(folder));
+    m_writer.Forget(MacroStorePath(folder));
     if (profileResult)
         *profileResult = profiles;
     if (macroResult)
         *macroResult = macros;
 }
 
-bool ProfileSession::CheckProfilesLocked(StoreChanges& changes)
+void ProfileSession::RequestProfileSave()
+{
+    if (!m_profileOurs)
+        return;
+    // Profiles that came with macros are not written without them.
+    if (m_pairOwed && RequestProfileAndMacroSave())
+        return;
+    m_writer.Request(ProfileStorePath(DataFolder()), [this] { return ProfileStoreImage(); });
+}
+
+void ProfileSession::RequestMacroSave()
+{
+    std::lock_guard lock(m_mutex);
+    RequestMacroSaveLocked(m_state);
+}
+
+void ProfileSession::RequestMacroSaveLocked(const State& state)
+{
+    if (!m_macroOurs)
+        return;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(state.macros.size() * sizeof(MacroRecord)));
+    for (const auto& record : state.macros)
+        bytes.append(RecordBytes(*record));
+    m_writer.Request(MacroStorePath(DataFolder()), std::move(bytes));
+}
+
+bool ProfileSession::RequestProfileAndMacroSave()
+{
+    if (!m_profileOurs || !m_macroOurs)
+        return false;
+    const QString folder = DataFolder();
+    m_writer.RequestTogether({{MacroStorePath(folder), [this] { return MacroStoreImage(); }},
+                              {ProfileStorePath(folder), [this] { return ProfileStoreImage(); }}});
+    return true;
+}
+
+std::optional<QByteArray> ProfileSession::MacroStoreImage()
+{
+    std::lock_guard lock(m_mutex);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(m_state.macros.size() * sizeof(MacroRecord)));
+    for (const auto& record : m_state.macros)
+        bytes.append(RecordBytes(*record));
+    return bytes;
+}
+
+void ProfileSession::FlushSaves()
+{
+    m_writer.Flush();
+}
+
+void ProfileSession::SetSaveFailureHandler(std::function<void()> handler)
+{
+    m_writer.SetFailureHandler(std::move(handler));
+}
+
+QStringList ProfileSession::TakeSaveFailures()
+{
+    return m_writer.TakeFailures();
+}
+
+std::optional<QByteArray> ProfileSession::ProfileStoreImage()
+{
+    if (!UpdateCurrentProfileInImage())
+        BuildWholeImage();
+    return m_image;
+}
+
+bool ProfileSession::UpdateCurrentProfileInImage()
+{
+    if (m_image.isEmpty())
+        return false;
+    m_image.detach();  // the writer keeps the last image; the copy is made here, not under the lock
+    char* out = m_image.data();
+    std::lock_guard lock(m_mutex);
+    // Only LockedCurrentProfile() was used since the last build: nothing but the current profile
+    // can differ from the image.
+    if (m_generation != m_imageGeneration)
+        return false;
+    const std::size_t index = m_state.header->current_profile_index;
+    if (m_image.size() != qsizetype(kHeaderBytes + m_state.profiles.size() * kRecordBytes)
+        || index >= m_state.profiles.size())
+        return false;
+    std::memcpy(out, m_state.header.get(), kHeaderBytes);
+    std::memcpy(out + kHeaderBytes + index * kRecordBytes, m_state.profiles[index].get(), kRecordBytes);
+    return true;
+}
+
+void ProfileSession::BuildWholeImage()
+{
+    for (int attempt = 1;; ++attempt) {
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            count = m_state.profiles.size();
+        }
+        // Filled here, outside the lock, so that copying under it touches no fresh memory.
+        QByteArray image(qsizetype(kHeaderBytes + count * kRecordBytes), '\0');
+        char* out = image.data();
+        std::uint64_t generation = 0;
+        std::vector<const ProfileRecord*> layout;
+        layout.reserve(count);
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_state.profiles.size() != count)
+                continue;
+            generation = m_generation;
+            std::memcpy(out, m_state.header.get(), kHeaderBytes);
+            if (attempt >= kStructureChangeTries) {
+                for (std::size_t i = 0; i < count; ++i)
+                    std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
+                m_image = std::move(image);
+                m_imageGeneration = generation;
+                return;
+            }
+            for (const auto& record : m_state.profiles)
+                layout.push_back(record.get());
+        }
+        // A record per turn. A list that gained, lost or reordered records meanwhile starts the
+        // copy again; a record edited meanwhile is taken whole as it stands at its turn. Since
+        // the image is marked with the generation it started at, any such edit makes the next
+        // save copy every record again, so the file catches up.
+        bool complete = true;
+        for (std::size_t i = 0; i < count && complete; ++i) {
+            std::lock_guard lock(m_mutex);
+            complete = m_generation == generation || SameRecords(m_state.profiles, layout);
+            if (complete)
+                std::memcpy(out + kHeaderBytes + i * kRecordBytes, layout[i], kRecordBytes);
+        }
+        if (complete) {
+            m_image = std::move(image);
+            m_imageGeneration = generation;
+            return;
+        }
+    }
+}
+
+void ProfileSession::GuardSave(const QStringList& paths, const std::function<bool()>& save)
+{
+    StoreChanges changes;
+    {
+        std::lock_guard check(m_checkMutex);
+        const QString folder = DataFolder();
+        const QString profilePath = ProfileStorePath(folder);
+        const QString macroPath = MacroStorePath(folder);
+        // Both stores are looked at: profiles refer to macros by position, so one is never read
+        // again without the other being brought up to date too.
+        const bool profilesReloaded = CheckProfiles(changes);
+        const bool macrosReloaded = CheckMacros(changes);
+        bool go = true;
+        for (const QString& path : paths) {
+            if (path == profilePath)
+                go = go && !profilesReloaded && m_profileOurs;
+            else if (path == macroPath)
+                go = go && !macrosReloaded && m_macroOurs;
+        }
+        if (go) {
+            const bool saved = save();
+            if (paths.size() > 1)
+                m_pairOwed = !saved;
+            // The files as written now (or put back) are the versions we know: our own writes
+            // are not changes beside us.
+            if (paths.contains(profilePath))
+                m_profileStamp = StampOf(profilePath);
+            if (paths.contains(macroPath))
+                m_macroStamp = StampOf(macroPath);
+        }
+    }
+    Notify(changes);
+}
+
+bool ProfileSession::CheckProfiles(StoreChanges& changes)
 {
     const QString folder = DataFolder();
     const QString path = ProfileStorePath(folder);
     const FileStamp now = StampOf(path);
-    if (now == m_profileTrack.stamp)
+    if (now == m_profileStamp)
         return false;
-    m_profileTrack.stamp = now;
+    m_profileStamp = now;
+    // Whatever the file holds now, it is not what the writer last put there.
+    m_writer.Forget(path);
 
     QByteArray unused;
     QString reason;
@@ -61,6 +272,7 @@ bool ProfileSession::CheckProfilesLocked(StoreChanges& changes)
         qCInfo(lcSession) << path << "was removed; the profiles in memory are written with the next save";
         return false;
     }
+    // Read without the session's lock: nobody waits on the disk for it.
     ProfileList profiles;
     auto header = std::make_unique<StoreHeader>();
     const StoreLoadResult result =
@@ -69,38 +281,43 @@ bool ProfileSession::CheckProfilesLocked(StoreChanges& changes)
     switch (result.outcome) {
     case StoreLoadResult::Outcome::Unreadable:
         qCWarning(lcSession) << path << "went out of reach:" << result.problem << "- it is no longer written";
-        changes.unreadable = changes.unreadable || m_profileTrack.ours;
-        m_profileTrack.ours = false;
+        changes.unreadable = changes.unreadable || m_profileOurs;
+        m_profileOurs = false;
         return false;
     case StoreLoadResult::Outcome::Missing:
         // Gone between the look and the read: a default store took its place; memory wins.
-        m_profileTrack.stamp = StampOf(path);
+        m_profileStamp = StampOf(path);
         return false;
     case StoreLoadResult::Outcome::Repaired:
-        m_profileTrack.stamp = StampOf(path);
+        m_profileStamp = StampOf(path);
         break;
     case StoreLoadResult::Outcome::Loaded:
         break;
     }
     qCInfo(lcSession) << path << "changed on disk; profiles read again";
-    m_state.profiles = std::move(profiles);
-    m_state.header = std::move(header);
-    *m_state.appliedSnapshot = m_state.Current();
-    m_state.fullSend = true;
-    ++m_state.profileReloads;
-    m_profileTrack.ours = true;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_state.profiles = std::move(profiles);
+        m_state.header = std::move(header);
+        *m_state.appliedSnapshot = m_state.Current();
+        m_state.fullSend = true;
+        ++m_state.profileReloads;
+    }
+    m_profileOurs = true;
     changes.profiles = true;
     return true;
 }
 
-bool ProfileSession::CheckMacrosLocked(StoreChanges& changes)
+bool ProfileSession::CheckMacros(StoreChanges& changes)
 {
     const QString folder = DataFolder();
     const QString path = MacroStorePath(folder);
     const FileStamp now = StampOf(path);
-    if (now == m_macroTrack.stamp)
+    if (now == m_macroStamp)
         return false;
-    m_macroTrack.stamp = now;
+    m_macroStamp = now;
+    m_writer.Forget(path);
 
     QByteArray unused;
     QString reason;
@@ -115,99 +332,38 @@ bool ProfileSession::CheckMacrosLocked(StoreChanges& changes)
     switch (result.outcome) {
     case StoreLoadResult::Outcome::Unreadable:
         qCWarning(lcSession) << path << "went out of reach:" << result.problem << "- it is no longer written";
-        changes.unreadable = changes.unreadable || m_macroTrack.ours;
-        m_macroTrack.ours = false;
+        changes.unreadable = changes.unreadable || m_macroOurs;
+        m_macroOurs = false;
         return false;
     case StoreLoadResult::Outcome::Missing:
         return false;
     case StoreLoadResult::Outcome::Repaired:
-        m_macroTrack.stamp = StampOf(path);
+        m_macroStamp = StampOf(path);
         break;
     case StoreLoadResult::Outcome::Loaded:
         break;
     }
     qCInfo(lcSession) << path << "changed on disk; macros read again";
-    m_state.macros = std::move(macros);
-    m_macroTrack.ours = true;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_state.macros = std::move(macros);
+    }
+    m_macroOurs = true;
     changes.macros = true;
     return true;
 }
 
-ProfileSession::SaveResult ProfileSession::SaveProfilesLocked(State& state)
-{
-    Q_ASSERT(&state == &m_state);
-    // Both stores are looked at: profiles refer to macros by position, so one is never read
-    // again without the other being brought up to date too.
-    StoreChanges changes;
-    const bool reloaded = CheckProfilesLocked(changes);
-    CheckMacrosLocked(changes);
-    QueueChanges(changes);
-    if (reloaded)
-        return SaveResult::Reloaded;
-    if (!m_profileTrack.ours)
-        return SaveResult::NotOurs;
-    const QString folder = DataFolder();
-    if (!SaveProfileStore(state.profiles, *state.header, folder))
-        return SaveResult::Failed;
-    m_profileTrack.stamp = StampOf(ProfileStorePath(folder));
-    return SaveResult::Saved;
-}
-
-ProfileSession::SaveResult ProfileSession::SaveMacrosLocked(State& state)
-{
-    Q_ASSERT(&state == &m_state);
-    StoreChanges changes;
-    CheckProfilesLocked(changes);
-    const bool reloaded = CheckMacrosLocked(changes);
-    QueueChanges(changes);
-    if (reloaded)
-        return SaveResult::Reloaded;
-    if (!m_macroTrack.ours)
-        return SaveResult::NotOurs;
-    const QString folder = DataFolder();
-    if (!SaveMacroStore(state.macros, folder))
-        return SaveResult::Failed;
-    m_macroTrack.stamp = StampOf(MacroStorePath(folder));
-    return SaveResult::Saved;
-}
-
-ProfileSession::SaveResult ProfileSession::SaveProfilesAndMacrosLocked(State& state, QString* error)
-{
-    Q_ASSERT(&state == &m_state);
-    StoreChanges changes;
-    const bool profilesReloaded = CheckProfilesLocked(changes);
-    const bool macrosReloaded = CheckMacrosLocked(changes);
-    QueueChanges(changes);
-    const QString folder = DataFolder();
-    if (profilesReloaded || macrosReloaded) {
-        *error = QStringLiteral("the stores in %1 changed on disk and were read again").arg(folder);
-        return SaveResult::Reloaded;
-    }
-    if (!m_profileTrack.ours || !m_macroTrack.ours) {
-        *error = QStringLiteral("the stores in %1 could not be read and are left as they are").arg(folder);
-        return SaveResult::NotOurs;
-    }
-    const bool saved = SaveProfileAndMacroStores(state.profiles, *state.header, state.macros, error, folder);
-    // Even a failed save may have put macro.data back as a new file with the old bytes.
-    m_profileTrack.stamp = StampOf(ProfileStorePath(folder));
-    m_macroTrack.stamp = StampOf(MacroStorePath(folder));
-    return saved ? SaveResult::Saved : SaveResult::Failed;
-}
-
-ProfileSession::SaveResult ProfileSession::SaveProfiles()
-{
-    return Locked([this](State& state) { return SaveProfilesLocked(state); });
-}
-
 ProfileSession::StoreChanges ProfileSession::CheckStores()
 {
-    return Locked([this](State&) {
-        StoreChanges changes;
-        CheckProfilesLocked(changes);
-        CheckMacrosLocked(changes);
-        QueueChanges(changes);
-        return changes;
-    });
+    StoreChanges changes;
+    {
+        std::lock_guard check(m_checkMutex);
+        CheckProfiles(changes);
+        CheckMacros(changes);
+    }
+    Notify(changes);
+    return changes;
 }
 
 void ProfileSession::WatchStores()
@@ -225,25 +381,6 @@ void ProfileSession::SetChangeHandler(ChangeHandler handler)
 {
     std::lock_guard lock(m_handlerMutex);
     m_changeHandler = std::move(handler);
-}
-
-bool ProfileSession::ProfileStoreIsOurs()
-{
-    std::lock_guard lock(m_mutex);
-    return m_profileTrack.ours;
-}
-
-bool ProfileSession::MacroStoreIsOurs()
-{
-    std::lock_guard lock(m_mutex);
-    return m_macroTrack.ours;
-}
-
-void ProfileSession::QueueChanges(StoreChanges changes)
-{
-    m_noticed.profiles = m_noticed.profiles || changes.profiles;
-    m_noticed.macros = m_noticed.macros || changes.macros;
-    m_noticed.unreadable = m_noticed.unreadable || changes.unreadable;
 }
 
 void ProfileSession::Notify(StoreChanges changes)

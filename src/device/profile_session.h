@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <utility>
+#include <optional>
 
 #include "core/storage/profile_store.h"
 #include "core/storage/store_access.h"
 #include "core/storage/store_load_result.h"
+#include "core/storage/store_writer.h"
 
 class StoreWatcher;
 
@@ -17,12 +20,17 @@ class StoreWatcher;
 // the store header (with the current profile's index), the applied snapshot and the full-send
 // flag. Every access goes through Locked(), so no thread sees another's half-done change.
 //
+// The session owns the store writer: saves asked for on any thread are written in the background,
+// a burst of them as one write, so no caller waits for the disk.
+//
 // The session also keeps the stores honest. A store that could not be read at start is not ours:
-// it is never written during this run (unless it becomes readable and is read again). A store
-// changed beside the utility (karvoctl, a restored backup) is noticed before every save and, once
-// WatchStores() runs, as soon as it changes: it is read again, the current profile and the applied
-// snapshot follow the file, the next apply sends everything, and the change handler hears of it.
-// A newer file is never written over with older contents; what was only in memory gives way.
+// it is never handed to the writer during this run (unless it becomes readable and is read
+// again). A store changed beside the utility (karvoctl, a restored backup) is noticed by the
+// writer just before every save and, once WatchStores() runs, as soon as it changes: it is read
+// again, the current profile and the applied snapshot follow the file, the next apply sends
+// everything, and the change handler hears of it. A newer file is never written over with older
+// contents; what was only in memory gives way. The session's own writes are recorded as they are
+// made, so they never count as changes beside it.
 class ProfileSession {
 public:
     struct State {
@@ -38,13 +46,6 @@ public:
         ProfileRecord& Current() { return *profiles.at(header->current_profile_index); }
     };
 
-    enum class SaveResult {
-        Saved,
-        Failed,    // the file could not be written; memory stays as it is
-        NotOurs,   // the store could not be read at start: it is left alone
-        Reloaded,  // the file had changed beside us: memory now holds it and nothing was written
-    };
-
     // Which stores a reload replaced, or found out of reach, for the change handler.
     struct StoreChanges {
         bool profiles = false;
@@ -53,40 +54,55 @@ public:
 
         bool Any() const { return profiles || macros || unreadable; }
     };
-    // Called on the thread that noticed the change (the watch thread, or one that was about to
-    // save), after the session's lock is released. It should only hand the news to its own
-    // thread, and must not wait for a thread that may be saving.
+    // Called on the thread that noticed the change (the watch thread, or the writer about to
+    // save), with none of the session's locks held. It should only hand the news to its own
+    // thread, and must not wait for the writer.
     using ChangeHandler = std::function<void(StoreChanges)>;
 
     // An empty data folder means the utility's own, looked up at every read and write.
     explicit ProfileSession(const QString& dataFolder = {});
+    // Stops the watch, then writes what is still waiting before the state goes.
     ~ProfileSession();
 
     template <typename Function>
     decltype(auto) Locked(Function&& function)
     {
-        // Changes noticed inside are handed to the handler by this thread once the lock is
-        // released: the notifier is made first, so it ends last.
-        StoreChanges noticed;
-        const NotifyOnExit notify{*this, noticed};
         std::lock_guard lock(m_mutex);
-        const TakeNoticed take{*this, noticed};
+        ++m_generation;  // the lists may change: the next save copies every record
         return function(m_state);
     }
 
-    // Reads both stores; the current profile becomes the applied snapshot and the next apply
-    // sends everything.
+    // For a change to fields of the current profile alone (what the mouse reports): the next
+    // save then copies just that record and the header.
+    template <typename Function>
+    decltype(auto) LockedCurrentProfile(Function&& function)
+    {
+        std::lock_guard lock(m_mutex);
+        return function(m_state.Current());
+    }
+
+    // Reads both stores (after every save asked for is on disk); the current profile becomes the
+    // applied snapshot and the next apply sends everything.
     void Load(StoreLoadResult* profileResult = nullptr, StoreLoadResult* macroResult = nullptr);
 
-    // Writes pro.data, macro.data, or both as one change (a profile import that brings macros),
-    // from the state as it stands. Call from inside Locked(), with the state it hands over. Every
-    // write of a store goes through these, so that the session can tell its own writes from
-    // others': a store written any other way counts as changed beside the utility and is read
-    // again, replacing the lists.
-    SaveResult SaveProfilesLocked(State& state);
-    SaveResult SaveMacrosLocked(State& state);
-    SaveResult SaveProfilesAndMacrosLocked(State& state, QString* error);
-    SaveResult SaveProfiles();
+    // Asks for pro.data to be written as the state stands when the writer gets to it. Never
+    // waits; may be called with or without the session locked. Nothing is asked for while the
+    // store is not ours.
+    void RequestProfileSave();
+    // Asks for macro.data to be written with the macro list as it stands now.
+    void RequestMacroSave();
+    void RequestMacroSaveLocked(const State& state);  // from inside Locked()
+    // Asks for both stores to be written as one change (a profile import that brings macros):
+    // macro.data first, then pro.data, and when pro.data cannot be written macro.data gets back
+    // what it held. False, and nothing asked for, when either store is not ours. Until such a
+    // save succeeds, the next profile save writes both again. Never waits.
+    bool RequestProfileAndMacroSave();
+    // Waits until every save asked for is done. For shutdown, tools and tests.
+    void FlushSaves();
+    // Called on the writer thread when a save failed; TakeSaveFailures() says what failed.
+    void SetSaveFailureHandler(std::function<void()> handler);
+    QStringList TakeSaveFailures();
+    StoreWriter& Writer() { return m_writer; }
 
     // Compares both stores with the versions last read or written and reads again the ones
     // changed beside us. A store deleted beside us is not reloaded: memory is then its only copy
@@ -97,40 +113,48 @@ public:
     void WatchStores();
     void SetChangeHandler(ChangeHandler handler);
 
-    bool ProfileStoreIsOurs();
-    bool MacroStoreIsOurs();
+    bool ProfileStoreIsOurs() const { return m_profileOurs; }
+    bool MacroStoreIsOurs() const { return m_macroOurs; }
 
     QString DataFolder() const;
 
 private:
-    struct NotifyOnExit {
-        ProfileSession& session;
-        StoreChanges& changes;
-        ~NotifyOnExit() { session.Notify(changes); }
-    };
-    struct TakeNoticed {
-        ProfileSession& session;
-        StoreChanges& changes;
-        ~TakeNoticed() { changes = std::exchange(session.m_noticed, {}); }
-    };
-    struct StoreTrack {
-        bool ours = true;
-        FileStamp stamp;
-    };
+    // The bytes of pro.data, built on the writer thread without keeping anyone waiting long for
+    // the session: a record at a time, or only the current profile when nothing else can have
+    // changed since the last build.
+    std::optional<QByteArray> ProfileStoreImage();
+    bool UpdateCurrentProfileInImage();
+    void BuildWholeImage();
+    std::optional<QByteArray> MacroStoreImage();
 
-    bool CheckProfilesLocked(StoreChanges& changes);
-    bool CheckMacrosLocked(StoreChanges& changes);
-    void QueueChanges(StoreChanges changes);
+    // Around every save, on the writer thread: looks at both stores first and saves only stores
+    // that are ours and were not just read again; records the files as written afterwards.
+    void GuardSave(const QStringList& paths, const std::function<bool()>& save);
+    // With m_checkMutex held: read again a store whose file is not the version last known.
+    bool CheckProfiles(StoreChanges& changes);
+    bool CheckMacros(StoreChanges& changes);
     void Notify(StoreChanges changes);
 
     QString m_dataFolder;
     std::mutex m_mutex;
     State m_state;
-    StoreTrack m_profileTrack;
-    StoreTrack m_macroTrack;
-    StoreChanges m_noticed;  // by the Locked() call in progress
+    std::uint64_t m_generation = 1;  // under m_mutex: counts Locked() calls
+    // Writer thread only: the last image built and the generation it was built at.
+    QByteArray m_image;
+    std::uint64_t m_imageGeneration = 0;
+
+    // Held by whoever compares the stores with the versions last known, and by the writer for
+    // the whole of a save, so that a save and a reload never cross. Taken before m_mutex.
+    std::mutex m_checkMutex;
+    FileStamp m_profileStamp;  // under m_checkMutex
+    FileStamp m_macroStamp;    // under m_checkMutex
+    std::atomic<bool> m_profileOurs{true};
+    std::atomic<bool> m_macroOurs{true};
+    std::atomic<bool> m_pairOwed{false};  // a save of both stores failed: the next one saves both
 
     std::mutex m_handlerMutex;
-    ChangeHandler m_changeHandler;
-    std::unique_ptr<StoreWatcher> m_watcher;
+    ChangeHandler m_changeHandler;  // under m_handlerMutex
+
+    StoreWriter m_writer;  // stops before the state it reads goes
+    std::unique_ptr<StoreWatcher> m_watcher;  // last: stops first
 };

@@ -9,11 +9,21 @@ class QStackedWidget;
 
 // A control can hold a language key instead of a literal text; the toolkit shows the key's text.
 inline constexpr char kTextKeyProperty[] = "textKey";
+// The accessible name of a control as a language key, with an optional argument for a "%1" in
+// its text ("DPI of stage %1"); a tool tip as a language key.
+inline constexpr char kAccessibleNameKeyProperty[] = "accessibleNameKey";
+inline constexpr char kAccessibleNameArgProperty[] = "accessibleNameArg";
+inline constexpr char kToolTipKeyProperty[] = "toolTipKey";
+// A combo whose item texts are language keys; each item keeps its key under kItemKeyRole.
+inline constexpr char kItemTextKeysProperty[] = "itemTextKeys";
+inline constexpr int kItemKeyRole = 0x0101;  // Qt::UserRole + 1
 // A container marked with a virtual-window name routes its controls' notifications to the pump
 // registered under that name.
 inline constexpr char kVirtualWndProperty[] = "virtualwnd";
 // A control marked as caption moves its window when dragged.
 inline constexpr char kCaptionProperty[] = "caption";
+// The accessible description of a control as a language key.
+inline constexpr char kAccessibleDescriptionKeyProperty[] = "accessibleDescriptionKey";
 
 // Control operations of the toolkit. Changes the design makes "without notification" raise none;
 // "with notification" raise the same notification a user's action would.

@@ -11,7 +11,7 @@ struct FileDialogRequest {
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
     QWidget* owner = nullptr;
-    QString filter;            // e.g. "Profile Flie (*.pro *.PRO)"
+    QString filter;            // e.g. "Profile File (*.pro *.PRO)"
     QString defaultSuffix;     // e.g. "pro"
     QString initialFolder;
 };

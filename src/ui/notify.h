@@ -20,6 +20,7 @@ inline const QString kTimer = QStringLiteral("timer");
 inline const QString kMouseEnter = QStringLiteral("mouseenter");
 inline const QString kMouseLeave = QStringLiteral("mouseleave");
 inline const QString kColorChanged = QStringLiteral("colorchanged");
+inline const QString kColorChangedButtonUp = QStringLiteral("colorchangedbuttonup");
 }  // namespace NotifyType
 
 // One notification: what happened, to which control, and for lists and combos the item index.

@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QUiLoader>
 #include <QWidget>
 
+#include "ui/color_palette.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -15,7 +18,15 @@ namespace {
 
 QHash<QString, SkinWidgetFactory>& Factories()
 {
-    static QHash<QString, SkinWidgetFactory> factories;
+    // The toolkit's own widgets are always there.
+    static QHash<QString, SkinWidgetFactory> factories{
+        {QLatin1String(CColorPaletteUI::kClassName),
+         [](QWidget* parent, const QString& name) {
+             auto* palette = new CColorPaletteUI(parent);
+             palette->setObjectName(name);
+             return palette;
+         }},
+    };
     return factories;
 }
 
@@ -57,6 +68,34 @@ QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error)
     return root;
 }
 
+namespace {
+
+// The language text of a key, with "%1" replaced by the argument when one is given.
+QString KeyText(const QString& key, const QString& argument)
+{
+    const QString text = CResourceManager::Instance().GetText(key);
+    // Before the language file is read a key shows as itself, with no place for the argument.
+    return argument.isEmpty() || !text.contains(QLatin1String("%1")) ? text : text.arg(argument);
+}
+
+// A combo marked with "itemTextKeys" holds a language key per item; the key is kept in the item
+// so that a later language change finds it again.
+void ResolveComboItemKeys(QComboBox* combo)
+{
+    if (!combo || !combo->property(kItemTextKeysProperty).toBool())
+        return;
+    for (int i = 0; i < combo->count(); ++i) {
+        QString itemKey = combo->itemData(i, kItemKeyRole).toString();
+        if (itemKey.isEmpty()) {
+            itemKey = combo->itemText(i);
+            combo->setItemData(i, itemKey, kItemKeyRole);
+        }
+        combo->setItemText(i, CResourceManager::Instance().GetText(itemKey));
+    }
+}
+
+}  // namespace
+
 void ResolveTextKeys(QWidget* root)
 {
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
@@ -65,11 +104,24 @@ void ResolveTextKeys(QWidget* root)
         const QString key = widget->property(kTextKeyProperty).toString();
         if (!key.isEmpty())
             SetControlTextKey(widget, key);
+        const QString nameKey = widget->property(kAccessibleNameKeyProperty).toString();
+        if (!nameKey.isEmpty())
+            widget->setAccessibleName(KeyText(nameKey, widget->property(kAccessibleNameArgProperty).toString()));
+        const QString tipKey = widget->property(kToolTipKeyProperty).toString();
+        if (!tipKey.isEmpty())
+            widget->setToolTip(KeyText(tipKey, {}));
+        ResolveComboItemKeys(qobject_cast<QComboBox*>(widget));
+        // A combo's drop-down list is a list of its own to assistive tools; it bears the combo's name.
+        if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->view())
+            combo->view()->setAccessibleName(combo->accessibleName());
         for (QAction* action : widget->actions()) {
             const QString actionKey = action->property(kTextKeyProperty).toString();
             if (!actionKey.isEmpty())
                 action->setText(CResourceManager::Instance().GetText(actionKey));
         }
+        const QString descriptionKey = widget->property(kAccessibleDescriptionKeyProperty).toString();
+        if (!descriptionKey.isEmpty())
+            widget->setAccessibleDescription(CResourceManager::Instance().GetText(descriptionKey));
     }
 }
 

@@ -15,6 +15,15 @@ QRect PrimaryWorkArea()
     return screen ? screen->availableGeometry() : QRect();
 }
 
+QRect WorkAreaAt(const QPoint& point)
+{
+    if (g_provider)
+        return g_provider();
+    if (const QScreen* screen = QGuiApplication::screenAt(point))
+        return screen->availableGeometry();
+    return PrimaryWorkArea();
+}
+
 void SetWorkAreaProvider(std::function<QRect()> provider)
 {
     g_provider = std::move(provider);

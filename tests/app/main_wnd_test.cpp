@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QStackedWidget>
 
 #include "app/shell/dpi_msg.h"
@@ -128,7 +129,43 @@ TEST_F(MainWindowTest, DpiPopupFollowsTheLastChangeAndClosesOnItsTimer)
     window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_DPI_POPUP, 0);
     EXPECT_EQ(window.DpiPopup(), nullptr);
     EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), -1);
-    ProcessPending();  // the pop-up deletes itself once its window is gone
+}
+
+TEST_F(MainWindowTest, DpiPopupIgnoresTheDesktopsCloseAndGoesWithTheWindow)
+{
+    window.SendMessage(Msg::UM_SHOW_DPI, 0, 20);
+    CDPIMsg* popup = window.DpiPopup();
+    ASSERT_TRUE(popup);
+    const QPointer<QObject> popupAlive = &popup->PaintManager();  // lives exactly as long as the pop-up
+
+    popup->GetHWND()->close();  // Alt+F4 or the task bar
+    ProcessPending();
+    ASSERT_TRUE(popupAlive);
+    EXPECT_EQ(window.DpiPopup(), popup);
+    EXPECT_TRUE(popup->IsWindow());
+    EXPECT_TRUE(popup->GetHWND()->isVisible());
+
+    window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);  // the next DPI change still reaches it
+    ASSERT_EQ(window.DpiPopup(), popup);
+    EXPECT_EQ(popup->Text(), QStringLiteral("DPI :1600"));
+    EXPECT_EQ(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), QStringLiteral("DPI :1600"));
+    EXPECT_TRUE(popup->GetHWND()->isVisible());
+    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), 2000);
+
+    // "exit": the pop-up is gone with the window at once; the event loop that would run deferred
+    // work has ended by then.
+    window.SendMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{QStringLiteral("exit"), {}, {}, false}), 0);
+    EXPECT_FALSE(window.IsWindow());
+    EXPECT_EQ(window.DpiPopup(), nullptr);
+    EXPECT_FALSE(popupAlive);
+}
+
+TEST_F(MainWindowTest, ExitLeavesLaterModalWindowsWorking)
+{
+    PostMenuClick(QStringLiteral("exit"));
+    ASSERT_FALSE(window.IsWindow());
+    ScopedModalDriver driver([](WindowImplBase& box) { ClickControl(box, QStringLiteral("btn_ok")); });
+    EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")), 1);
 }
 
 TEST_F(MainWindowTest, DpiTextRule)
@@ -203,11 +240,13 @@ TEST_F(MainWindowTest, NotificationsOfThePageAreaGoToThePage)
     window.AddVirtualWnd(CMS_1_Page::kVirtualWndName, &window.Page());
 }
 
-TEST_F(MainWindowTest, HookTableStaysEmptyWithoutTheLibrary)
+TEST_F(MainWindowTest, HookTableIsResolvedFromTheLibraryBesideTheProgram)
 {
-    EXPECT_TRUE(window.Hooks().IsEmpty());
-    window.Hooks().RemoveHook();  // absent entries are skipped, never called
-    window.Hooks().EnableHook(1);
+    const HookTable& hooks = window.Hooks();
+    EXPECT_TRUE(hooks.installmousehook && hooks.removemousehook && hooks.enablemousehook && hooks.installhook
+                && hooks.removehook && hooks.enablehook && hooks.mousewheelenable);
+    hooks.RemoveHook();  // nothing installed: harmless
+    hooks.RemoveMouseHook();
 }
 
 TEST(MessageBox, OkGivesOneAndCancelZero)

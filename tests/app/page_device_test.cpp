@@ -27,6 +27,7 @@
 #include "core/platform/dynamic_library.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
 
 namespace {
 
@@ -100,6 +101,77 @@ TEST_F(PageDeviceTest, CableAtStartShowsChargingAndKeepsTheWindow)
     const int first = bar->value();
     window.PaintManager().SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
     EXPECT_EQ(bar->value(), first == 100 ? 0 : first + 2);
+}
+
+TEST_F(PageDeviceTest, ChargingAnimationRunsOnlyWhileItsBarCanBeSeen)
+{
+    Build(true, false);
+    auto* bar = Control<QProgressBar>("ms_1_progress_power");
+    CPaintManagerUI& ui = window.PaintManager();
+    ASSERT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    ui.SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
+    const int shown = bar->value();
+    const int next = shown + 2 > 100 ? 0 : shown + 2;
+
+    window.GetHWND()->hide();  // closed to the tray
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), shown);
+    window.GetHWND()->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), next);  // goes on where it stopped, at once
+
+    bar->hide();  // the bar alone out of sight pauses it too
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    bar->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+}
+
+TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingWhenTheWindowIsShown)
+{
+    Build(false, true);
+    Command("battery 7");
+    auto* bar = Control<QProgressBar>("ms_1_progress_power");
+    ASSERT_EQ(bar->value(), 70);
+    CPaintManagerUI& ui = window.PaintManager();
+
+    window.GetHWND()->hide();
+    Command("plug cable");
+    clock.RunDeferred();  // the arrival's pause
+    ProcessPending();
+    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging"));
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    window.GetHWND()->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), 0);  // the animation starts from the beginning, not at the old level
+
+    window.GetHWND()->hide();
+    Command("unplug cable");
+    window.GetHWND()->show();
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));  // stopped, not paused
+}
+
+TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
+{
+    Build(true, false);
+    ProfileSession& session = window.Page().Session();
+    session.Writer().SetWriteFunction([](const QString&, const QByteArray&, QString* error) {
+        *error = QStringLiteral("the disk is full");
+        return false;
+    });
+    QStringList texts;
+    ScopedModalDriver driver([&](WindowImplBase& box) {
+        texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+        ClickControl(box, QStringLiteral("btn_ok"));
+    });
+    for (int stage : {1, 2}) {  // two failed saves before the window gets to them: one message
+        session.Locked([stage](ProfileSession::State& s) { s.Current().current_stage = stage; });
+        session.RequestProfileSave();
+        session.FlushSaves();
+    }
+    ProcessPending();
+    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("save_failed_text"))});
+    EXPECT_FALSE(texts.value(0).isEmpty());
+    EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
 TEST_F(PageDeviceTest, DpiButtonSelectsTheStageAndShowsThePopup)
@@ -211,6 +283,7 @@ TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPres
 
     window.Page().Links()->HandleDeviceEvent(0x1000, 3);
     ProcessPending();
+    window.Page().Session().FlushSaves();
     ProfileList stored;
     LoadProfileStore(stored, *header, data);
     ASSERT_EQ(stored.size(), index + 1);
@@ -263,6 +336,27 @@ TEST_F(PageDeviceTest, UnreadableStoreIsToldAndNeverWritten)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(original);
     }
+}
+
+TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothing)
+{
+    Build(false, true);
+    Command("battery 7");  // the mouse is awake behind the receiver
+    ASSERT_FALSE(window.Page().Links()->Asleep());
+    Command("unplug receiver");
+    ASSERT_FALSE(window.DevicePresent());
+    ASSERT_FALSE(window.Page().Links()->Asleep());  // a receiver removal leaves the asleep flag alone
+
+    const QString store = window.Page().Session().DataFolder() + QStringLiteral("ms_1/pro.data");
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
+    window.SendMessage(Msg::UM_APPLY, 0, 0);
+    window.Page().ShutdownDevice();  // waits for the worker to finish what it was given
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 }  // namespace

@@ -36,7 +36,12 @@ protected:
         FakeReceiver().calls.clear();
     }
 
-    QByteArray Store() const { return ReadFileBytes(folder.storeFile("pro.data")); }
+    // What pro.data holds once the saves asked for are written.
+    QByteArray Store()
+    {
+        session.FlushSaves();
+        return ReadFileBytes(folder.storeFile("pro.data"));
+    }
     std::int32_t CurrentStage()
     {
         return session.Locked([](ProfileSession::State& s) { return s.Current().current_stage; });
@@ -199,6 +204,78 @@ TEST_F(DeviceLinksTest, StatusEventsSetOnlineAwakeAndBattery)
     EXPECT_TRUE(links.Asleep());  // the watchdog leaves the asleep flag alone
 }
 
+TEST_F(DeviceLinksTest, StatusOverTheCableIsHandledAsOverTheReceiver)
+{
+    Open(true, false);
+    links.HandleWiredLink(0x40100701);
+    EXPECT_TRUE(links.MouseOnline());
+    EXPECT_FALSE(links.Asleep());
+    EXPECT_EQ(links.BatteryLevel(), 7);
+    EXPECT_EQ(host.log, (QStringList{"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown",
+                                     "sleep hidden", "battery 7"}));
+    host.log.clear();
+    links.HandleWiredLink(0x40100000);  // asleep, no level
+    EXPECT_TRUE(links.Asleep());
+    EXPECT_EQ(host.log, (QStringList{"watchdog-stop", "watchdog-start", "sleep shown"}));
+}
+
+// Events that only rewrite pro.data are told apart from those that do not by an edit that is
+// still only in memory: a rewrite puts it into the file.
+TEST_F(DeviceLinksTest, BatteryEventStoresTheLevelWithoutWritingTheStore)
+{
+    Open(true, false);
+    const QByteArray before = Store();
+    session.Locked([](ProfileSession::State& s) { s.Current().brightness = 3; });
+    links.HandleWiredLink(0x60000006);
+    EXPECT_EQ(links.BatteryLevel(), 6);
+    for (std::uint16_t outOfRange : {0, 11, 0xFFFF})
+        links.HandleDeviceEvent(0x6000, outOfRange);
+    EXPECT_EQ(links.BatteryLevel(), 6);
+    links.HandleDeviceEvent(0x6000, 10);
+    EXPECT_EQ(links.BatteryLevel(), 10);
+    EXPECT_TRUE(host.log.isEmpty());  // the display keeps what the last status showed
+    EXPECT_EQ(Store(), before);
+}
+
+TEST_F(DeviceLinksTest, Event8000RewritesTheStoreAndChangesNothingElse)
+{
+    Open(true, false);
+    const QByteArray before = Store();
+    session.Locked([](ProfileSession::State& s) { s.Current().brightness = 3; });
+    links.HandleDeviceEvent(0x8000, 0);
+    links.HandleDeviceEvent(0x8000, 6);
+    EXPECT_EQ(Store(), before);  // out of range: dropped
+
+    links.HandleWiredLink(0x80000003);
+    const QByteArray after = Store();
+    EXPECT_EQ(GetU32(after, 164884 + 2340), 3u);
+    QByteArray expected = before;
+    expected.replace(164884 + 2340, 4, after.mid(164884 + 2340, 4));
+    EXPECT_EQ(after, expected);  // only the edit made in memory reached the file
+    EXPECT_TRUE(host.log.isEmpty());
+    links.HandleDeviceEvent(0x8000, 1);
+    links.HandleDeviceEvent(0x8000, 5);
+    EXPECT_EQ(Store(), after);
+}
+
+TEST_F(DeviceLinksTest, ReceiverRemovalStopsTheWatchdogAndKeepsTheOnlineFlag)
+{
+    Open(false, true);
+    links.HandleReceiverLink(0x40100801);
+    ASSERT_TRUE(links.MouseOnline());
+    host.log.clear();
+    FakeReceiver().calls.clear();
+    links.HandleReceiverLink(0x7F000002);
+    EXPECT_EQ(links.ReceiverState(), LinkState::Removed);
+    EXPECT_EQ(host.log, (QStringList{"wireless hidden", "layout", "watchdog-stop", "device-state"}));
+    EXPECT_EQ(FakeReceiver().calls, QStringList{"Close_FeatureDevice"});
+    EXPECT_FALSE(links.AnyLinkConnected());
+    EXPECT_TRUE(links.MouseOnline());  // left as it was
+    EXPECT_FALSE(links.AnyLinkUp());
+    EXPECT_EQ(links.SendReport(Report{6, 9, 1, 2, 0, 0, 0, 0, 0}), 0);
+    EXPECT_TRUE(FakeReceiver().writes.empty());
+}
+
 TEST_F(DeviceLinksTest, ReceiverCarriesReportsOnlyOnceTheMouseIsOnline)
 {
     Open(false, true);
@@ -275,6 +352,81 @@ TEST_F(DeviceLinksTest, ChargingAnimationWrapsAfterHundred)
     EXPECT_EQ(shown[0], 0);
     EXPECT_EQ(shown[50], 100);  // 100 is still shown
     EXPECT_EQ(shown[51], 0);
+}
+
+// Bluetooth LE presence: the mouse arriving and going over BlueZ.
+
+TEST_F(DeviceLinksTest, BleArrivalWhileTheReceiverIsUpShowsTheIndicatorButKeepsTheDeviceState)
+{
+    Open(false, true);
+    std::vector<bool> armed;
+    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
+    links.OnBlePresence(true);
+    EXPECT_TRUE(links.BlePresent());
+    EXPECT_FALSE(links.Asleep());
+    EXPECT_EQ(armed, std::vector<bool>{true});
+    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout"}));  // no device-state
+}
+
+TEST_F(DeviceLinksTest, BleArrivalAsTheOnlyLinkReportsTheDeviceState)
+{
+    Open(false, false);
+    links.OnBlePresence(true);
+    EXPECT_TRUE(links.AnyLinkConnected());
+    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout", "device-state"}));
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWithTheCableUpChangesNothingAtTheMainWindow)
+{
+    Open(true, false, true);
+    std::vector<bool> armed;
+    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
+    links.OnBlePresence(false);
+    EXPECT_FALSE(links.BlePresent());
+    EXPECT_TRUE(links.AnyLinkConnected());
+    EXPECT_EQ(armed, std::vector<bool>{false});
+    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));  // no sleep notice, no device-state
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWithNothingElseUpRepeatsHarmlessly)
+{
+    Open(false, false, true);
+    EXPECT_TRUE(links.AnyLinkConnected());
+    for (int i = 0; i < 3; ++i)
+        links.OnBlePresence(false);
+    EXPECT_FALSE(links.AnyLinkConnected());
+    EXPECT_FALSE(links.BlePresent());
+    const QStringList once{"ble hidden", "sleep shown", "layout", "device-state"};
+    EXPECT_EQ(host.log, once + once + once);
+    // Writes stop at once: no link takes the report and no pause follows.
+    int bleWrites = 0;
+    links.SetBleWriter([&bleWrites](const Report&) { return ++bleWrites; });
+    EXPECT_EQ(links.SendReport(NewReport(0x06, 9)), 0);
+    EXPECT_EQ(bleWrites, 0);
+    EXPECT_TRUE(clock.pauses.empty());
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWhileTheReceiverHasTheMouseOnlineShowsNoSleepNotice)
+{
+    Open(false, true, true);
+    links.HandleReceiverLink(0x40100001);  // status: awake
+    host.log.clear();
+    links.OnBlePresence(false);
+    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));
+}
+
+TEST_F(DeviceLinksTest, ReportsGoOverBluetoothLeOnlyWhenNoOtherLinkTakesThem)
+{
+    Open(false, false, true);
+    std::vector<Report> bleReports;
+    links.SetBleWriter([&bleReports](const Report& r) {
+        bleReports.push_back(r);
+        return 1;
+    });
+    const Report report = NewReport(0x06, 9);
+    EXPECT_EQ(links.SendReport(report), 1);
+    EXPECT_EQ(bleReports, std::vector<Report>{report});
+    EXPECT_EQ(clock.pauses, std::vector<int>{500});
 }
 
 }  // namespace

@@ -1,306 +1,170 @@
-// The session against its stores: stores it could not read stay untouched, and stores changed
-// beside the utility are read again rather than written over.
+// The session's saves: what the background writer puts in pro.data and macro.data is exactly what
+// the store functions would write, an apply that changed nothing leaves pro.data alone, and the
+// files are read only after the saves asked for are on disk.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
+#include <thread>
 
-#include "core/profile/profile_import.h"
 #include "core/storage/macro_store.h"
-#include "core/storage/store_pair.h"
+#include "core/storage/profile_store.h"
 #include "device/apply_profile.h"
-#include "device/device_links.h"
 #include "device/profile_session.h"
-#include "fakes/fake_device.h"
 #include "support/test_files.h"
 
 namespace {
 
-using Changes = ProfileSession::StoreChanges;
-
-// What karvoctl's import does, from another process's point of view: both stores rewritten, the
-// new profile current.
-void ImportBeside(const TempDataFolder& folder, const QString& name, bool withMacro = true)
+void AddProfiles(ProfileSession& session, int count)
 {
-    ProfileList profiles;
-    auto header = std::make_unique<StoreHeader>();
-    MacroList macros;
-    LoadProfileStore(profiles, *header, folder.path());
-    LoadMacroStore(macros, folder.path());
-    auto record = CreateProfile(name);
-    if (withMacro)
-        record->buttons[4].function = 17;
-    header->current_profile_index = std::uint32_t(ImportProfileRecord(profiles, macros, std::move(record)).profileIndex);
-    QString error;
-    ASSERT_TRUE(SaveProfileAndMacroStores(profiles, *header, macros, &error, folder.path())) << error.toStdString();
-}
-
-QStringList StoredNames(const TempDataFolder& folder)
-{
-    ProfileList profiles;
-    auto header = std::make_unique<StoreHeader>();
-    LoadProfileStore(profiles, *header, folder.path());
-    QStringList names;
-    for (const auto& profile : profiles)
-        names << ProfileName(*profile);
-    names << QString::number(header->current_profile_index);
-    return names;
-}
-
-class ProfileSessionTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        session.SetChangeHandler([this](Changes changes) {
-            std::lock_guard lock(mutex);
-            heard.push_back(changes);
-            wake.notify_all();
-        });
-    }
-
-    // The watch thread may still be looking; it must not reach what the fixture tears down first.
-    void TearDown() override { session.SetChangeHandler({}); }
-
-    QStringList SessionNames()
-    {
-        return session.Locked([](ProfileSession::State& state) {
-            QStringList names;
-            for (const auto& profile : state.profiles)
-                names << ProfileName(*profile);
-            names << QString::number(state.header->current_profile_index);
-            return names;
-        });
-    }
-
-    bool SnapshotFollowsCurrent()
-    {
-        return session.Locked([](ProfileSession::State& state) {
-            return state.fullSend && std::memcmp(&state.Current(), state.appliedSnapshot.get(), sizeof(ProfileRecord)) == 0;
-        });
-    }
-
-    // Waits for the watch thread's news, as long as it takes up to a generous limit.
-    bool WaitUntil(const std::function<bool(const std::vector<Changes>&)>& done)
-    {
-        std::unique_lock lock(mutex);
-        return wake.wait_for(lock, std::chrono::seconds(20), [&] { return done(heard); });
-    }
-
-    std::size_t HeardCount()
-    {
-        std::lock_guard lock(mutex);
-        return heard.size();
-    }
-
-    TempDataFolder folder;
-    ProfileSession session{folder.path()};
-    FakeClock clock;
-    FakeLinkHost host;
-    DeviceLinks links{host, session, clock};
-
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::vector<Changes> heard;
-};
-
-TEST_F(ProfileSessionTest, UnreadableProfileStoreIsNeverWritten)
-{
-    ASSERT_TRUE(QDir().mkpath(folder.storeFile("pro.data")));
-    StoreLoadResult result;
-    session.Load(&result);
-    EXPECT_EQ(result.outcome, StoreLoadResult::Outcome::Unreadable);
-    EXPECT_FALSE(session.ProfileStoreIsOurs());
-    EXPECT_EQ(SessionNames(), (QStringList{"Profile1", "0"}));  // something to show, in memory only
-
-    links.HandleDeviceEvent(0x1000, 3);
-    links.HandleDeviceEvent(0x8000, 1);
-    EXPECT_EQ(session.SaveProfiles(), ProfileSession::SaveResult::NotOurs);
-    EXPECT_TRUE(QFileInfo(folder.storeFile("pro.data")).isDir());
-    EXPECT_EQ(QDir(folder.path() + QStringLiteral("ms_1")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList{"pro.data"});
-}
-
-TEST_F(ProfileSessionTest, UnreadableMacroStoreIsNeverWritten)
-{
-    QDir().mkpath(folder.path() + QStringLiteral("ms_1"));
-    ASSERT_TRUE(QFile::link(folder.storeFile("macro.data"), folder.storeFile("macro.data")));  // a loop
-    StoreLoadResult macros;
-    session.Load(nullptr, &macros);
-    EXPECT_EQ(macros.outcome, StoreLoadResult::Outcome::Unreadable);
-    EXPECT_FALSE(session.MacroStoreIsOurs());
-    EXPECT_TRUE(session.ProfileStoreIsOurs());
-    const auto save = [this] {
-        return session.Locked([this](ProfileSession::State& state) {
-            state.macros.push_back(CreateMacro(QStringLiteral("New")));
-            return session.SaveMacrosLocked(state);
-        });
-    };
-    EXPECT_EQ(save(), ProfileSession::SaveResult::NotOurs);
-    QString error;
-    EXPECT_EQ(session.Locked([&](ProfileSession::State& state) { return session.SaveProfilesAndMacrosLocked(state, &error); }),
-              ProfileSession::SaveResult::NotOurs);
-    EXPECT_TRUE(QFileInfo(folder.storeFile("macro.data")).isSymLink());
-    EXPECT_EQ(session.SaveProfiles(), ProfileSession::SaveResult::Saved);  // pro.data is ours
-}
-
-TEST_F(ProfileSessionTest, ProfileImportedBesideSurvivesADpiPress)
-{
-    session.Load();
-    ImportBeside(folder, QStringLiteral("Beside"));
-
-    links.HandleDeviceEvent(0x1000, 3);  // the mouse's DPI button
-
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_EQ(SessionNames(), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_EQ(session.Locked([](ProfileSession::State& state) { return state.macros.size(); }), 1u);
-    EXPECT_TRUE(SnapshotFollowsCurrent());
-    ASSERT_EQ(HeardCount(), 1u);
-    EXPECT_TRUE(heard[0].profiles);
-    EXPECT_TRUE(heard[0].macros);
-
-    // From now on the session's saves are ordinary again.
-    links.HandleDeviceEvent(0x1000, 2);
-    ProfileList stored;
-    auto header = std::make_unique<StoreHeader>();
-    LoadProfileStore(stored, *header, folder.path());
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[1]->current_stage, 1);
-    EXPECT_EQ(HeardCount(), 1u);
-}
-
-TEST_F(ProfileSessionTest, ApplyInFlightDoesNotWriteOverANewerStore)
-{
-    FakeCable().Reset();
-    FakeReceiver().Reset();
-    FakeReceiver().openResult = 0;
-    session.Load();
-    links.SetCableDriver(FakeCable().Functions());
-    links.SetReceiverDriver(FakeReceiver().Functions());
-    KarvoPostTarget target{nullptr, nullptr};
-    links.Open(&target, {1327, 1328}, {1325, 1326});
-
-    bool importedDuringSend = false;
-    ApplyProfile(ApplyContext{session, [] { return false; },
-                              [&](const Report& report) {
-                                  if (!importedDuringSend) {
-                                      importedDuringSend = true;
-                                      ImportBeside(folder, QStringLiteral("Beside"), false);
-                                  }
-                                  return links.SendReport(report);
-                              },
-                              {}});
-    ASSERT_TRUE(importedDuringSend);
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_EQ(SessionNames(), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_TRUE(SnapshotFollowsCurrent());  // the next apply sends the file's current profile whole
-}
-
-TEST_F(ProfileSessionTest, ReloadDuringAnApplyLeavesTheSnapshotToTheFile)
-{
-    FakeCable().Reset();
-    FakeReceiver().Reset();
-    FakeReceiver().openResult = 0;
-    session.Load();
-    links.SetCableDriver(FakeCable().Functions());
-    links.SetReceiverDriver(FakeReceiver().Functions());
-    KarvoPostTarget target{nullptr, nullptr};
-    links.Open(&target, {1327, 1328}, {1325, 1326});
-
-    bool done = false;
-    ApplyProfile(ApplyContext{session, [] { return false; },
-                              [&](const Report& report) {
-                                  if (!done) {
-                                      done = true;
-                                      ImportBeside(folder, QStringLiteral("Beside"), false);
-                                      session.CheckStores();  // as the watch would
-                                  }
-                                  return links.SendReport(report);
-                              },
-                              {}});
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_TRUE(SnapshotFollowsCurrent());
-}
-
-TEST_F(ProfileSessionTest, OwnSavesAreNotChangesOnDisk)
-{
-    session.Load();
-    for (int i = 0; i < 3; ++i) {
-        session.Locked([](ProfileSession::State& state) { state.Current().brightness = 1 + state.Current().brightness % 3; });
-        EXPECT_EQ(session.SaveProfiles(), ProfileSession::SaveResult::Saved);
-        EXPECT_FALSE(session.CheckStores().Any());
-    }
-    session.Locked([this](ProfileSession::State& state) {
-        state.macros.push_back(CreateMacro(QStringLiteral("M")));
-        EXPECT_EQ(session.SaveMacrosLocked(state), ProfileSession::SaveResult::Saved);
+    session.Locked([count](ProfileSession::State& state) {
+        for (int i = 0; i < count; ++i) {
+            ProfileRecord& profile = AddDefaultProfile(state.profiles);
+            profile.polling_rate = std::uint8_t(i % 4);
+        }
+        state.header->current_profile_index = std::uint32_t(state.profiles.size() - 1);
+        state.header->reserved[7] = 0x5A;
     });
-    EXPECT_FALSE(session.CheckStores().Any());
-    EXPECT_EQ(HeardCount(), 0u);
 }
 
-TEST_F(ProfileSessionTest, StoreRemovedBesideIsWrittenAgainFromMemory)
+TEST(ProfileSessionSaves, ProStoreMatchesTheStoreFunctionsByteForByte)
 {
+    TempDataFolder folder;
+    TempDataFolder reference;
+    ProfileSession session(folder.path());
     session.Load();
-    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
-    EXPECT_FALSE(session.CheckStores().Any());
-    EXPECT_EQ(session.SaveProfiles(), ProfileSession::SaveResult::Saved);
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "0"}));
+    AddProfiles(session, 40);  // more than one turn of the writer's copy
+    session.RequestProfileSave();
+    session.FlushSaves();
+    session.Locked([&](ProfileSession::State& state) {
+        ASSERT_TRUE(SaveProfileStore(state.profiles, *state.header, reference.path()));
+    });
+    const QByteArray written = ReadFileBytes(folder.storeFile("pro.data"));
+    EXPECT_EQ(written.size(), 164884 + 41 * 32976);
+    EXPECT_EQ(written, ReadFileBytes(reference.storeFile("pro.data")));
 }
 
-TEST_F(ProfileSessionTest, StoreThatGoesOutOfReachIsNoLongerWritten)
+// What SaveProfileStore makes of the session's state, for comparison.
+QByteArray ReferenceStore(ProfileSession& session)
 {
+    TempDataFolder reference;
+    session.Locked([&](ProfileSession::State& state) { SaveProfileStore(state.profiles, *state.header, reference.path()); });
+    return ReadFileBytes(reference.storeFile("pro.data"));
+}
+
+TEST(ProfileSessionSaves, ChangesToTheCurrentProfileAloneAndToTheListBothReachTheFile)
+{
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
     session.Load();
-    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
-    ASSERT_TRUE(QDir().mkpath(folder.storeFile("pro.data")));
-    const Changes changes = session.CheckStores();
-    EXPECT_TRUE(changes.unreadable);
-    EXPECT_EQ(session.SaveProfiles(), ProfileSession::SaveResult::NotOurs);
-    EXPECT_TRUE(QFileInfo(folder.storeFile("pro.data")).isDir());
+    AddProfiles(session, 30);
+    session.RequestProfileSave();
+    session.FlushSaves();
+
+    for (int stage : {4, 5}) {  // as the mouse reports a new DPI stage
+        session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
+        session.RequestProfileSave();
+    }
+    session.FlushSaves();
+    const QByteArray afterStage = ReadFileBytes(folder.storeFile("pro.data"));
+    EXPECT_EQ(GetU32(afterStage, 164884 + 30 * 32976 + 2352), 5u);
+    EXPECT_EQ(afterStage, ReferenceStore(session));
+
+    // The list changes (a profile goes, another is selected), then the mouse reports again.
+    session.Locked([](ProfileSession::State& state) {
+        state.profiles.erase(state.profiles.begin() + 3);
+        state.header->current_profile_index = 7;
+    });
+    session.LockedCurrentProfile([](ProfileRecord& current) { current.light_effect = 2; });
+    session.RequestProfileSave();
+    session.FlushSaves();
+    const QByteArray afterErase = ReadFileBytes(folder.storeFile("pro.data"));
+    EXPECT_EQ(afterErase.size(), 164884 + 30 * 32976);
+    EXPECT_EQ(afterErase, ReferenceStore(session));
 }
 
-TEST_F(ProfileSessionTest, WatchNoticesEveryChangeBeside)
+TEST(ProfileSessionSaves, ALockedUseOfTheListsWhileTheyAreCopiedLeavesTheFileWhole)
 {
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
     session.Load();
-    session.WatchStores();
-
-    ImportBeside(folder, QStringLiteral("First"));
-    ASSERT_TRUE(WaitUntil([this](const std::vector<Changes>&) {
-        return SessionNames() == QStringList{"Profile1", "First", "1"};
-    }));
-    ASSERT_TRUE(WaitUntil([](const std::vector<Changes>& all) {
-        return std::any_of(all.begin(), all.end(), [](const Changes& c) { return c.profiles; });
-    }));
-
-    // The store was replaced by a rename: the watch follows the new file.
-    ImportBeside(folder, QStringLiteral("Second"), false);
-    EXPECT_TRUE(WaitUntil([this](const std::vector<Changes>&) {
-        return SessionNames() == QStringList{"Profile1", "First", "Second", "2"};
-    }));
-
-    // A macro store written beside.
-    MacroList macros;
-    LoadMacroStore(macros, folder.path());
-    macros.push_back(CreateMacro(QStringLiteral("Beside")));
-    ASSERT_TRUE(SaveMacroStore(macros, folder.path()));
-    EXPECT_TRUE(WaitUntil([this](const std::vector<Changes>&) {
-        return session.Locked([](ProfileSession::State& state) { return state.macros.size(); }) == 2u;
-    }));
+    AddProfiles(session, 60);
+    std::atomic<bool> done{false};
+    std::thread window([&] {  // as the window reads and edits while the writer copies
+        for (int i = 0; !done; ++i) {
+            session.Locked([i](ProfileSession::State& state) { state.profiles[std::size_t(i % 61)]->move_mode = i % 2; });
+            std::this_thread::yield();
+        }
+    });
+    for (int round = 0; round < 5; ++round) {
+        session.RequestProfileSave();
+        session.FlushSaves();
+    }
+    done = true;
+    window.join();
+    session.RequestProfileSave();  // after the last edit: the file catches up
+    session.FlushSaves();
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), ReferenceStore(session));
 }
 
-TEST_F(ProfileSessionTest, WatchPicksUpAStoreFolderMadeLater)
+TEST(ProfileSessionSaves, MacroStoreIsTheListAsItStoodWhenAskedFor)
 {
-    QDir().mkpath(folder.path());
-    session.Load();  // writes pro.data: the folder exists now
-    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
-    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("ms_1")));
-    session.WatchStores();
-    ImportBeside(folder, QStringLiteral("Late"), false);
-    EXPECT_TRUE(WaitUntil([this](const std::vector<Changes>&) {
-        return SessionNames() == QStringList{"Profile1", "Late", "1"};
-    }));
+    TempDataFolder folder;
+    TempDataFolder reference;
+    ProfileSession session(folder.path());
+    session.Load();
+    session.Locked([&](ProfileSession::State& state) {
+        AddDefaultMacro(state.macros, reference.path());  // also saves the reference store
+        AddDefaultMacro(state.macros, reference.path());
+    });
+    session.RequestMacroSave();
+    session.Locked([](ProfileSession::State& state) { state.macros.clear(); });  // after the request
+    session.FlushSaves();
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), ReadFileBytes(reference.storeFile("macro.data")));
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")).size(), 2 * 240);
+}
+
+TEST(ProfileSessionSaves, AnApplyThatChangedNothingLeavesProDataAlone)
+{
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
+    session.Load();
+    const ApplyContext apply{session, [] { return false; }, [](const Report&) { return 1; }, {}};
+    ASSERT_TRUE(ApplyProfile(apply));  // the first full send: the store is as loaded
+    session.FlushSaves();
+    EXPECT_EQ(session.Writer().WriteCount(), 0);
+    ASSERT_TRUE(ApplyProfile(apply));
+    session.FlushSaves();
+    EXPECT_EQ(session.Writer().WriteCount(), 0);
+    EXPECT_EQ(session.Writer().SkipCount(), 2);
+
+    session.Locked([](ProfileSession::State& state) { state.Current().polling_rate = 3; });
+    ASSERT_TRUE(ApplyProfile(apply));
+    session.FlushSaves();
+    EXPECT_EQ(session.Writer().WriteCount(), 1);
+    EXPECT_EQ(GetU32(ReadFileBytes(folder.storeFile("pro.data")), 164884 + 2356), 3u);
+}
+
+TEST(ProfileSessionSaves, LoadReadsWhatWasAskedToBeSaved)
+{
+    TempDataFolder folder;
+    ProfileSession session(folder.path());
+    session.Load();
+    AddProfiles(session, 2);
+    session.RequestProfileSave();
+    session.Load();  // waits for the save first
+    EXPECT_EQ(session.Locked([](ProfileSession::State& state) { return state.profiles.size(); }), 3u);
+}
+
+TEST(ProfileSessionSaves, SavesWaitingAtTheEndAreWritten)
+{
+    TempDataFolder folder;
+    {
+        ProfileSession session(folder.path());
+        session.Load();
+        AddProfiles(session, 1);
+        session.RequestProfileSave();
+    }
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")).size(), 164884 + 2 * 32976);
 }
 
 }  // namespace

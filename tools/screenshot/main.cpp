@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "app/settings/profile_name_wnd.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
+#include "app/settings/dpi_color_wnd.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -21,6 +25,36 @@ bool Save(WindowImplBase& window, const QString& path)
     host->show();
     QApplication::processEvents();
     return host->grab().save(path);
+}
+
+void Show(CMainWnd& window, const char* name, bool shown)
+{
+    if (QWidget* control = window.PaintManager().FindControl(QLatin1String(name)))
+        control->setVisible(shown);
+}
+
+// The page as the cable shows it: cable indicator, charging with a battery level reported.
+void ShowCablePage(CMainWnd& window)
+{
+    Show(window, "ms_1_wired", true);
+    Show(window, "ms_1_wireless", false);
+    Show(window, "ms_1_BLE", false);
+    Show(window, "ms_1_sleep_label", false);
+    Show(window, "apply_ring", true);
+    window.Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::CableOrReceiver);
+    if (auto* bar = window.PaintManager().FindControl<QProgressBar>(QStringLiteral("ms_1_progress_power")))
+        bar->setValue(64);
+    if (QWidget* label = window.PaintManager().FindControl(QStringLiteral("ms_1_label_power")))
+        SetControlText(label, CResourceManager::Instance().GetText(QStringLiteral("charging_level_text")).arg(80));
+}
+
+void ShowBlePage(CMainWnd& window)
+{
+    Show(window, "ms_1_wired", false);
+    Show(window, "ms_1_wireless", false);
+    Show(window, "ms_1_BLE", true);
+    Show(window, "apply_ring", false);
+    window.Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::Ble);
 }
 
 }  // namespace
@@ -51,19 +85,40 @@ int main(int argc, char* argv[])
     // Shown as with a mouse attached, so that the page is in the picture.
     if (auto* tabs = mainWindow.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch")))
         SelectTabItem(tabs, 0);
+    ShowCablePage(mainWindow);
+    const bool cableSaved = Save(mainWindow, outDir + QStringLiteral("/main.png"));
+    ShowBlePage(mainWindow);
+    const bool bleSaved = Save(mainWindow, outDir + QStringLiteral("/main_ble.png"));
+
+    CMS_1_ProfileName nameDialog(QStringLiteral("profile_name_1_text"), {});
+    nameDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (auto* edit = nameDialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name")))
+        edit->setText(QStringLiteral("Evening shooter"));
+
     CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
     box.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
     CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
     popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
                  WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
+    // The colour dialog as a DPI stage's colour button opens it, with a preset chosen.
+    CDpiColorWnd colorDialog;
+    colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
+    colorDialog.SetPosition({300, 200});
+    colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (!Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote dpicolor.png to " << outDir << '\n';
 
-    const bool saved = Save(mainWindow, outDir + QStringLiteral("/main.png"))
+    const bool saved = cableSaved && bleSaved
+                       && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))
                        && Save(box, outDir + QStringLiteral("/msg.png"))
                        && Save(popup, outDir + QStringLiteral("/dpi.png"));
     if (!saved) {
         err << "karvo-screenshot: cannot write into " << outDir << '\n';
         return 2;
     }
-    QTextStream(stdout) << "wrote main.png, msg.png and dpi.png to " << outDir << '\n';
+    QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png and dpi.png to " << outDir << '\n';
     return 0;
 }

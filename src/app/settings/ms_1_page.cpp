@@ -1,27 +1,30 @@
 #include "app/settings/ms_1_page.h"
 
-#include <QAbstractButton>
-#include <QListWidget>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
-#include <QSignalBlocker>
 
+#include "app/settings/dpi_color_wnd.h"
+#include "app/settings/page_art.h"
 #include "core/storage/app_folders.h"
+#include "core/storage/macro_store.h"
+#include "core/storage/profile_store.h"
 #include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
+#include "device/ble_link.h"
 #include "device/ble_probe.h"
+#include "device/bluez_names.h"
 #include "device/device_worker.h"
 #include "ui/controls.h"
+#include "ui/paint_manager.h"
 #include "ui/window_impl_base.h"
 #include "ui/window_post_target.h"
 
 Q_LOGGING_CATEGORY(lcPage, "karvo.settings.page")
 
 namespace {
-constexpr int kProfileEntryHeight = 22;
-constexpr int kBatteryPercentPerLevel = 10;
 
 void SetShown(QWidget* control, bool shown)
 {
@@ -32,6 +35,8 @@ void SetShown(QWidget* control, bool shown)
 
 CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 {
+    // The drawing of the mouse is a widget of the page's own; the skin can use it once known.
+    RegisterPageArtWidgets();
     BindNotify(NotifyType::kClick, [this](TNotifyUI& msg) { OnClick(msg); });
     BindNotify(NotifyType::kSelectChanged, [this](TNotifyUI& msg) { OnSelectChanged(msg); });
     BindNotify(NotifyType::kItemSelect, [this](TNotifyUI& msg) { OnItemSelect(msg); });
@@ -47,12 +52,18 @@ CMS_1_Page::~CMS_1_Page()
 {
     m_session.SetChangeHandler({});
     ShutdownDevice();
+    m_session.SetSaveFailureHandler({});  // the post target goes before the session
 }
 
 void CMS_1_Page::SetMainWindow(WindowImplBase* mainWindow)
 {
     m_mainWindow = mainWindow;
+    m_session.SetSaveFailureHandler({});
     m_postTarget = std::make_unique<WindowPostTarget>(mainWindow->GetHWND());
+    // A store that could not be written is told to the user by the window, on its own thread.
+    m_session.SetSaveFailureHandler([target = m_postTarget->Target()] {
+        target->post(target->context, Msg::UM_STORE_SAVE_FAILED, 0, 0);
+    });
 }
 
 void CMS_1_Page::FindControls()
@@ -63,12 +74,23 @@ void CMS_1_Page::FindControls()
     m_wired = ui.FindControl(QStringLiteral("ms_1_wired"));
     m_wireless = ui.FindControl(QStringLiteral("ms_1_wireless"));
     m_ble = ui.FindControl(QStringLiteral("ms_1_BLE"));
-    m_progressPower = ui.FindControl(QStringLiteral("ms_1_progress_power"));
-    m_labelPower = ui.FindControl(QStringLiteral("ms_1_label_power"));
     m_sleepLabel = ui.FindControl(QStringLiteral("ms_1_sleep_label"));
     m_applyRing = ui.FindControl(QStringLiteral("apply_ring"));
-    for (int i = 0; i < 8; ++i)
-        m_dpiStageOptions[i] = ui.FindControl(QStringLiteral("ms_1_option_dpi_step_%1").arg(i + 1));
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_wired_icon")), LinkIcon::Cable);
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_wireless_icon")), LinkIcon::Receiver);
+    ShowLinkIcon(ui.FindControl<QLabel>(QStringLiteral("ms_1_BLE_icon")), LinkIcon::Ble);
+    m_power.FindControls(ui);
+    m_profileList.FindControls(ui);
+    m_performance.FindControls(ui);
+    // Colour buttons open the colour dialog below themselves.
+    m_performance.SetColorPicker([this](QWidget* button, std::uint32_t& argb) {
+        std::uint32_t stored = CDpiColorWnd::StoredFromArgb(argb);
+        if (!RunDpiColorDialog(m_mainWindow, button, stored))
+            return false;
+        argb = CDpiColorWnd::ArgbFromStored(stored);
+        return true;
+    });
+    m_buttonSlots.FindControls(ui);
 }
 
 void CMS_1_Page::InitDevice()
@@ -78,6 +100,12 @@ void CMS_1_Page::InitDevice()
     m_worker = std::make_unique<DeviceWorker>([this](std::uint32_t message) { OnWorkerMessage(message); });
     m_links->LoadDrivers(m_driverFolder.isEmpty() ? GetAppFolder() : m_driverFolder);
     m_links->SetBleProbe(ProbeBleMouse);
+    const auto requestSend = [this] {
+        if (m_mainWindow)
+            m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+    };
+    m_bleLink = std::make_unique<BleLink>(*m_links, requestSend, BlueZ::SystemBusAddress());
+    m_bleLink->Start();
     m_links->Open(m_postTarget ? m_postTarget->Target() : nullptr, {Msg::UM_WIRED_EVENT, Msg::UM_WIRED_LINK},
                   {Msg::UM_RECEIVER_EVENT, Msg::UM_RECEIVER_LINK});
 }
@@ -103,37 +131,20 @@ void CMS_1_Page::InitSettings()
     // A store out of reach is told once the window runs, not while it is being built.
     if (profiles.outcome == StoreLoadResult::Outcome::Unreadable || macros.outcome == StoreLoadResult::Outcome::Unreadable)
         QMetaObject::invokeMethod(news, [this] { OnStoresChangedOnDisk({false, false, true}); }, Qt::QueuedConnection);
-    FillProfileList();
-    if (m_mainWindow)
-        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
-}
-
-void CMS_1_Page::FillProfileList()
-{
-    auto* list = m_mainWindow ? m_mainWindow->PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_list_profile"))
-                              : nullptr;
-    if (!list)
-        return;
-    const int current = m_session.Locked([list](ProfileSession::State& state) {
-        for (const auto& profile : state.profiles) {
-            auto* item = new QListWidgetItem(ProfileName(*profile), list);
-            item->setSizeHint(QSize(0, kProfileEntryHeight));
-        }
-        return int(state.header->current_profile_index);
-    });
-    SelectItem(list, current, false);
+    m_profileList.Fill();
+    RefreshPage();
+    OnBlePresence(m_links && m_links->BlePresent());
+    RequestSend();
 }
 
 void CMS_1_Page::OnStoresChangedOnDisk(ProfileSession::StoreChanges changes)
 {
-    if (auto* list = m_mainWindow ? m_mainWindow->PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_list_profile"))
-                                  : nullptr) {
-        const QSignalBlocker block(list);
-        list->clear();
-    }
-    FillProfileList();
-    if (changes.profiles && m_mainWindow)
-        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+    // The list and every control follow what the session now holds; reloaded profiles go to the
+    // mouse whole (the reload asked for a full send).
+    m_profileList.Fill();
+    RefreshPage();
+    if (changes.profiles)
+        RequestSend();
     if (changes.unreadable && m_mainWindow)
         ShowMessageBox(m_mainWindow, QStringLiteral("warning_title_text"), QStringLiteral("store_unreadable_text"));
 }
@@ -144,8 +155,10 @@ void CMS_1_Page::ShutdownDevice()
         m_worker->Quit();
         m_worker.reset();
     }
+    m_bleLink.reset();
     if (m_links)
         m_links->Shutdown();
+    m_session.FlushSaves();  // the program is ending: what was asked to be saved reaches the disk
 }
 
 bool CMS_1_Page::AnyLinkConnected() const
@@ -157,6 +170,41 @@ void CMS_1_Page::RequestApply()
 {
     if (m_worker)
         m_worker->PostThreadMessage(Msg::TM_APPLY);
+}
+
+void CMS_1_Page::RequestSend()
+{
+    if (m_mainWindow)
+        m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+}
+
+void CMS_1_Page::RequestSendAfterPause(int pauseMs)
+{
+    if (!m_mainWindow)
+        return;
+    m_mainWindow->KillTimer(TimerId::TIMER_APPLY_DELAY);
+    m_mainWindow->SetTimer(TimerId::TIMER_APPLY_DELAY, pauseMs);
+}
+
+void CMS_1_Page::RefreshPage()
+{
+    m_performance.Refresh();
+    m_buttonSlots.RefreshAll();
+}
+
+void CMS_1_Page::SaveStoresLater(int stores)
+{
+    // The session's writer takes the lists when it gets to them and writes them in the
+    // background; the window never waits for the disk. Both stores go as one change: macros
+    // first, and neither is left changed when the other cannot be written.
+    if ((stores & kProfileStore) && (stores & kMacroStore)) {
+        m_session.RequestProfileAndMacroSave();
+        return;
+    }
+    if (stores & kProfileStore)
+        m_session.RequestProfileSave();
+    if (stores & kMacroStore)
+        m_session.RequestMacroSave();
 }
 
 void CMS_1_Page::OnWorkerMessage(std::uint32_t message)
@@ -197,6 +245,12 @@ void CMS_1_Page::HandleReceiverLink(std::uint32_t linkCode)
         m_routeObserver->OnReceiverLink(linkCode);
     if (m_links)
         m_links->HandleReceiverLink(linkCode);
+}
+
+void CMS_1_Page::OnBlePresence(bool present)
+{
+    if (m_links)
+        m_links->OnBlePresence(present);
 }
 
 void CMS_1_Page::OnButtonFunctionMenu(const QString& itemName)
@@ -243,57 +297,72 @@ void CMS_1_Page::ShowIndicator(Indicator indicator, bool shown)
 
 void CMS_1_Page::ShowCharging()
 {
-    if (m_labelPower)
-        SetControlTextKey(m_labelPower, QStringLiteral("charging_text"));
-    if (m_mainWindow && m_progressPower)
-        m_mainWindow->PaintManager().SetTimer(m_progressPower, TimerId::kChargingAnimation,
-                                              TimerPeriodMs::kChargingAnimation);
+    if (m_mainWindow)
+        m_power.ShowCharging(m_mainWindow->PaintManager());
 }
 
 void CMS_1_Page::ClearPowerDisplay()
 {
-    if (m_labelPower) {
-        m_labelPower->setProperty(kTextKeyProperty, QString());
-        SetControlText(m_labelPower, QString());
-    }
-    if (m_mainWindow && m_progressPower)
-        m_mainWindow->PaintManager().KillTimer(m_progressPower, TimerId::kChargingAnimation);
+    if (m_mainWindow)
+        m_power.ClearPowerDisplay(m_mainWindow->PaintManager());
 }
 
 void CMS_1_Page::ShowBatteryLevel(int level)
 {
-    const int percent = level * kBatteryPercentPerLevel;
-    if (m_progressPower)
-        SetControlValue(m_progressPower, percent);
-    if (m_labelPower) {
-        m_labelPower->setProperty(kTextKeyProperty, QString());
-        SetControlText(m_labelPower, QStringLiteral("%1%").arg(percent));
-    }
+    m_power.ShowBatteryLevel(level);
 }
 
 void CMS_1_Page::SelectDpiStageOption(int stageNumber)
 {
-    if (stageNumber < 1 || stageNumber > 8)
-        return;
-    if (auto* option = qobject_cast<QAbstractButton*>(m_dpiStageOptions[stageNumber - 1]))
-        SetSelected(option, true, false);
+    m_performance.SelectDpiStageOption(stageNumber);
 }
 
-// The link-dependent rows of the performance and lighting panel follow with that panel.
-void CMS_1_Page::ApplyLinkLayout() {}
+void CMS_1_Page::ApplyLinkLayout()
+{
+    m_performance.ApplyLinkLayout();
+}
 
+// Each notification goes to the panel whose control raised it.
 void CMS_1_Page::OnTimer(TNotifyUI& msg)
 {
-    if (msg.pSender == m_progressPower && msg.wParam == WPARAM(TimerId::kChargingAnimation) && m_links)
-        SetControlValue(m_progressPower, m_links->NextChargingValue());
+    m_power.OnTimer(msg.pSender, int(msg.wParam), m_links.get());
 }
 
-// The settings panels come with their own work; until then these notifications end here.
-void CMS_1_Page::OnClick(TNotifyUI&) {}
-void CMS_1_Page::OnSelectChanged(TNotifyUI&) {}
-void CMS_1_Page::OnItemSelect(TNotifyUI&) {}
-void CMS_1_Page::OnCheckClick(TNotifyUI&) {}
+void CMS_1_Page::OnClick(TNotifyUI& msg)
+{
+    if (!m_profileList.OnClick(msg))
+        m_performance.OnClick(msg);
+}
+
+void CMS_1_Page::OnSelectChanged(TNotifyUI& msg)
+{
+    m_performance.OnSelectChanged(msg);
+}
+
+void CMS_1_Page::OnItemSelect(TNotifyUI& msg)
+{
+    if (!m_profileList.OnItemSelect(msg))
+        m_performance.OnItemSelect(msg);
+}
+
+void CMS_1_Page::OnCheckClick(TNotifyUI& msg)
+{
+    m_performance.OnCheckClick(msg);
+}
+
+void CMS_1_Page::OnValueChanged(TNotifyUI& msg)
+{
+    m_performance.OnValueChanged(msg);
+}
+
+void CMS_1_Page::OnMouseEnter(TNotifyUI& msg)
+{
+    m_buttonSlots.OnMouseEnter(msg);
+}
+
+void CMS_1_Page::OnMouseLeave(TNotifyUI& msg)
+{
+    m_buttonSlots.OnMouseLeave(msg);
+}
+
 void CMS_1_Page::OnKillFocus(TNotifyUI&) {}
-void CMS_1_Page::OnValueChanged(TNotifyUI&) {}
-void CMS_1_Page::OnMouseEnter(TNotifyUI&) {}
-void CMS_1_Page::OnMouseLeave(TNotifyUI&) {}

@@ -7,9 +7,15 @@
 #include "device/device_clock.h"
 #include "device/device_links.h"
 #include "device/profile_session.h"
+#include "app/settings/button_slots.h"
+#include "app/settings/page_services.h"
+#include "app/settings/performance_panel.h"
+#include "app/settings/power_display.h"
+#include "app/settings/profile_list_panel.h"
 #include "ui/notify_pump.h"
 
 struct HookTable;
+class BleLink;
 class DeviceWorker;
 class QObject;
 class QWidget;
@@ -27,9 +33,10 @@ public:
 };
 
 // The mouse settings page: not a window of its own but the virtual window "MS_1_Page" of the main
-// window, receiving the notifications of the controls in its part of the main skin. Its device
-// side follows the links, shows their state and runs the device worker.
-class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost {
+// window, receiving the notifications of the controls in its part of the main skin and handing
+// each to the panel it belongs to. Its device side follows the links, shows their state and runs
+// the device worker, which also writes the store files.
+class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost, public PageServices {
 public:
     static inline const QString kVirtualWndName = QStringLiteral("MS_1_Page");
 
@@ -51,7 +58,8 @@ public:
     // Second initialisation: reads the stores, fills the profile list, selects the stored profile
     // and asks for one full send, so the mouse holds the current profile from the start.
     void InitSettings();
-    // Stops the worker, then closes and unloads the links. Safe to call twice.
+    // Stops the worker, closes and unloads the links, then waits for the store writes asked for.
+    // Safe to call twice.
     void ShutdownDevice();
 
     bool AnyLinkConnected() const;
@@ -61,14 +69,24 @@ public:
 
     void HandleWiredLink(std::uint32_t linkCode);
     void HandleReceiverLink(std::uint32_t linkCode);
+    // The Bluetooth LE mouse arrived or went (also once at start with the probe's finding).
+    void OnBlePresence(bool present);
     void OnButtonFunctionMenu(const QString& itemName);
 
-    ProfileSession& Session() { return m_session; }
-    DeviceLinks* Links() { return m_links.get(); }
+    // PageServices
+    WindowImplBase* MainWindow() override { return m_mainWindow; }
+    ProfileSession& Session() override { return m_session; }
+    DeviceLinks* Links() override { return m_links.get(); }
+    void RequestSend() override;
+    void RequestSendAfterPause(int pauseMs) override;
+    void RefreshPage() override;
+    void SaveStoresLater(int stores) override;
+
+    PerformancePanel& Performance() { return m_performance; }
+    const PowerDisplay& Power() const { return m_power; }
 
 private:
     void FindControls();
-    void FillProfileList();
     // A store changed or went out of reach beside the utility: the list and the page follow what
     // the session now holds, and reloaded profiles are sent to the mouse whole.
     void OnStoresChangedOnDisk(ProfileSession::StoreChanges changes);
@@ -106,15 +124,18 @@ private:
     DeviceClock* m_clock = &m_systemClock;
     std::unique_ptr<DeviceLinks> m_links;
     std::unique_ptr<DeviceWorker> m_worker;
+    std::unique_ptr<BleLink> m_bleLink;
     std::unique_ptr<WindowPostTarget> m_postTarget;
     std::unique_ptr<QObject> m_storeNews;  // receives the session's store news on the UI thread
 
     QWidget* m_wired = nullptr;
     QWidget* m_wireless = nullptr;
     QWidget* m_ble = nullptr;
-    QWidget* m_progressPower = nullptr;
-    QWidget* m_labelPower = nullptr;
     QWidget* m_sleepLabel = nullptr;
     QWidget* m_applyRing = nullptr;
-    QWidget* m_dpiStageOptions[8] = {};
+
+    ProfileListPanel m_profileList{*this};
+    PerformancePanel m_performance{*this};
+    ButtonSlots m_buttonSlots{*this};
+    PowerDisplay m_power;
 };

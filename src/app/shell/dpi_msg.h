@@ -5,7 +5,8 @@
 
 #include "ui/window_impl_base.h"
 
-// The pop-up near the bottom-right corner that shows the mouse's new DPI for a moment.
+// The pop-up near the bottom-right corner that shows the mouse's new DPI for a moment. The main
+// window owns it and destroys it when it closes.
 class CDPIMsg final : public WindowImplBase {
 public:
     explicit CDPIMsg(const QString& text);
@@ -22,6 +23,9 @@ public:
 
 protected:
     void OnWindowBuilt() override;
+    // The pop-up closes on the main window's timer only; a close request from the desktop is
+    // ignored.
+    void OnCloseRequest() override {}
 
 private:
     QString m_text;

@@ -1,6 +1,5 @@
 #include "app/shell/main_wnd.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
@@ -137,8 +136,11 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
     case Msg::UM_APPLY:
         m_page.RequestApply();
         return 0;
+    case Msg::UM_STORE_SAVE_FAILED:
+        OnStoreSaveFailed();
+        return 0;
     case WindowMessage::kDestroy:
-        QCoreApplication::exit(0);
+        CPaintManagerUI::QuitMessageLoop(0);
         return 0;
     case WindowMessage::kTimer:
         OnTimer(UINT(wParam));
@@ -148,6 +150,16 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         handled = false;
         return 0;
     }
+}
+
+void CMainWnd::OnStoreSaveFailed()
+{
+    if (m_saveFailureShown || m_page.Session().TakeSaveFailures().isEmpty())
+        return;  // the message on screen tells of this one too
+    m_saveFailureShown = true;
+    ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("save_failed_text"));
+    m_page.Session().TakeSaveFailures();  // failed while the message was up: already told
+    m_saveFailureShown = false;
 }
 
 void CMainWnd::OnTimer(UINT timerId)
@@ -253,14 +265,11 @@ void CMainWnd::ShowDpiPopup(WPARAM wParam, LPARAM lParam)
         m_dpiPopup->SetText(text);
         return;
     }
-    auto* popup = new CDPIMsg(text);
-    popup->SetSelfDelete(true);
+    auto popup = std::make_unique<CDPIMsg>(text);
     if (!popup->Create(this, WindowStyle::kPopup | WindowStyle::kVisible,
-                       WindowStyle::kExTopmost | WindowStyle::kExToolWindow)) {
-        delete popup;
+                       WindowStyle::kExTopmost | WindowStyle::kExToolWindow))
         return;
-    }
-    m_dpiPopup = popup;
+    m_dpiPopup = std::move(popup);
 }
 
 void CMainWnd::CloseDpiPopup()
@@ -268,7 +277,7 @@ void CMainWnd::CloseDpiPopup()
     if (!m_dpiPopup)
         return;
     m_dpiPopup->Close(0);
-    m_dpiPopup = nullptr;
+    m_dpiPopup.reset();
 }
 
 void CMainWnd::OnDestroy()

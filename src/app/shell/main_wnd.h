@@ -33,7 +33,7 @@ public:
     static CMS_1_Page* PageInstance();
 
     bool DevicePresent() const { return m_devicePresent; }
-    CDPIMsg* DpiPopup() const { return m_dpiPopup; }
+    CDPIMsg* DpiPopup() const { return m_dpiPopup.get(); }
     CMenuWnd* TrayMenu() const { return m_trayMenu.get(); }
     const HookTable& Hooks() const { return m_hookLibrary.Table(); }
     bool NoDeviceWarningShown() const { return m_noDeviceWarningShown; }
@@ -56,15 +56,17 @@ private:
     void OnMenuClick(MenuCmd* cmd);
     void OnDeviceState();
     void OnTimer(UINT timerId);
+    void OnStoreSaveFailed();
     void CloseDpiPopup();
 
     CMS_1_Page m_page;
     CTrayIcon m_trayIcon;
     std::unique_ptr<CMenuWnd> m_trayMenu;
     HookLibrary m_hookLibrary;
-    CDPIMsg* m_dpiPopup = nullptr;
+    std::unique_ptr<CDPIMsg> m_dpiPopup;  // while shown
     bool m_devicePresent = false;
     bool m_noDeviceWarningShown = false;
+    bool m_saveFailureShown = false;
 
     QWidget* m_skinButton = nullptr;
     QWidget* m_mainMenuButton = nullptr;

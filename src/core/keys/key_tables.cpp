@@ -120,12 +120,6 @@ std::optional<QString> UsageLanguageKey(std::uint32_t code)
     return NamedKey(kUsageNames, code);
 }
 
-// Language texts are looked up only for a non-empty key; the empty key shows as empty.
-QString TextOfKey(const QString& key)
-{
-    return key.isEmpty() ? QString() : LanguageText(key);
-}
-
 bool InLayoutNameRange(std::uint32_t code)
 {
     return (code >= 4 && code <= 57) || (code >= 232 && code <= 239);
@@ -167,7 +161,7 @@ QString UsageName(std::uint8_t code, const KeyboardLayout& layout)
             virtualKey = IsPositionalUsage(code) ? layout.ScanCodeToVirtualKey(row->scanCode) : row->virtualKey;
         name = VirtualKeyName(virtualKey, layout);
     } else if (const std::optional<QString> key = UsageLanguageKey(code)) {
-        name = TextOfKey(*key);
+        name = LanguageText(*key);
     }
     qCDebug(lcKeys) << "m_key =" << name;
     return name;
@@ -181,7 +175,7 @@ QString VirtualKeyName(std::uint32_t virtualKey)
 QString VirtualKeyName(std::uint32_t virtualKey, const KeyboardLayout& layout)
 {
     if (const std::optional<QString> key = VirtualKeyLanguageKey(virtualKey))
-        return TextOfKey(*key);
+        return LanguageText(*key);
     QString text = layout.KeyText(virtualKey);
     for (QChar& c : text) {
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))

@@ -1,0 +1,346 @@
+#include "app/settings/performance_panel.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+
+#include "app/settings/page_services.h"
+#include "app/shell/msg_wnd.h"
+#include "device/device_links.h"
+#include "ui/controls.h"
+#include "ui/desktop_settings.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+#include "ui/window_impl_base.h"
+
+namespace {
+
+void SetShown(QWidget* control, bool shown)
+{
+    if (control)
+        control->setVisible(shown);
+}
+
+QString PollingKey(int pollingRate)
+{
+    return QStringLiteral("prate_%1_text").arg(pollingRate + 1);
+}
+
+template <typename T>
+T* Find(CPaintManagerUI& ui, const QString& name)
+{
+    return ui.FindControl<T>(name);
+}
+
+}  // namespace
+
+PerformancePanel::PerformancePanel(PageServices& page) : m_page(page) {}
+
+std::uint32_t PerformancePanel::ShownColor(std::int32_t stored)
+{
+    const auto value = std::uint32_t(stored);
+    const std::uint32_t r = value & 0xFF, g = (value >> 8) & 0xFF, b = (value >> 16) & 0xFF;
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
+
+std::int32_t PerformancePanel::StoredColor(std::uint32_t shown)
+{
+    const std::uint32_t r = (shown >> 16) & 0xFF, g = (shown >> 8) & 0xFF, b = shown & 0xFF;
+    return std::int32_t(r | g << 8 | b << 16);
+}
+
+void PerformancePanel::FindControls(CPaintManagerUI& ui)
+{
+    for (int k = 0; k < 8; ++k) {
+        m_stageOptions[k] = Find<QAbstractButton>(ui, QStringLiteral("ms_1_option_dpi_step_%1").arg(k + 1));
+        m_dpiSliders[k] = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_dpi_%1").arg(k + 1));
+        m_dpiLabels[k] = ui.FindControl(QStringLiteral("ms_1_label_dpi_%1").arg(k + 1));
+        m_dpiColors[k] = ui.FindControl(QStringLiteral("ms_1_btn_dpi_color_%1").arg(k + 1));
+    }
+    m_comboLight = Find<QComboBox>(ui, QStringLiteral("ms_1_combo_light"));
+    m_comboLightBle = Find<QComboBox>(ui, QStringLiteral("ms_1_combo_light_ble"));
+    m_brightness = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_brightness"));
+    m_breathSpeed = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_breathspeed"));
+    m_lightColor = ui.FindControl(QStringLiteral("ms_1_btn_light_color"));
+    m_rowBrightness = ui.FindControl(QStringLiteral("ms_1_hor_brightness"));
+    m_rowBreathSpeed = ui.FindControl(QStringLiteral("ms_1_hor_breathspeed"));
+    m_rowLightColor = ui.FindControl(QStringLiteral("ms_1_hor_light_color"));
+    for (int i = 0; i < 4; ++i)
+        m_prateOptions[i] = Find<QAbstractButton>(ui, QStringLiteral("ms_1_btn_prate_%1").arg(i + 1));
+    m_prateLabel = ui.FindControl(QStringLiteral("ms_1_label_prate"));
+    m_sleepSlider = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_sleep_timer"));
+    m_sleepLabel = ui.FindControl(QStringLiteral("ms_1_label_sleep_timer"));
+    m_moveMode = Find<QAbstractButton>(ui, QStringLiteral("ms_1_check_movemode"));
+    m_applyButton = ui.FindControl(QStringLiteral("ms_1_apply_btn"));
+    m_mouseAttribute = ui.FindControl(QStringLiteral("ms_1_btn_mouse_attribute"));
+
+    static const char* const kSections[8][2] = {
+        {"ms_1_check_button", "ms_1_hor_button"},
+        {"ms_1_check_profile", "ms_1_ver_profile"},
+        {"ms_1_check_power", "ms_1_ver_power"},
+        {"ms_1_check_dpi", "ms_1_hor_dpi"},
+        {"ms_1_check_light", "ms_1_ver_light"},
+        {"ms_1_check_prate", "ms_1_ver_prate"},
+        {"ms_1_check_mouse_attribute", "ms_1_ver_mouse_attribute"},
+        {"ms_1_check_power_setting", "ms_1_ver_power_setting"},
+    };
+    for (int i = 0; i < 8; ++i) {
+        m_sections[i].check = Find<QAbstractButton>(ui, QLatin1String(kSections[i][0]));
+        m_sections[i].container = ui.FindControl(QLatin1String(kSections[i][1]));
+    }
+    m_checkPrate = m_sections[5].check;
+    m_verPrate = m_sections[5].container;
+    m_checkPower = m_sections[2].check;
+    m_verPower = m_sections[2].container;
+}
+
+void PerformancePanel::Refresh()
+{
+    ApplyLinkLayout();
+    struct Shown {
+        std::int32_t stage, dpi[8], stageColor[8], effect, effectBle, brightness, breathSpeed, lightColor, polling,
+            sleep, moveMode;
+    };
+    const Shown shown = m_page.WithCurrent([](ProfileRecord& p) {
+        Shown s{};
+        s.stage = p.current_stage;
+        for (int k = 0; k < 8; ++k) {
+            s.dpi[k] = p.dpi_value[k];
+            s.stageColor[k] = p.stage_color[k];
+        }
+        s.effect = p.light_effect;
+        s.effectBle = p.light_effect_ble;
+        s.brightness = p.brightness;
+        s.breathSpeed = p.breath_speed;
+        s.lightColor = p.light_color;
+        s.polling = p.polling_rate;
+        s.sleep = p.sleep_timer;
+        s.moveMode = p.move_mode;
+        return s;
+    });
+
+    SelectDpiStageOption(shown.stage + 1);
+    for (int k = 0; k < 8; ++k) {
+        if (m_dpiSliders[k])
+            SetControlValue(m_dpiSliders[k], shown.dpi[k]);
+        if (m_dpiLabels[k])
+            SetControlText(m_dpiLabels[k], QString::number(shown.dpi[k] * kDpiUnit));
+        SetButtonColor(m_dpiColors[k], ShownColor(shown.stageColor[k]));
+    }
+    if (m_comboLight)
+        SelectItem(m_comboLight, shown.effect, false);
+    if (m_comboLightBle)
+        SelectItem(m_comboLightBle, shown.effectBle, false);
+    if (m_brightness)
+        SetControlValue(m_brightness, shown.brightness);
+    if (m_breathSpeed)
+        SetControlValue(m_breathSpeed, shown.breathSpeed);
+    SetButtonColor(m_lightColor, ShownColor(shown.lightColor));
+    if (shown.polling >= 0 && shown.polling < 4) {
+        if (m_prateOptions[shown.polling])
+            SetSelected(m_prateOptions[shown.polling], true, false);
+        ShowPollingLabel(shown.polling);
+    }
+    if (m_sleepSlider)
+        SetControlValue(m_sleepSlider, shown.sleep);
+    UpdateSleepLabel();
+    // The box shows the profile's own movement mode, so that a switch never leaves it showing
+    // the previous profile's.
+    if (m_moveMode)
+        SetSelected(m_moveMode, shown.moveMode == 1, false);
+}
+
+void PerformancePanel::ApplyLinkLayout()
+{
+    DeviceLinks* links = m_page.Links();
+    if (!links)
+        return;
+    if (links->CableState() == LinkState::Open || (links->ReceiverState() == LinkState::Open && links->MouseOnline()))
+        ShowLinkLayout(LinkLayout::CableOrReceiver);
+    else if (links->BlePresent())
+        ShowLinkLayout(LinkLayout::Ble);
+    else  // no link up: the variant stays, and its rows follow the effect in view
+        UpdateLightRows(m_page.WithCurrent([ble = m_comboLightBle && !m_comboLightBle->isHidden()](ProfileRecord& p) {
+            return ble ? p.light_effect_ble : p.light_effect;
+        }));
+}
+
+void PerformancePanel::ShowLinkLayout(LinkLayout layout)
+{
+    if (layout == LinkLayout::CableOrReceiver) {
+        SetShown(m_comboLight, true);
+        SetShown(m_comboLightBle, false);
+        SetShown(m_checkPrate, true);
+        UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect; }));
+        SetShown(m_checkPower, true);
+        // The battery section shows as its box says.
+        SetShown(m_verPower, !m_checkPower || m_checkPower->isChecked());
+        return;
+    }
+    SetShown(m_comboLight, false);
+    SetShown(m_comboLightBle, true);
+    if (m_checkPrate && m_checkPrate->isChecked())
+        SetSelected(m_checkPrate, false, false);
+    SetShown(m_checkPrate, false);
+    SetShown(m_verPrate, false);
+    UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect_ble; }));
+    SetShown(m_checkPower, false);
+    SetShown(m_verPower, false);
+}
+
+void PerformancePanel::UpdateSleepLabel()
+{
+    if (!m_sleepLabel)
+        return;
+    const int sleep = m_page.WithCurrent([](ProfileRecord& p) { return p.sleep_timer; });
+    const CResourceManager& texts = CResourceManager::Instance();
+    SetControlText(m_sleepLabel, QStringLiteral("%1%2 %3")
+                                     .arg(texts.GetText(QStringLiteral("sleep_timer_1_text")))
+                                     .arg(sleep * 0.5, 0, 'f', 1)
+                                     .arg(texts.GetText(QStringLiteral("sleep_timer_2_text"))));
+}
+
+void PerformancePanel::UpdateLightRows(int effect)
+{
+    SetShown(m_rowBrightness, effect == 1);
+    SetShown(m_rowBreathSpeed, effect >= 2 && effect <= 11);
+    SetShown(m_rowLightColor, effect == 1 || effect == 2);
+}
+
+void PerformancePanel::SelectDpiStageOption(int stageNumber)
+{
+    if (stageNumber >= 1 && stageNumber <= 8 && m_stageOptions[stageNumber - 1])
+        SetSelected(m_stageOptions[stageNumber - 1], true, false);
+}
+
+void PerformancePanel::ShowPollingLabel(int pollingRate)
+{
+    if (m_prateLabel)
+        SetControlTextKey(m_prateLabel, PollingKey(pollingRate));
+}
+
+void PerformancePanel::SetButtonColor(QWidget* button, std::uint32_t argb)
+{
+    if (!button)
+        return;
+    const QColor color = QColor::fromRgb(argb);
+    button->setStyleSheet(QStringLiteral("background: %1;").arg(color.name()));
+    button->setProperty("color", QVariant::fromValue(argb));
+}
+
+bool PerformancePanel::OnClick(TNotifyUI& msg)
+{
+    if (msg.pSender == m_applyButton) {
+        m_page.RequestSend();
+        return true;
+    }
+    if (msg.pSender == m_mouseAttribute) {
+        if (!OpenDesktopMouseSettings())
+            ShowMessageBox(m_page.MainWindow(), QStringLiteral("warning_title_text"),
+                           QStringLiteral("no_mouse_settings_text"));
+        return true;
+    }
+    if (msg.pSender && msg.pSender == m_lightColor) {
+        PickColor(m_lightColor, -1);
+        return true;
+    }
+    for (int k = 0; k < 8; ++k) {
+        if (msg.pSender && msg.pSender == m_dpiColors[k]) {
+            PickColor(m_dpiColors[k], k);
+            return true;
+        }
+    }
+    return false;
+}
+
+void PerformancePanel::PickColor(QWidget* button, int stage)
+{
+    if (!m_colorPicker)
+        return;
+    std::uint32_t argb = m_page.WithCurrent(
+        [stage](ProfileRecord& p) { return ShownColor(stage < 0 ? p.light_color : p.stage_color[stage]); });
+    if (!m_colorPicker(button, argb))
+        return;
+    m_page.WithCurrent([stage, argb](ProfileRecord& p) {
+        (stage < 0 ? p.light_color : p.stage_color[stage]) = StoredColor(argb);
+    });
+    SetButtonColor(button, 0xFF000000u | argb);
+    m_page.RequestSend();
+}
+
+bool PerformancePanel::OnSelectChanged(TNotifyUI& msg)
+{
+    for (int k = 0; k < 8; ++k) {
+        if (msg.pSender && msg.pSender == m_stageOptions[k]) {
+            m_page.WithCurrent([k](ProfileRecord& p) { p.current_stage = k; });
+            m_page.RequestSend();
+            return true;
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (msg.pSender && msg.pSender == m_prateOptions[i]) {
+            m_page.WithCurrent([i](ProfileRecord& p) { p.polling_rate = i; });
+            ShowPollingLabel(i);
+            m_page.RequestSend();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PerformancePanel::OnItemSelect(TNotifyUI& msg)
+{
+    const bool ble = msg.pSender && msg.pSender == m_comboLightBle;
+    if (!ble && !(msg.pSender && msg.pSender == m_comboLight))
+        return false;
+    const int effect = msg.index;
+    m_page.WithCurrent([ble, effect](ProfileRecord& p) { (ble ? p.light_effect_ble : p.light_effect) = effect; });
+    UpdateLightRows(effect);
+    m_page.RequestSendAfterPause(kComboPauseMs);
+    return true;
+}
+
+bool PerformancePanel::OnCheckClick(TNotifyUI& msg)
+{
+    if (msg.pSender && msg.pSender == m_moveMode) {
+        const bool checked = m_moveMode->isChecked();
+        m_page.WithCurrent([checked](ProfileRecord& p) { p.move_mode = checked ? 1 : 0; });
+        m_page.RequestSend();
+        return true;
+    }
+    for (const Section& section : m_sections) {
+        if (msg.pSender && msg.pSender == section.check) {
+            SetShown(section.container, section.check->isChecked());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PerformancePanel::OnValueChanged(TNotifyUI& msg)
+{
+    auto* slider = qobject_cast<QAbstractSlider*>(msg.pSender);
+    if (!slider)
+        return false;
+    const int value = slider->value();
+    if (slider == m_brightness) {
+        m_page.WithCurrent([value](ProfileRecord& p) { p.brightness = value; });
+    } else if (slider == m_breathSpeed) {
+        m_page.WithCurrent([value](ProfileRecord& p) { p.breath_speed = value; });
+    } else if (slider == m_sleepSlider) {
+        m_page.WithCurrent([value](ProfileRecord& p) { p.sleep_timer = value; });
+        UpdateSleepLabel();
+    } else {
+        int stage = -1;
+        for (int k = 0; k < 8; ++k)
+            if (slider == m_dpiSliders[k])
+                stage = k;
+        if (stage < 0)
+            return false;
+        m_page.WithCurrent([stage, value](ProfileRecord& p) { p.dpi_value[stage] = value; });
+        if (m_dpiLabels[stage])
+            SetControlText(m_dpiLabels[stage], QString::number(value * kDpiUnit));
+    }
+    m_page.RequestSendAfterPause(kSliderPauseMs);
+    return true;
+}

@@ -1,0 +1,70 @@
+#include "app/settings/profile_name_wnd.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+#include "app/shell/msg_wnd.h"
+#include "ui/controls.h"
+
+CMS_1_ProfileName::CMS_1_ProfileName(const QString& titleKey, const QStringList& existingNames)
+    : m_titleKey(titleKey), m_existingNames(existingNames)
+{
+}
+
+CMS_1_ProfileName::~CMS_1_ProfileName() = default;
+
+void CMS_1_ProfileName::OnWindowBuilt()
+{
+    CPaintManagerUI& ui = PaintManager();
+    m_okButton = ui.FindControl(QStringLiteral("btn_ok"));
+    m_cancelButton = ui.FindControl(QStringLiteral("btn_cancel"));
+    m_exitButton = ui.FindControl(QStringLiteral("btn_exit"));
+    m_edit = ui.FindControl(QStringLiteral("edit_name"));
+    if (QWidget* title = ui.FindControl(QStringLiteral("title_string")))
+        SetControlTextKey(title, m_titleKey);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_edit)) {
+        // Longer names cannot be typed or pasted, whatever the skin says.
+        edit->setMaxLength(kMaxNameLength);
+        edit->setFocus();
+        // Enter in the edit is OK, as in any name dialog.
+        if (auto* ok = qobject_cast<QAbstractButton*>(m_okButton))
+            QObject::connect(edit, &QLineEdit::returnPressed, ok, &QAbstractButton::click);
+    }
+}
+
+void CMS_1_ProfileName::Notify(TNotifyUI& msg)
+{
+    if (msg.sType == NotifyType::kClick)
+        OnClick(msg);
+}
+
+void CMS_1_ProfileName::OnClick(TNotifyUI& msg)
+{
+    if (msg.pSender == m_cancelButton || msg.pSender == m_exitButton) {
+        Close(0);
+        return;
+    }
+    if (msg.pSender != m_okButton)
+        return;
+    // Spaces round a name are not part of it; a name of spaces only counts as empty.
+    const QString name = ControlText(m_edit).trimmed().left(kMaxNameLength);
+    if (name.isEmpty()) {
+        ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("warn_name_1_text"));
+        return;
+    }
+    if (m_existingNames.contains(name, Qt::CaseInsensitive)) {
+        ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("warn_name_2_text"));
+        return;
+    }
+    m_acceptedName = name;
+    Close(1);
+}
+
+QString RunProfileNameDialog(WindowImplBase* owner, const QString& titleKey, const QStringList& existingNames)
+{
+    CMS_1_ProfileName dialog(titleKey, existingNames);
+    if (!dialog.Create(owner, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
+        return {};
+    dialog.CenterWindow();
+    return dialog.ShowModal() == 1 ? dialog.AcceptedName() : QString();
+}
