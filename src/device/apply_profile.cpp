@@ -12,18 +12,31 @@ bool ApplyProfile(const ApplyContext& context)
 
     auto sent = std::make_unique<ProfileRecord>();
     std::vector<Report> reports;
+    std::uint64_t reloads = 0;
     context.session.Locked([&](ProfileSession::State& state) {
         *sent = state.Current();
         reports = ApplyReports(*sent, *state.appliedSnapshot, state.fullSend);
         state.fullSend = false;
+        reloads = state.profileReloads;
     });
 
     // Results are not examined: a report no link took is lost until its section changes again.
     for (const Report& report : reports)
         context.sendReport(report);
 
-    context.session.Locked([&](ProfileSession::State& state) { *state.appliedSnapshot = *sent; });
-    context.session.RequestProfileSave();
+    // pro.data changed on disk while the reports were on their way: the profiles were read again,
+    // the snapshot follows the file and the next apply sends everything. What was sent is neither
+    // taken as the snapshot nor saved over the newer file.
+    const bool replaced = context.session.Locked([&](ProfileSession::State& state) {
+        if (state.profileReloads != reloads)
+            return true;
+        *state.appliedSnapshot = *sent;
+        return false;
+    });
+    // The writer looks at pro.data again before it writes: one changed after this point is read
+    // again instead of written over.
+    if (!replaced)
+        context.session.RequestProfileSave();
     if (context.showApplyRing)
         context.showApplyRing(false);
     return true;

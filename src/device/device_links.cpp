@@ -256,6 +256,8 @@ void DeviceLinks::HandleOtherCodes(std::uint32_t linkCode)
 
 void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change)
 {
+    // When pro.data changed beside us the file wins: the writer reads it again instead of saving,
+    // the change is dropped and the page refreshes; the reload's full send brings the mouse in line.
     m_session.LockedCurrentProfile([&](ProfileRecord& current) { change(current); });
     m_session.RequestProfileSave();
 }

@@ -1,11 +1,16 @@
 #include "device/profile_session.h"
 
+#include <QLoggingCategory>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/store_files.h"
+#include "device/store_watcher.h"
+
+Q_LOGGING_CATEGORY(lcSession, "karvo.device.session")
 
 namespace {
 
@@ -33,10 +38,13 @@ ProfileSession::ProfileSession(const QString& dataFolder) : m_dataFolder(dataFol
     *m_state.header = {};
     m_state.appliedSnapshot = std::make_unique<ProfileRecord>();
     *m_state.appliedSnapshot = {};
+    m_writer.SetSaveGuard([this](const QStringList& paths, const std::function<bool()>& save) { GuardSave(paths, save); });
 }
 
 ProfileSession::~ProfileSession()
 {
+    // The watch thread calls into the session; it ends before anything else goes.
+    m_watcher.reset();
     m_writer.SetFailureHandler({});
     m_writer.Flush();
     for (const QString& failure : m_writer.TakeFailures())
@@ -51,12 +59,24 @@ QString ProfileSession::DataFolder() const
 void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macroResult)
 {
     m_writer.Flush();  // the files as this process last asked for them
-    std::lock_guard lock(m_mutex);
-    ++m_generation;
-    const StoreLoadResult profiles = LoadProfileStore(m_state.profiles, *m_state.header, DataFolder());
-    const StoreLoadResult macros = LoadMacroStore(m_state.macros, DataFolder());
-    m_state.fullSend = true;
-    *m_state.appliedSnapshot = m_state.Current();
+    const QString folder = DataFolder();
+    std::lock_guard check(m_checkMutex);
+    StoreLoadResult profiles;
+    StoreLoadResult macros;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        profiles = LoadProfileStore(m_state.profiles, *m_state.header, folder);
+        macros = LoadMacroStore(m_state.macros, folder);
+        m_state.fullSend = true;
+        *m_state.appliedSnapshot = m_state.Current();
+    }
+    m_profileOurs = profiles.outcome != StoreLoadResult::Outcome::Unreadable;
+    m_macroOurs = macros.outcome != StoreLoadResult::Outcome::Unreadable;
+    m_profileStamp = StampOf(ProfileStorePath(folder));
+    m_macroStamp = StampOf(MacroStorePath(folder));
+    m_writer.Forget(ProfileStorePath(folder));
+    m_writer.Forget(MacroStorePath(folder));
     if (profileResult)
         *profileResult = profiles;
     if (macroResult)
@@ -65,6 +85,11 @@ void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macro
 
 void ProfileSession::RequestProfileSave()
 {
+    if (!m_profileOurs)
+        return;
+    // Profiles that came with macros are not written without them.
+    if (m_pairOwed && RequestProfileAndMacroSave())
+        return;
     m_writer.Request(ProfileStorePath(DataFolder()), [this] { return ProfileStoreImage(); });
 }
 
@@ -76,11 +101,33 @@ void ProfileSession::RequestMacroSave()
 
 void ProfileSession::RequestMacroSaveLocked(const State& state)
 {
+    if (!m_macroOurs)
+        return;
     QByteArray bytes;
     bytes.reserve(qsizetype(state.macros.size() * sizeof(MacroRecord)));
     for (const auto& record : state.macros)
         bytes.append(RecordBytes(*record));
     m_writer.Request(MacroStorePath(DataFolder()), std::move(bytes));
+}
+
+bool ProfileSession::RequestProfileAndMacroSave()
+{
+    if (!m_profileOurs || !m_macroOurs)
+        return false;
+    const QString folder = DataFolder();
+    m_writer.RequestTogether({{MacroStorePath(folder), [this] { return MacroStoreImage(); }},
+                              {ProfileStorePath(folder), [this] { return ProfileStoreImage(); }}});
+    return true;
+}
+
+std::optional<QByteArray> ProfileSession::MacroStoreImage()
+{
+    std::lock_guard lock(m_mutex);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(m_state.macros.size() * sizeof(MacroRecord)));
+    for (const auto& record : m_state.macros)
+        bytes.append(RecordBytes(*record));
+    return bytes;
 }
 
 void ProfileSession::FlushSaves()
@@ -172,4 +219,175 @@ void ProfileSession::BuildWholeImage()
             return;
         }
     }
+}
+
+void ProfileSession::GuardSave(const QStringList& paths, const std::function<bool()>& save)
+{
+    StoreChanges changes;
+    {
+        std::lock_guard check(m_checkMutex);
+        const QString folder = DataFolder();
+        const QString profilePath = ProfileStorePath(folder);
+        const QString macroPath = MacroStorePath(folder);
+        // Both stores are looked at: profiles refer to macros by position, so one is never read
+        // again without the other being brought up to date too.
+        const bool profilesReloaded = CheckProfiles(changes);
+        const bool macrosReloaded = CheckMacros(changes);
+        bool go = true;
+        for (const QString& path : paths) {
+            if (path == profilePath)
+                go = go && !profilesReloaded && m_profileOurs;
+            else if (path == macroPath)
+                go = go && !macrosReloaded && m_macroOurs;
+        }
+        if (go) {
+            const bool saved = save();
+            if (paths.size() > 1)
+                m_pairOwed = !saved;
+            // The files as written now (or put back) are the versions we know: our own writes
+            // are not changes beside us.
+            if (paths.contains(profilePath))
+                m_profileStamp = StampOf(profilePath);
+            if (paths.contains(macroPath))
+                m_macroStamp = StampOf(macroPath);
+        }
+    }
+    Notify(changes);
+}
+
+bool ProfileSession::CheckProfiles(StoreChanges& changes)
+{
+    const QString folder = DataFolder();
+    const QString path = ProfileStorePath(folder);
+    const FileStamp now = StampOf(path);
+    if (now == m_profileStamp)
+        return false;
+    m_profileStamp = now;
+    // Whatever the file holds now, it is not what the writer last put there.
+    m_writer.Forget(path);
+
+    QByteArray unused;
+    QString reason;
+    if (!now.exists && ReadStoreBytes(path, &unused, &reason) == StoreFileState::Missing) {
+        qCInfo(lcSession) << path << "was removed; the profiles in memory are written with the next save";
+        return false;
+    }
+    // Read without the session's lock: nobody waits on the disk for it.
+    ProfileList profiles;
+    auto header = std::make_unique<StoreHeader>();
+    const StoreLoadResult result =
+        now.exists ? LoadProfileStore(profiles, *header, folder)
+                   : StoreLoadResult{StoreLoadResult::Outcome::Unreadable, reason, {}, false};
+    switch (result.outcome) {
+    case StoreLoadResult::Outcome::Unreadable:
+        qCWarning(lcSession) << path << "went out of reach:" << result.problem << "- it is no longer written";
+        changes.unreadable = changes.unreadable || m_profileOurs;
+        m_profileOurs = false;
+        return false;
+    case StoreLoadResult::Outcome::Missing:
+        // Gone between the look and the read: a default store took its place; memory wins.
+        m_profileStamp = StampOf(path);
+        return false;
+    case StoreLoadResult::Outcome::Repaired:
+        m_profileStamp = StampOf(path);
+        break;
+    case StoreLoadResult::Outcome::Loaded:
+        break;
+    }
+    qCInfo(lcSession) << path << "changed on disk; profiles read again";
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_state.profiles = std::move(profiles);
+        m_state.header = std::move(header);
+        *m_state.appliedSnapshot = m_state.Current();
+        m_state.fullSend = true;
+        ++m_state.profileReloads;
+    }
+    m_profileOurs = true;
+    changes.profiles = true;
+    return true;
+}
+
+bool ProfileSession::CheckMacros(StoreChanges& changes)
+{
+    const QString folder = DataFolder();
+    const QString path = MacroStorePath(folder);
+    const FileStamp now = StampOf(path);
+    if (now == m_macroStamp)
+        return false;
+    m_macroStamp = now;
+    m_writer.Forget(path);
+
+    QByteArray unused;
+    QString reason;
+    if (!now.exists && ReadStoreBytes(path, &unused, &reason) == StoreFileState::Missing) {
+        qCInfo(lcSession) << path << "was removed; the macros in memory are written with the next save";
+        return false;
+    }
+    MacroList macros;
+    const StoreLoadResult result = now.exists
+                                       ? LoadMacroStore(macros, folder)
+                                       : StoreLoadResult{StoreLoadResult::Outcome::Unreadable, reason, {}, false};
+    switch (result.outcome) {
+    case StoreLoadResult::Outcome::Unreadable:
+        qCWarning(lcSession) << path << "went out of reach:" << result.problem << "- it is no longer written";
+        changes.unreadable = changes.unreadable || m_macroOurs;
+        m_macroOurs = false;
+        return false;
+    case StoreLoadResult::Outcome::Missing:
+        return false;
+    case StoreLoadResult::Outcome::Repaired:
+        m_macroStamp = StampOf(path);
+        break;
+    case StoreLoadResult::Outcome::Loaded:
+        break;
+    }
+    qCInfo(lcSession) << path << "changed on disk; macros read again";
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_state.macros = std::move(macros);
+    }
+    m_macroOurs = true;
+    changes.macros = true;
+    return true;
+}
+
+ProfileSession::StoreChanges ProfileSession::CheckStores()
+{
+    StoreChanges changes;
+    {
+        std::lock_guard check(m_checkMutex);
+        CheckProfiles(changes);
+        CheckMacros(changes);
+    }
+    Notify(changes);
+    return changes;
+}
+
+void ProfileSession::WatchStores()
+{
+    const QString folder = DataFolder();
+    QString dataFolder = folder;
+    while (dataFolder.size() > 1 && dataFolder.endsWith(QLatin1Char('/')))
+        dataFolder.chop(1);
+    m_watcher = std::make_unique<StoreWatcher>(QStringList{ProfileStorePath(folder), MacroStorePath(folder)},
+                                               QStringList{dataFolder, StoreFolderPath(folder)},
+                                               [this] { CheckStores(); });
+}
+
+void ProfileSession::SetChangeHandler(ChangeHandler handler)
+{
+    std::lock_guard lock(m_handlerMutex);
+    m_changeHandler = std::move(handler);
+}
+
+void ProfileSession::Notify(StoreChanges changes)
+{
+    if (!changes.Any())
+        return;
+    std::lock_guard lock(m_handlerMutex);
+    if (m_changeHandler)
+        m_changeHandler(changes);
 }

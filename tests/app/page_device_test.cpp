@@ -3,14 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QCoreApplication>
+#include <functional>
 
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/window_messages.h"
+#include "core/profile/profile_import.h"
+#include "core/storage/app_folders.h"
+#include "core/storage/macro_store.h"
+#include "core/storage/store_pair.h"
+#include "ui/resource_manager.h"
 #include "fakes/fake_device.h"
 #include "core/platform/dynamic_library.h"
 #include "support/ui_test_support.h"
@@ -223,6 +235,108 @@ TEST_F(PageDeviceTest, ApplyRequestsWithoutAnyLinkWriteNothing)
     window.Page().ShutdownDevice();  // waits for the worker to finish what it was given
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Processes events until the condition holds, for news that comes from another thread.
+bool ProcessUntil(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(20000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        ProcessPending();
+        QThread::yieldCurrentThread();
+    }
+    return true;
+}
+
+TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPress)
+{
+    Build(true, false);
+    const QString data = window.Page().Session().DataFolder();
+    const QString storePath = data + QStringLiteral("ms_1/pro.data");
+    const QByteArray original = FileBytes(storePath);
+    auto* list = Control<QListWidget>("ms_1_list_profile");
+    ASSERT_TRUE(list);
+    const int before = list->count();
+
+    // What karvoctl import-profile does from another process.
+    ProfileList profiles;
+    auto header = std::make_unique<StoreHeader>();
+    MacroList macros;
+    LoadProfileStore(profiles, *header, data);
+    LoadMacroStore(macros, data);
+    const std::size_t index = ImportProfileRecord(profiles, macros, CreateProfile(QStringLiteral("Beside"))).profileIndex;
+    header->current_profile_index = std::uint32_t(index);
+    const QString name = ProfileName(*profiles[index]);
+    QString error;
+    ASSERT_TRUE(SaveProfileAndMacroStores(profiles, *header, macros, &error, data)) << error.toStdString();
+
+    ASSERT_TRUE(ProcessUntil([&] { return list->count() == before + 1; }));
+    EXPECT_EQ(list->currentRow(), int(index));
+    EXPECT_EQ(list->item(int(index))->text(), name);
+
+    window.Page().Links()->HandleDeviceEvent(0x1000, 3);
+    ProcessPending();
+    window.Page().Session().FlushSaves();
+    ProfileList stored;
+    LoadProfileStore(stored, *header, data);
+    ASSERT_EQ(stored.size(), index + 1);
+    EXPECT_EQ(ProfileName(*stored[index]), name);
+
+    window.Page().ShutdownDevice();
+    QFile file(storePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(original);
+}
+
+// A test before may have ended the application's event loop (the tray's exit), after which every
+// new event loop, a modal one too, returns at once. Running the application's loop once more, and
+// ending it from inside, makes loops run again.
+void LetEventLoopsRunAgain()
+{
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+TEST_F(PageDeviceTest, UnreadableStoreIsToldAndNeverWritten)
+{
+    LetEventLoopsRunAgain();
+    const QString data = GetDataFolder();
+    const QString storePath = data + QStringLiteral("ms_1/pro.data");
+    const QByteArray original = FileBytes(storePath);
+    QFile::remove(storePath);
+    ASSERT_TRUE(QDir().mkpath(storePath));  // a folder where the store belongs: it cannot be read
+
+    QStringList texts;
+    {
+        ScopedModalDriver driver([&](WindowImplBase& box) {
+            texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+            ClickControl(box, QStringLiteral("btn_ok"));
+        });
+        Build(true, false);
+        ProcessPending();
+        window.Page().Links()->HandleDeviceEvent(0x1000, 3);
+        window.SendMessage(Msg::UM_APPLY, 0, 0);
+        window.Page().ShutdownDevice();
+        ProcessPending();
+    }
+    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("store_unreadable_text"))});
+    EXPECT_TRUE(QFileInfo(storePath).isDir());
+    EXPECT_EQ(QDir(storePath).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+
+    ASSERT_TRUE(QDir().rmdir(storePath));
+    if (!original.isEmpty()) {
+        QFile file(storePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(original);
+    }
 }
 
 TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothing)

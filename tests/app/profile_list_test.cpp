@@ -1,15 +1,22 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QThread>
+#include <mutex>
 
 #include "app/settings/profile_name_wnd.h"
 #include "core/profile/profile_file.h"
 #include "core/storage/macro_store.h"
+#include "core/storage/store_files.h"
 #include "core/text/name_field.h"
 #include "page_window_fixture.h"
 #include "ui/file_dialogs.h"
+#include "ui/resource_manager.h"
 
 namespace {
 
@@ -296,6 +303,65 @@ TEST_F(ProfileListTest, ImportBringsTwoBoundMacrosAlongUnderFreeNames)
     MacroList saved;
     LoadMacroStore(saved, DataFolder());
     EXPECT_EQ(int(saved.size()), macrosBefore + 2);
+}
+
+TEST_F(ProfileListTest, ImportWithMacrosWritesTheMacroStoreBeforeTheProfileStore)
+{
+    QStringList order;
+    std::mutex orderMutex;
+    Session().Writer().SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString*) {
+        {
+            std::lock_guard lock(orderMutex);
+            order << QFileInfo(path).fileName();
+        }
+        return WriteFileAtomically(path, {QByteArrayView(bytes)});
+    });
+    auto record = CreateProfile(QStringLiteral("Macro pro"));
+    record->buttons[3].function = 17;
+    WriteNameField(record->buttons[3].macro_name, QLatin1String("Burst"));
+    const QString path = TempPath(QStringLiteral("macro.pro"));
+    ASSERT_TRUE(WriteProfileFile(path, *record));
+    AnswerFileDialog(path);
+    Click("ms_1_profile_import_btn");
+    FinishFileJobs();
+    FinishStoreWrites();
+    EXPECT_EQ(order, (QStringList{"macro.data", "pro.data"}));
+    MacroList saved;
+    LoadMacroStore(saved, DataFolder());
+    EXPECT_EQ(saved.size(), 1u);
+}
+
+TEST_F(ProfileListTest, ImportIsRefusedWhileAStoreCannotBeRead)
+{
+    const QString macroStore = DataFolder() + QStringLiteral("ms_1/macro.data");
+    QFile::remove(macroStore);
+    ASSERT_TRUE(QDir().mkpath(macroStore));  // a folder where the store belongs: it cannot be read
+    const QString unreadable = CResourceManager::Instance().GetText(QStringLiteral("store_unreadable_text"));
+
+    ModalScript script;
+    script.Click("btn_ok").Click("btn_ok");
+    Session().CheckStores();  // or the watch, whichever looks first: the news comes once
+    const QDeadlineTimer deadline(20000);
+    while (script.texts.isEmpty() && !deadline.hasExpired()) {
+        ProcessPending();
+        QThread::yieldCurrentThread();
+    }
+    ASSERT_EQ(script.texts, QStringList{unreadable});
+    EXPECT_FALSE(Session().MacroStoreIsOurs());
+
+    auto record = CreateProfile(QStringLiteral("Macro pro"));
+    record->buttons[3].function = 17;
+    const QString path = TempPath(QStringLiteral("macro.pro"));
+    ASSERT_TRUE(WriteProfileFile(path, *record));
+    AnswerFileDialog(path);
+    Click("ms_1_profile_import_btn");
+    FinishFileJobs();
+    EXPECT_EQ(script.texts, (QStringList{unreadable, unreadable}));
+    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("Profile1")});
+    FinishStoreWrites();
+    EXPECT_TRUE(QFileInfo(macroStore).isDir());
+    EXPECT_TRUE(QDir(macroStore).isEmpty());
+    ASSERT_TRUE(QDir().rmdir(macroStore));
 }
 
 TEST_F(ProfileListTest, ShortOrUnterminatedFilesAreRefusedWithAMessage)

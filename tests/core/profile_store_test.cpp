@@ -6,7 +6,9 @@
 #include <sys/resource.h>
 #include <thread>
 
+#include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
+#include "core/storage/store_pair.h"
 #include "support/test_files.h"
 
 namespace {
@@ -231,6 +233,116 @@ TEST(ProfileStore, ConcurrentSavesEachLeaveACompleteStore)
     b.join();
     const qsizetype size = ReadFileBytes(folder.storeFile("pro.data")).size();
     EXPECT_TRUE(size == kHeader + kRecord || size == kHeader + 2 * kRecord) << size;
+}
+
+TEST(ProfileStore, DamagedStoreThatCannotBeRepairedKeepsOneCopyOfItsBytes)
+{
+    TempDataFolder folder;
+    const QByteArray damaged(1000, 'x');
+    WriteFileBytes(folder.storeFile("pro.data"), damaged);
+    for (int run = 0; run < 3; ++run) {
+        FileSizeLimit limit(kHeader);  // the copy fits, the repaired store does not
+        const LoadedStore store = Load(folder);
+        EXPECT_EQ(store.result.outcome, StoreLoadResult::Outcome::Repaired);
+        EXPECT_FALSE(store.result.saved);
+        EXPECT_EQ(store.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
+    }
+    EXPECT_EQ(QDir(folder.path() + QStringLiteral("ms_1")).entryList(QDir::Files, QDir::Name),
+              (QStringList{"pro.data", "pro.data.damaged"}));
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), damaged);
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), damaged);
+
+    // Other damage is kept beside it, and an identical later copy is found too.
+    WriteFileBytes(folder.storeFile("pro.data"), QByteArray(900, 'y'));
+    {
+        FileSizeLimit limit(kHeader);
+        EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+        EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+    }
+    EXPECT_EQ(QDir(folder.path() + QStringLiteral("ms_1")).entryList(QDir::Files).size(), 3);
+}
+
+struct BothStores {
+    ProfileList profiles;
+    std::unique_ptr<StoreHeader> header = std::make_unique<StoreHeader>();
+    MacroList macros;
+};
+
+// Profiles enough that pro.data outgrows the limit while macro.data stays small.
+BothStores ImportedState(const TempDataFolder& folder)
+{
+    BothStores stores;
+    LoadProfileStore(stores.profiles, *stores.header, folder.path());
+    LoadMacroStore(stores.macros, folder.path());
+    AddDefaultProfile(stores.profiles);
+    stores.macros.push_back(CreateMacro(QStringLiteral("Brought")));
+    stores.header->current_profile_index = 1;
+    return stores;
+}
+
+TEST(StorePair, FailedProfileSavePutsTheMacroStoreBack)
+{
+    TempDataFolder folder;
+    MacroList existing;
+    AddDefaultMacro(existing, folder.path());
+    BothStores stores = ImportedState(folder);
+    const QByteArray profilesBefore = ReadFileBytes(folder.storeFile("pro.data"));
+    const QByteArray macrosBefore = ReadFileBytes(folder.storeFile("macro.data"));
+
+    QString error;
+    bool saved = true;
+    {
+        FileSizeLimit limit(profilesBefore.size() + 1000);
+        saved = SaveProfileAndMacroStores(stores.profiles, *stores.header, stores.macros, &error, folder.path());
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.contains(QStringLiteral("pro.data"))) << error.toStdString();
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), profilesBefore);
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), macrosBefore);
+    EXPECT_EQ(QDir(folder.path() + QStringLiteral("ms_1")).entryList(QDir::Files, QDir::Name),
+              (QStringList{"macro.data", "pro.data"}));
+}
+
+TEST(StorePair, FailedProfileSaveRemovesAMacroStoreThatWasNotThere)
+{
+    TempDataFolder folder;
+    BothStores stores = ImportedState(folder);
+    const QByteArray profilesBefore = ReadFileBytes(folder.storeFile("pro.data"));
+    QString error;
+    {
+        FileSizeLimit limit(profilesBefore.size() + 1000);
+        EXPECT_FALSE(
+            SaveProfileAndMacroStores(stores.profiles, *stores.header, stores.macros, &error, folder.path()));
+    }
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), profilesBefore);
+    EXPECT_FALSE(QFileInfo::exists(folder.storeFile("macro.data")));
+}
+
+TEST(StorePair, SavesBothStores)
+{
+    TempDataFolder folder;
+    BothStores stores = ImportedState(folder);
+    QString error;
+    ASSERT_TRUE(SaveProfileAndMacroStores(stores.profiles, *stores.header, stores.macros, &error, folder.path()));
+    BothStores loaded;
+    LoadProfileStore(loaded.profiles, *loaded.header, folder.path());
+    LoadMacroStore(loaded.macros, folder.path());
+    EXPECT_EQ(Names(loaded.profiles), (QStringList{"Profile1", "Profile2"}));
+    EXPECT_EQ(loaded.header->current_profile_index, 1u);
+    ASSERT_EQ(loaded.macros.size(), 1u);
+    EXPECT_EQ(MacroName(*loaded.macros[0]), QStringLiteral("Brought"));
+}
+
+TEST(StorePair, UnreadableMacroStoreIsNotWritten)
+{
+    TempDataFolder folder;
+    BothStores stores = ImportedState(folder);
+    ASSERT_TRUE(QDir().mkpath(folder.storeFile("macro.data")));
+    const QByteArray profilesBefore = ReadFileBytes(folder.storeFile("pro.data"));
+    QString error;
+    EXPECT_FALSE(SaveProfileAndMacroStores(stores.profiles, *stores.header, stores.macros, &error, folder.path()));
+    EXPECT_TRUE(QFileInfo(folder.storeFile("macro.data")).isDir());
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), profilesBefore);
 }
 
 }  // namespace

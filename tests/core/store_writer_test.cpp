@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "core/storage/store_files.h"
 #include "core/storage/store_writer.h"
 #include "support/test_files.h"
 
@@ -215,6 +216,92 @@ TEST(StoreWriterDisk, AFolderThatCannotBeMadeIsAFailure)
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0].contains(QLatin1String("ms_1"))) << failures[0].toStdString();
     EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("ms_1"))), QByteArray("a file where the folder should be"));
+}
+
+TEST_F(StoreWriterTest, AGuardThatHoldsBackASaveLeavesItUnwrittenAndUntold)
+{
+    QStringList guarded;
+    writer.SetSaveGuard([&](const QStringList& paths, const std::function<bool()>& save) {
+        guarded << paths.join(QLatin1Char('+'));
+        if (!paths.contains(QStringLiteral("pro")))
+            save();
+    });
+    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
+    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
+    writer.Flush();
+    EXPECT_EQ(disk.log, QStringList{"macro=m1"});
+    EXPECT_EQ(guarded, (QStringList{"pro", "macro"}));
+    EXPECT_TRUE(writer.TakeFailures().isEmpty());
+}
+
+TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeepTheirOrder)
+{
+    disk.Close();
+    writer.Request(QStringLiteral("other"), QByteArray("o1"));
+    disk.WaitForWrite(1);
+    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
+    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
+    QStringList built;
+    writer.RequestTogether({{QStringLiteral("macro"), [&]() -> std::optional<QByteArray> { built << "macro"; return QByteArray("m2"); }},
+                            {QStringLiteral("pro"), [&]() -> std::optional<QByteArray> { built << "pro"; return QByteArray("p2"); }}});
+    disk.Open();
+    writer.Flush();
+    EXPECT_EQ(disk.log, (QStringList{"other=o1", "macro=m2", "pro=p2"}));
+    EXPECT_EQ(built, (QStringList{"pro", "macro"}));  // the file written later is built first
+}
+
+TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWhatTheyHeld)
+{
+    TempDataFolder folder;
+    const QString held = folder.file(QStringLiteral("macro.data"));
+    const QString fresh = folder.file(QStringLiteral("new.data"));
+    const QString refused = folder.file(QStringLiteral("pro.data"));
+    WriteFileBytes(held, "old macros");
+    WriteFileBytes(refused, "old profiles");
+    StoreWriter writer;
+    writer.SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString* error) {
+        if (path == refused) {
+            *error = QStringLiteral("refused");
+            return false;
+        }
+        return WriteFileAtomically(path, {QByteArrayView(bytes)});
+    });
+    int told = 0;
+    writer.SetFailureHandler([&] { ++told; });
+    writer.RequestTogether({{held, [] { return std::optional<QByteArray>("new macros"); }},
+                            {fresh, [] { return std::optional<QByteArray>("made"); }},
+                            {refused, [] { return std::optional<QByteArray>("new profiles"); }}});
+    writer.Flush();
+    EXPECT_EQ(ReadFileBytes(held), QByteArray("old macros"));
+    EXPECT_FALSE(QFile::exists(fresh));  // was not there before
+    EXPECT_EQ(ReadFileBytes(refused), QByteArray("old profiles"));
+    EXPECT_EQ(writer.TakeFailures(), QStringList{"refused"});
+    EXPECT_EQ(told, 1);
+
+    // Nothing is taken as written: the next save writes every file again.
+    writer.SetWriteFunction([](const QString& path, const QByteArray& bytes, QString*) {
+        return WriteFileAtomically(path, {QByteArrayView(bytes)});
+    });
+    writer.RequestTogether({{held, [] { return std::optional<QByteArray>("new macros"); }},
+                            {refused, [] { return std::optional<QByteArray>("new profiles"); }}});
+    writer.Flush();
+    EXPECT_EQ(ReadFileBytes(held), QByteArray("new macros"));
+    EXPECT_EQ(ReadFileBytes(refused), QByteArray("new profiles"));
+}
+
+TEST(StoreWriterDisk, AForgottenFileIsComparedWithWhatItHoldsNow)
+{
+    TempDataFolder folder;
+    const QString path = folder.file(QStringLiteral("pro.data"));
+    StoreWriter writer;
+    writer.Request(path, QByteArray("ours"));
+    writer.Flush();
+    WriteFileBytes(path, "theirs");  // changed beside the writer
+    writer.Forget(path);
+    writer.Request(path, QByteArray("ours"));
+    writer.Flush();
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("ours"));
+    EXPECT_EQ(writer.WriteCount(), 2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <functional>
 
 #include "core/report/apply_reports.h"
@@ -11,6 +12,8 @@
 #include "core/profile/profile_import.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
+#include "core/storage/store_access.h"
+#include "core/storage/store_pair.h"
 
 namespace {
 
@@ -25,6 +28,9 @@ struct Command {
 
 void ReportLoad(const StoreLoadResult& result, const QString& storeName, const CtlContext& context)
 {
+    if (result.outcome == StoreLoadResult::Outcome::Unreadable)
+        throw CtlError{QStringLiteral("cannot read %1 in %2 (%3); it was left as it is")
+                           .arg(storeName, context.dataFolder, result.problem)};
     if (result.outcome == StoreLoadResult::Outcome::Repaired) {
         context.err << "karvoctl: warning: " << storeName << " was damaged (" << result.problem << ")";
         if (!result.keptAsidePath.isEmpty())
@@ -57,9 +63,13 @@ MacroList LoadMacros(const CtlContext& context)
 
 std::size_t ParseIndex(const QString& text, std::size_t count, const char* what = "profiles")
 {
+    // Plain decimal digits only: no sign, no spaces, no other digit forms.
+    const bool digitsOnly = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
     bool ok = false;
-    const qulonglong index = text.toULongLong(&ok);
-    if (!ok || text.startsWith(QLatin1Char('+')))
+    const qulonglong index = digitsOnly ? text.toULongLong(&ok, 10) : 0;
+    if (!ok)
         throw CtlError{QStringLiteral("'%1' is not an index").arg(text)};
     if (index >= count)
         throw CtlError{count == 0 ? QStringLiteral("index %1 is out of range: there are no %2")
@@ -70,6 +80,13 @@ std::size_t ParseIndex(const QString& text, std::size_t count, const char* what 
                                         .arg(QLatin1String(what))
                                         .arg(count - 1)};
     return std::size_t(index);
+}
+
+// A store is never an export's target nor an import's source, whatever the path looks like.
+void RefuseStoreFile(const QString& path, const char* use, const CtlContext& context)
+{
+    if (IsStoreFile(path, context.dataFolder))
+        throw CtlError{QStringLiteral("%1 is one of the stores; it cannot be %2").arg(path, QLatin1String(use))};
 }
 
 std::size_t ProfileIndexArgument(const QStringList& arguments, const ProfileStore& store)
@@ -101,6 +118,7 @@ void ShowProfile(const QStringList& arguments, const CtlContext& context)
 
 void ExportProfile(const QStringList& arguments, const CtlContext& context)
 {
+    RefuseStoreFile(arguments.at(1), "exported to", context);
     const ProfileStore store = LoadProfiles(context);
     const std::size_t index = ParseIndex(arguments.at(0), store.profiles.size());
     if (!WriteProfileFile(arguments.at(1), *store.profiles[index]))
@@ -113,19 +131,24 @@ void ExportProfile(const QStringList& arguments, const CtlContext& context)
 // into macro.data and becomes the current profile.
 void ImportProfile(const QStringList& arguments, const CtlContext& context)
 {
+    RefuseStoreFile(arguments.at(0), "imported", context);
     QString error;
     auto record = ReadProfileFile(arguments.at(0), &error);
     if (!record)
         throw CtlError{error};
 
-    ProfileStore store = LoadProfiles(context);
+    // The macro store first: one that cannot be read stops the import before a missing profile
+    // store is created.
     MacroList macros = LoadMacros(context);
+    ProfileStore store = LoadProfiles(context);
     const ProfileImport imported = ImportProfileRecord(store.profiles, macros, std::move(record));
     store.header->current_profile_index = std::uint32_t(imported.profileIndex);
-    if (imported.macrosCreated > 0 && !SaveMacroStore(macros, context.dataFolder))
-        throw CtlError{QStringLiteral("cannot write macro.data in %1").arg(context.dataFolder)};
-    if (!SaveProfileStore(store.profiles, *store.header, context.dataFolder))
+    if (imported.macrosCreated > 0) {
+        if (!SaveProfileAndMacroStores(store.profiles, *store.header, macros, &error, context.dataFolder))
+            throw CtlError{error};
+    } else if (!SaveProfileStore(store.profiles, *store.header, context.dataFolder)) {
         throw CtlError{QStringLiteral("cannot write pro.data in %1").arg(context.dataFolder)};
+    }
     context.out << "imported as profile " << imported.profileIndex << " ("
                 << ProfileName(*store.profiles[imported.profileIndex]) << ")";
     if (imported.macrosCreated > 0)
@@ -162,6 +185,7 @@ void ListMacros(const QStringList&, const CtlContext& context)
 
 void ExportMacro(const QStringList& arguments, const CtlContext& context)
 {
+    RefuseStoreFile(arguments.at(1), "exported to", context);
     const MacroList macros = LoadMacros(context);
     const std::size_t index = ParseIndex(arguments.at(0), macros.size(), "macros");
     if (!WriteMacroFile(arguments.at(1), *macros[index]))
@@ -172,6 +196,7 @@ void ExportMacro(const QStringList& arguments, const CtlContext& context)
 
 void ImportMacro(const QStringList& arguments, const CtlContext& context)
 {
+    RefuseStoreFile(arguments.at(0), "imported", context);
     QString error;
     auto record = ReadMacroFile(arguments.at(0), &error);
     if (!record)
@@ -239,7 +264,9 @@ QString UsageText()
         out << "  " << head.trimmed().leftJustified(26) << ' ' << command.summary << '\n';
     }
     out << "\nExit status: 0 on success; 2 on bad input (unknown arguments, an index out of range,\n"
-        << "a short or damaged file, a folder that cannot be written), with one line on stderr and\n"
-        << "no store file changed.\n";
+        << "a short or damaged file, a store as an export's target or an import's source, a store or\n"
+        << "folder that cannot be read or written), with one line on stderr and no store file changed.\n"
+        << "A store that cannot be read is left as it is; it is never taken for a damaged or\n"
+        << "missing one.\n";
     return text;
 }

@@ -46,7 +46,10 @@ int main(int argc, char* argv[])
         QString dataFolder;
         if (parser.isSet(dataDir)) {
             const QString dir = parser.value(dataDir);
-            if (!QFileInfo(dir).isDir())
+            const QFileInfo info(dir);
+            if (!info.exists() && !info.isSymLink())
+                throw CtlError{QStringLiteral("data folder %1 does not exist").arg(dir)};
+            if (!info.isDir())
                 throw CtlError{QStringLiteral("data folder %1 is not a folder").arg(dir)};
             dataFolder = QDir::cleanPath(QFileInfo(dir).absoluteFilePath()) + QLatin1Char('/');
         } else {

@@ -11,6 +11,7 @@
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
+#include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
 #include "device/ble_link.h"
@@ -50,6 +51,7 @@ CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 
 CMS_1_Page::~CMS_1_Page()
 {
+    m_session.SetChangeHandler({});
     ShutdownDevice();
     m_session.SetSaveFailureHandler({});  // the post target goes before the session
 }
@@ -118,10 +120,34 @@ void CMS_1_Page::InitSettings()
         qCWarning(lcPage) << "profile store repaired:" << profiles.problem << "original kept as" << profiles.keptAsidePath;
     if (macros.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
+
+    // News from other threads reaches the page through an object of the UI thread. The page's
+    // destructor silences the handler before that object goes, and news still queued goes with it.
+    m_storeNews = std::make_unique<QObject>();
+    QObject* news = m_storeNews.get();
+    m_session.SetChangeHandler([this, news](ProfileSession::StoreChanges changes) {
+        QMetaObject::invokeMethod(news, [this, changes] { OnStoresChangedOnDisk(changes); }, Qt::QueuedConnection);
+    });
+    m_session.WatchStores();
+    // A store out of reach is told once the window runs, not while it is being built.
+    if (profiles.outcome == StoreLoadResult::Outcome::Unreadable || macros.outcome == StoreLoadResult::Outcome::Unreadable)
+        QMetaObject::invokeMethod(news, [this] { OnStoresChangedOnDisk({false, false, true}); }, Qt::QueuedConnection);
     m_profileList.Fill();
     RefreshPage();
     OnBlePresence(m_links && m_links->BlePresent());
     RequestSend();
+}
+
+void CMS_1_Page::OnStoresChangedOnDisk(ProfileSession::StoreChanges changes)
+{
+    // The list and every control follow what the session now holds; reloaded profiles go to the
+    // mouse whole (the reload asked for a full send).
+    m_profileList.Fill();
+    RefreshPage();
+    if (changes.profiles)
+        RequestSend();
+    if (changes.unreadable && m_mainWindow)
+        ::ShowMessageBox(m_mainWindow, QStringLiteral("warning_title_text"), QStringLiteral("store_unreadable_text"));
 }
 
 void CMS_1_Page::ShutdownDevice()
@@ -170,7 +196,12 @@ void CMS_1_Page::RefreshPage()
 void CMS_1_Page::SaveStoresLater(int stores)
 {
     // The session's writer takes the lists when it gets to them and writes them in the
-    // background, in the order asked for; the window never waits for the disk.
+    // background; the window never waits for the disk. Both stores go as one change: macros
+    // first, and neither is left changed when the other cannot be written.
+    if ((stores & kProfileStore) && (stores & kMacroStore)) {
+        m_session.RequestProfileAndMacroSave();
+        return;
+    }
     if (stores & kProfileStore)
         m_session.RequestProfileSave();
     if (stores & kMacroStore)

@@ -17,6 +17,7 @@
 struct HookTable;
 class BleLink;
 class DeviceWorker;
+class QObject;
 class QWidget;
 class WindowImplBase;
 class WindowPostTarget;
@@ -90,6 +91,9 @@ public:
 
 private:
     void FindControls();
+    // A store changed or went out of reach beside the utility: the list and the page follow what
+    // the session now holds, and reloaded profiles are sent to the mouse whole.
+    void OnStoresChangedOnDisk(ProfileSession::StoreChanges changes);
     void OnWorkerMessage(std::uint32_t message);
 
     // DeviceLinkHost
@@ -134,6 +138,7 @@ private:
     std::unique_ptr<DeviceWorker> m_worker;
     std::unique_ptr<BleLink> m_bleLink;
     std::unique_ptr<WindowPostTarget> m_postTarget;
+    std::unique_ptr<QObject> m_storeNews;  // receives the session's store news on the UI thread
 
     QWidget* m_wired = nullptr;
     QWidget* m_wireless = nullptr;

@@ -24,7 +24,8 @@ public:
     virtual void RefreshPage() = 0;
 
     // The store files are written in the background by the session's store writer, in the order
-    // they were asked for, so that the window never waits on the disk.
+    // they were asked for, so that the window never waits on the disk. Both stores asked for at
+    // once are saved as one change (macros first; a failure leaves both as they were).
     enum StoreFlag { kProfileStore = 1, kMacroStore = 2 };
     virtual void SaveStoresLater(int stores) = 0;
 

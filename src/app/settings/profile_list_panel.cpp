@@ -187,12 +187,16 @@ void ProfileListPanel::FinishImport(std::unique_ptr<ProfileRecord> record, const
         ShowWarning(errorKey);
         return;
     }
+    // A store that could not be read is never written, so an import could not be kept: the
+    // profile and the macros it brings would be lost, or point at macros the file does not hold.
+    if (!m_page.Session().ProfileStoreIsOurs() || !m_page.Session().MacroStoreIsOurs()) {
+        ShowWarning(QStringLiteral("store_unreadable_text"));
+        return;
+    }
     const ProfileImport imported = ProfileTransfer::AddImported(m_page.Session(), std::move(record));
     const QString name = m_page.Session().Locked(
         [&imported](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported.profileIndex)); });
     AppendRow(name);
-    // Both stores at once: a profile whose buttons point at macros is never kept without them.
-    m_page.SaveStoresLater(PageServices::kProfileStore | (imported.macrosCreated > 0 ? PageServices::kMacroStore : 0));
     SelectRowNotifying(int(imported.profileIndex));
 }
 

@@ -49,9 +49,15 @@ void ReadAsync(const QString& path, QObject* context,
 
 ProfileImport AddImported(ProfileSession& session, std::unique_ptr<ProfileRecord> record)
 {
-    return session.Locked([&](ProfileSession::State& state) {
+    const ProfileImport imported = session.Locked([&](ProfileSession::State& state) {
         return ImportProfileRecord(state.profiles, state.macros, std::move(record));
     });
+    // A profile whose buttons point at macros is never kept without them.
+    if (imported.macrosCreated > 0)
+        session.RequestProfileAndMacroSave();
+    else
+        session.RequestProfileSave();
+    return imported;
 }
 
 }  // namespace ProfileTransfer

@@ -21,8 +21,9 @@ void ExportAsync(const QString& path, const ProfileRecord& record, QObject* cont
 void ReadAsync(const QString& path, QObject* context,
                std::function<void(std::unique_ptr<ProfileRecord> record, QString errorKey)> done);
 
-// Adds a read record to the session's lists, bringing its bound macros along. The one place the
-// page enters an import into the lists; both stores must be saved afterwards.
+// Adds a read record to the session's lists, bringing its bound macros along, and asks for the
+// stores to be saved: both as one change when macros came along (macros first; a failure leaves
+// both as they were), else pro.data. The one place the page enters an import into the lists.
 ProfileImport AddImported(ProfileSession& session, std::unique_ptr<ProfileRecord> record);
 
 }  // namespace ProfileTransfer

@@ -1,6 +1,7 @@
 #include "core/storage/macro_store.h"
 
-#include <QFile>
+#include <QByteArray>
+#include <cstring>
 
 #include "core/text/language_text.h"
 #include "core/storage/store_files.h"
@@ -8,16 +9,14 @@
 
 namespace {
 
-QString ReadMacros(QFile& file, MacroList& macros)
+QString ParseMacros(const QByteArray& bytes, MacroList& macros)
 {
-    const qint64 size = file.size();
+    const qint64 size = bytes.size();
     const qint64 count = size / qint64(sizeof(MacroRecord));
     macros.reserve(std::size_t(count));
     for (qint64 i = 0; i < count; ++i) {
         auto record = std::make_unique<MacroRecord>();
-        if (file.read(reinterpret_cast<char*>(record.get()), sizeof(MacroRecord))
-            != qint64(sizeof(MacroRecord)))
-            return QStringLiteral("a macro record could not be read");
+        std::memcpy(record.get(), bytes.constData() + i * qint64(sizeof(MacroRecord)), sizeof(MacroRecord));
         macros.push_back(std::move(record));
     }
     if (size % qint64(sizeof(MacroRecord)) != 0)
@@ -31,15 +30,9 @@ QString ReadMacros(QFile& file, MacroList& macros)
 StoreLoadResult LoadMacroStore(MacroList& macros, const QString& dataFolder)
 {
     macros.clear();
-    const QString path = MacroStorePath(dataFolder);
-    if (!QFile::exists(path)) {
-        StoreLoadResult result;
-        result.outcome = StoreLoadResult::Outcome::Missing;
-        return result;
-    }
-    return LoadExistingStore(
-        path, [&](QFile& store) { return ReadMacros(store, macros); }, [] {},
-        [&] { return SaveMacroStore(macros, dataFolder); });
+    return LoadStoreFile(
+        MacroStorePath(dataFolder), [&](const QByteArray& bytes) { return ParseMacros(bytes, macros); }, [] {},
+        [&] { return SaveMacroStore(macros, dataFolder); }, [](StoreLoadResult&) {}, [&] { macros.clear(); });
 }
 
 bool SaveMacroStore(const MacroList& macros, const QString& dataFolder)

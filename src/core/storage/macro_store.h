@@ -8,7 +8,8 @@
 
 // Fills the macro list (emptied first) from macro.data. A missing or empty file leaves the list
 // empty and creates nothing. A trailing partial record is dropped: the complete records are kept,
-// the original is kept aside and the store is written back without the fragment.
+// the original is kept aside and the store is written back without the fragment. One that cannot
+// be read is left alone and the list stays empty.
 StoreLoadResult LoadMacroStore(MacroList& macros, const QString& dataFolder = GetDataFolder());
 
 // Writes every macro record, atomically; an empty list leaves an empty file.

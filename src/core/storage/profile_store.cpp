@@ -1,6 +1,7 @@
 #include "core/storage/profile_store.h"
 
-#include <QFile>
+#include <QByteArray>
+#include <QStringList>
 #include <cstring>
 
 #include "core/text/language_text.h"
@@ -14,39 +15,28 @@ void ResetHeader(StoreHeader& header)
     std::memset(&header, 0, sizeof header);
 }
 
-// Reads the records that follow the header; a trailing partial record is left unread.
-void ReadProfiles(QFile& file, ProfileList& profiles)
+// Takes what is usable of a store's bytes. Returns what was wrong, or an empty string.
+QString ParseStore(const QByteArray& bytes, ProfileList& profiles, StoreHeader& header)
 {
-    const qint64 count = (file.size() - qint64(sizeof(StoreHeader))) / qint64(sizeof(ProfileRecord));
-    profiles.reserve(std::size_t(count));
-    for (qint64 i = 0; i < count; ++i) {
-        auto record = std::make_unique<ProfileRecord>();
-        if (file.read(reinterpret_cast<char*>(record.get()), sizeof(ProfileRecord))
-            != qint64(sizeof(ProfileRecord)))
-            break;
-        profiles.push_back(std::move(record));
-    }
-}
-
-// Reads what is usable of an open store. Returns what was wrong, or an empty string.
-QString ReadStore(QFile& file, ProfileList& profiles, StoreHeader& header)
-{
-    const qint64 size = file.size();
+    const qint64 size = bytes.size();
     if (size == 0)
         return QStringLiteral("the file is empty");
     if (size < qint64(sizeof(StoreHeader)))
         return QStringLiteral("the file is shorter than its %1-byte header").arg(sizeof(StoreHeader));
-    if (file.read(reinterpret_cast<char*>(&header), sizeof header) != qint64(sizeof header)) {
-        ResetHeader(header);
-        return QStringLiteral("the header could not be read");
+    std::memcpy(&header, bytes.constData(), sizeof header);
+
+    const qint64 recordBytes = size - qint64(sizeof(StoreHeader));
+    const qint64 count = recordBytes / qint64(sizeof(ProfileRecord));
+    profiles.reserve(std::size_t(count));
+    for (qint64 i = 0; i < count; ++i) {
+        auto record = std::make_unique<ProfileRecord>();
+        std::memcpy(record.get(), bytes.constData() + sizeof(StoreHeader) + i * qint64(sizeof(ProfileRecord)),
+                    sizeof(ProfileRecord));
+        profiles.push_back(std::move(record));
     }
-    ReadProfiles(file, profiles);
 
     QStringList problems;
-    const qint64 recordBytes = size - qint64(sizeof(StoreHeader));
-    if (qint64(profiles.size()) < recordBytes / qint64(sizeof(ProfileRecord)))
-        problems << QStringLiteral("a profile record could not be read");
-    else if (recordBytes % qint64(sizeof(ProfileRecord)) != 0)
+    if (recordBytes % qint64(sizeof(ProfileRecord)) != 0)
         problems << QStringLiteral("it ends in a partial profile record");
     if (profiles.empty()) {
         problems << QStringLiteral("it holds no profile");
@@ -75,17 +65,19 @@ StoreLoadResult LoadProfileStore(ProfileList& profiles, StoreHeader& header, con
 {
     profiles.clear();
     ResetHeader(header);
-    const QString path = ProfileStorePath(dataFolder);
-    if (!QFile::exists(path)) {
-        StoreLoadResult result;
-        result.outcome = StoreLoadResult::Outcome::Missing;
-        AddDefaultProfile(profiles);
-        result.saved = SaveProfileStore(profiles, header, dataFolder);
-        return result;
-    }
-    return LoadExistingStore(
-        path, [&](QFile& store) { return ReadStore(store, profiles, header); },
-        [&] { RepairStore(profiles, header); }, [&] { return SaveProfileStore(profiles, header, dataFolder); });
+    return LoadStoreFile(
+        ProfileStorePath(dataFolder), [&](const QByteArray& bytes) { return ParseStore(bytes, profiles, header); },
+        [&] { RepairStore(profiles, header); }, [&] { return SaveProfileStore(profiles, header, dataFolder); },
+        [&](StoreLoadResult& result) {
+            AddDefaultProfile(profiles);
+            result.saved = SaveProfileStore(profiles, header, dataFolder);
+        },
+        // The utility still needs a profile to work with; it lives in memory only.
+        [&] {
+            profiles.clear();
+            ResetHeader(header);
+            AddDefaultProfile(profiles);
+        });
 }
 
 bool SaveProfileStore(const ProfileList& profiles, const StoreHeader& header, const QString& dataFolder)

@@ -20,8 +20,9 @@ static_assert(offsetof(StoreHeader, reserved) == 4);
 
 // Fills the profile list (emptied first) and the header from pro.data. A missing store becomes one
 // default profile at index 0 and is written at once. A damaged one keeps every complete record and
-// a valid index, and is written back repaired after its original was kept aside; the list is
-// never left empty.
+// a valid index, and is written back repaired after its original was kept aside. One that cannot
+// be read is left alone: the list gets one default profile in memory only. The list is never left
+// empty.
 StoreLoadResult LoadProfileStore(ProfileList& profiles, StoreHeader& header,
                                  const QString& dataFolder = GetDataFolder());
 

@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <mutex>
 
+#include "core/storage/store_access.h"
+
 Q_LOGGING_CATEGORY(lcStorage, "karvo.storage")
 
 namespace {
@@ -63,14 +65,30 @@ bool WriteFileAtomically(const QString& path, std::initializer_list<QByteArrayVi
     return WriteFileAtomically(path, std::span<const QByteArrayView>(chunks.begin(), chunks.size()));
 }
 
-QString KeepAside(const QString& path)
+namespace {
+
+bool HoldsBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.size() != bytes.size() || !file.open(QIODevice::ReadOnly))
+        return false;
+    return file.readAll() == bytes;
+}
+
+}  // namespace
+
+QString KeepAside(const QString& path, const QByteArray& bytes)
 {
     QString aside = path + QStringLiteral(".damaged");
-    for (int n = 1; QFileInfo::exists(aside); ++n)
+    for (int n = 1; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n) {
+        if (HoldsBytes(aside, bytes)) {
+            qCWarning(lcStorage) << "damaged" << path << "is already kept as" << aside;
+            return aside;
+        }
         aside = path + QStringLiteral(".damaged.") + QString::number(n);
-    // A copy leaves the original in place until the repaired file replaces it atomically; a file
-    // that cannot even be read is moved aside instead.
-    if (QFile::copy(path, aside) || QFile::rename(path, aside)) {
+    }
+    // The copy is made from the bytes that were read, so it holds exactly what was found wrong.
+    if (WriteFileAtomically(aside, {QByteArrayView(bytes)})) {
         qCWarning(lcStorage) << "kept damaged" << path << "as" << aside;
         return aside;
     }
@@ -78,23 +96,37 @@ QString KeepAside(const QString& path)
     return {};
 }
 
-StoreLoadResult LoadExistingStore(const QString& path, const std::function<QString(QFile&)>& read,
-                                  const std::function<void()>& repair, const std::function<bool()>& save)
+StoreLoadResult LoadStoreFile(const QString& path, const std::function<QString(const QByteArray&)>& parse,
+                              const std::function<void()>& repair, const std::function<bool()>& save,
+                              const std::function<void(StoreLoadResult&)>& missing,
+                              const std::function<void()>& unreadable)
 {
     StoreLoadResult result;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        result.problem = read(file);
-    else
-        result.problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
-    file.close();
+    QByteArray bytes;
+    QString reason;
+    switch (ReadStoreBytes(path, &bytes, &reason)) {
+    case StoreFileState::Missing:
+        result.outcome = StoreLoadResult::Outcome::Missing;
+        missing(result);
+        return result;
+    case StoreFileState::Unreadable:
+        qCWarning(lcStorage) << path << "cannot be read:" << reason;
+        result.outcome = StoreLoadResult::Outcome::Unreadable;
+        result.problem = reason;
+        result.saved = false;
+        unreadable();
+        return result;
+    case StoreFileState::Read:
+        break;
+    }
+    result.problem = parse(bytes);
     if (result.problem.isEmpty())
         return result;
 
     qCWarning(lcStorage) << path << "is damaged:" << result.problem;
     result.outcome = StoreLoadResult::Outcome::Repaired;
     repair();
-    result.keptAsidePath = KeepAside(path);
+    result.keptAsidePath = KeepAside(path, bytes);
     result.saved = !result.keptAsidePath.isEmpty() && save();
     return result;
 }

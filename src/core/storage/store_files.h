@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QLoggingCategory>
 #include <QString>
 
 #include "core/storage/store_load_result.h"
 
-class QFile;
 #include <functional>
 #include <initializer_list>
 #include <span>
@@ -27,16 +27,21 @@ bool EnsureStoreFolder(const QString& dataFolder);
 bool WriteFileAtomically(const QString& path, std::span<const QByteArrayView> chunks);
 bool WriteFileAtomically(const QString& path, std::initializer_list<QByteArrayView> chunks);
 
-// Keeps a copy of a damaged file beside it ("<file>.damaged", or ".damaged.N" when earlier copies
-// exist) before it is written over. Returns the copy's path, or an empty string when no copy could
-// be made; the caller must then leave the file alone.
-QString KeepAside(const QString& path);
+// Keeps the bytes of a damaged file beside it ("<file>.damaged", or ".damaged.N" when earlier
+// copies exist) before it is written over. A copy already holding the same bytes is kept as it is
+// and no new one is made, so a store that stays damaged does not leave a copy per run. Returns the
+// copy's path, or an empty string when no copy could be made; the caller must then leave the file
+// alone.
+QString KeepAside(const QString& path, const QByteArray& bytes);
 
-// Loads an existing store file: read() takes what is usable and says what was wrong, if anything.
-// A damaged store is repaired in memory, its original kept aside, and the repaired store written
-// with save() (only once the original is safe).
-StoreLoadResult LoadExistingStore(const QString& path, const std::function<QString(QFile&)>& read,
-                                  const std::function<void()>& repair, const std::function<bool()>& save);
+// Loads a store file: parse() takes what is usable of the bytes read and says what was wrong, if
+// anything. A damaged store is repaired in memory, its original kept aside, and the repaired store
+// written with save() (only once the original is safe). A missing store is left to missing(); an
+// unreadable one to unreadable(), and nothing is written.
+StoreLoadResult LoadStoreFile(const QString& path, const std::function<QString(const QByteArray&)>& parse,
+                              const std::function<void()>& repair, const std::function<bool()>& save,
+                              const std::function<void(StoreLoadResult&)>& missing,
+                              const std::function<void()>& unreadable);
 
 // Reads the first `size` bytes of a single-record file (*.pro, *.macro) into `into`. False, with
 // a message naming the kind of file, when it cannot be read or is shorter.

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
+#include "core/storage/store_access.h"
 #include "core/storage/store_files.h"
 
 #ifdef __linux__
@@ -56,15 +58,44 @@ StoreWriter::~StoreWriter()
         m_thread.join();
 }
 
-void StoreWriter::Request(const QString& path, ImageSource image)
+void StoreWriter::Enqueue(const QString& key, Job job)
 {
     {
         std::lock_guard lock(m_mutex);
-        auto [entry, added] = m_waiting.insert_or_assign(path, std::move(image));
+        // A save of several files takes the place of the single saves of those files still
+        // waiting: it builds their contents later, so it writes what they would have, or newer.
+        if (job.paths.size() > 1) {
+            for (const QString& path : job.paths) {
+                if (m_waiting.erase(path) > 0)
+                    m_order.erase(std::find(m_order.begin(), m_order.end(), path));
+            }
+        }
+        auto [entry, added] = m_waiting.insert_or_assign(key, std::move(job));
         if (added)
-            m_order.push_back(path);
+            m_order.push_back(key);
     }
     m_wake.notify_all();
+}
+
+void StoreWriter::Request(const QString& path, ImageSource image)
+{
+    Enqueue(path, Job{{path}, {std::move(image)}});
+}
+
+void StoreWriter::RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files)
+{
+    Job job;
+    for (const auto& [path, image] : files) {
+        job.paths << path;
+        job.images.push_back(image);
+    }
+    Enqueue(job.paths.join(QLatin1Char('\n')), std::move(job));
+}
+
+void StoreWriter::Forget(const QString& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_forget << path;
 }
 
 void StoreWriter::Request(const QString& path, QByteArray bytes)
@@ -102,6 +133,12 @@ void StoreWriter::SetWriteCheck(WriteCheck check)
     m_check = std::move(check);
 }
 
+void StoreWriter::SetSaveGuard(SaveGuard guard)
+{
+    std::lock_guard lock(m_mutex);
+    m_guard = std::move(guard);
+}
+
 int StoreWriter::WriteCount() const
 {
     std::lock_guard lock(m_mutex);
@@ -121,36 +158,79 @@ void StoreWriter::Run()
         m_wake.wait(lock, [this] { return m_stop || !m_order.empty(); });
         if (m_order.empty())
             return;  // stopping, and everything asked for is written
-        const QString path = m_order.front();
+        const QString key = m_order.front();
         m_order.pop_front();
-        ImageSource image = std::move(m_waiting.at(path));
-        m_waiting.erase(path);
+        Job job = std::move(m_waiting.at(key));
+        m_waiting.erase(key);
         m_busy = true;
         lock.unlock();
-        Save(path, image);
+        Save(job);
         lock.lock();
         m_busy = false;
         m_idle.notify_all();
     }
 }
 
-void StoreWriter::Save(const QString& path, const ImageSource& image)
+void StoreWriter::Save(const Job& job)
 {
-    const std::optional<QByteArray> bytes = image ? image() : std::nullopt;
-    if (!bytes)
-        return;
-
-    if (!m_lastWritten.contains(path)) {
-        if (std::optional<QByteArray> onDisk = ReadIfPresent(path))
-            m_lastWritten[path] = std::move(*onDisk);
-    }
-    const auto last = m_lastWritten.find(path);
-    if (last != m_lastWritten.end() && last->second == *bytes) {
+    SaveGuard guard;
+    {
         std::lock_guard lock(m_mutex);
-        ++m_skips;
-        return;
+        guard = m_guard;
     }
+    // Taken as late as possible: the guard may find a file changed just before the save.
+    const auto forget = [this] {
+        QStringList paths;
+        {
+            std::lock_guard lock(m_mutex);
+            paths = std::exchange(m_forget, {});
+        }
+        for (const QString& path : paths)
+            m_lastWritten.erase(path);
+    };
 
+    bool saved = false;
+    const auto save = [&]() -> bool {
+        saved = true;
+        forget();
+        // Built last file first: see RequestTogether().
+        std::vector<std::optional<QByteArray>> bytes(job.images.size());
+        for (std::size_t i = job.images.size(); i-- > 0;)
+            bytes[i] = job.images[i] ? job.images[i]() : std::nullopt;
+        bool any = false;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (!bytes[i])
+                continue;
+            const QString& path = job.paths[int(i)];
+            if (!m_lastWritten.contains(path)) {
+                if (std::optional<QByteArray> onDisk = ReadIfPresent(path))
+                    m_lastWritten[path] = std::move(*onDisk);
+            }
+            const auto last = m_lastWritten.find(path);
+            if (last != m_lastWritten.end() && last->second == *bytes[i]) {
+                bytes[i].reset();
+                std::lock_guard lock(m_mutex);
+                ++m_skips;
+                continue;
+            }
+            any = true;
+        }
+        return !any || WriteInTurn(job, bytes);
+    };
+    if (guard)
+        guard(job.paths, save);
+    else
+        save();
+    forget();
+    if (!saved) {
+        // Left alone: what the files hold is not what was last written any more.
+        for (const QString& path : job.paths)
+            m_lastWritten.erase(path);
+    }
+}
+
+bool StoreWriter::WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes)
+{
     WriteFunction write;
     WriteCheck check;
     {
@@ -158,23 +238,59 @@ void StoreWriter::Save(const QString& path, const ImageSource& image)
         write = m_write;
         check = m_check;
     }
-    QString error = check ? check(path) : QString();
-    const bool written = error.isEmpty() && write(path, *bytes, &error);
-    if (written)
-        m_lastWritten[path] = *bytes;
-    else
-        m_lastWritten.erase(path);  // unknown now: the next save writes whatever it holds
+    // What each file held before it was written, to put back when a later one fails.
+    struct Written {
+        QString path;
+        StoreFileState before = StoreFileState::Missing;
+        QByteArray previous;
+    };
+    std::vector<Written> written;
+    const bool together = job.paths.size() > 1;
+    QString error;
+    for (std::size_t i = 0; i < bytes.size() && error.isEmpty(); ++i) {
+        if (!bytes[i])
+            continue;
+        Written entry;
+        entry.path = job.paths[int(i)];
+        QString reason;
+        if (together) {
+            entry.before = ReadStoreBytes(entry.path, &entry.previous, &reason);
+            if (entry.before == StoreFileState::Unreadable) {
+                error = QStringLiteral("%1 could not be read (%2) and was not written").arg(entry.path, reason);
+                break;
+            }
+        }
+        error = check ? check(entry.path) : QString();
+        if (error.isEmpty() && write(entry.path, *bytes[i], &error)) {
+            m_lastWritten[entry.path] = *bytes[i];
+            written.push_back(std::move(entry));
+            std::lock_guard lock(m_mutex);
+            ++m_writes;
+            continue;
+        }
+        m_lastWritten.erase(entry.path);  // unknown now: the next save writes whatever it holds
+        if (error.isEmpty())
+            error = QStringLiteral("%1 could not be written").arg(entry.path);
+    }
+    if (error.isEmpty())
+        return true;
 
+    // The files written before the failure get back what they held, so the save leaves no half.
+    for (auto entry = written.rbegin(); entry != written.rend(); ++entry) {
+        QString ignored;
+        const bool restored = entry->before == StoreFileState::Missing ? QFile::remove(entry->path)
+                                                                        : write(entry->path, entry->previous, &ignored);
+        m_lastWritten.erase(entry->path);
+        if (!restored)
+            error += QStringLiteral("; %1 keeps its new content").arg(entry->path);
+    }
     {
         std::lock_guard lock(m_mutex);
-        if (written) {
-            ++m_writes;
-            return;
-        }
-        m_failures << (error.isEmpty() ? QStringLiteral("%1 could not be written").arg(path) : error);
+        m_failures << error;
         qCWarning(lcStorage) << "save failed:" << m_failures.back();
     }
     std::lock_guard lock(m_handlerMutex);
     if (m_failureHandler)
         m_failureHandler();
+    return false;
 }

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 // Writes store files on a thread of its own, so that whoever asks for a save (the window's
 // thread, the device worker) never waits for the disk.
@@ -20,6 +22,10 @@
 // atomically. A file whose content equals what was last written (or, before the first write, what
 // is on disk) is not written again. A failed write is recorded and announced, never dropped in
 // silence.
+//
+// Files that must change together (a profile import that brings macros along) are asked for as one
+// save: they are written in the order given, and when a later one cannot be written the earlier
+// ones get back what they held, so a failure leaves them all as they were.
 class StoreWriter {
 public:
     // Builds a file's content on the writer thread; nothing is written when it gives nothing.
@@ -29,6 +35,11 @@ public:
     // Looks at a file just before it is written; a non-empty answer is a reason not to write it
     // (it is reported like a failed write).
     using WriteCheck = std::function<QString(const QString& path)>;
+    // Runs around each save on the writer thread, with the paths the save covers. It may look at
+    // the files and decide against the save (by not calling save: nothing is written and nothing
+    // is reported, as when the files were read again instead); save() builds the contents and
+    // writes them, true unless a write failed. It may look at the files again afterwards.
+    using SaveGuard = std::function<void(const QStringList& paths, const std::function<bool()>& save)>;
 
     StoreWriter();
     // Writes everything asked for, then stops the thread.
@@ -38,6 +49,14 @@ public:
 
     void Request(const QString& path, ImageSource image);
     void Request(const QString& path, QByteArray bytes);
+    // Files saved as one, written in the order given. It takes the place of saves of the same
+    // files still waiting (its contents are built when the writer gets to it, so they are newer).
+    // The contents are built last file first, so that a file written earlier is at least as new
+    // as the ones after it that refer to it.
+    void RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files);
+    // What was last written to path no longer tells what is there (it was changed beside us):
+    // the next save compares with the file itself.
+    void Forget(const QString& path);
     // Waits until no save is waiting or under way (each one written, skipped or failed). For
     // shutdown and before the process reads the files itself, never on a busy window thread.
     void Flush();
@@ -51,19 +70,29 @@ public:
     // Seams for tests: how bytes reach the disk, and a look at the file before it is written.
     void SetWriteFunction(WriteFunction write);
     void SetWriteCheck(WriteCheck check);
+    void SetSaveGuard(SaveGuard guard);
     // Writes done and writes skipped because nothing changed.
     int WriteCount() const;
     int SkipCount() const;
 
 private:
+    // One save: a file, or files written together.
+    struct Job {
+        QStringList paths;
+        std::vector<ImageSource> images;
+    };
+
+    void Enqueue(const QString& key, Job job);
     void Run();
-    void Save(const QString& path, const ImageSource& image);
+    void Save(const Job& job);
+    bool WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;   // work arrived or stop
     std::condition_variable m_idle;   // a save finished
-    std::deque<QString> m_order;      // files waiting, in the order they were asked for
-    std::map<QString, ImageSource> m_waiting;
+    std::deque<QString> m_order;      // saves waiting, in the order they were asked for
+    std::map<QString, Job> m_waiting;
+    QStringList m_forget;             // paths whose last written content is no longer known
     std::map<QString, QByteArray> m_lastWritten;  // writer thread only
     bool m_busy = false;
     bool m_stop = false;
@@ -72,6 +101,7 @@ private:
     std::function<void()> m_failureHandler;  // under m_handlerMutex
     WriteFunction m_write;
     WriteCheck m_check;
+    SaveGuard m_guard;
     int m_writes = 0;
     int m_skips = 0;
     std::thread m_thread;
