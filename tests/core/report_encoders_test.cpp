@@ -205,4 +205,47 @@ TEST(ApplyReports, OnlyChangedSectionsWithoutFullSend)
     EXPECT_EQ(reports[0][3], 1);
 }
 
+// Crafted records hold any 32-bit value. The reports carry the low byte of the wrapped result, and
+// computing it must not overflow (the sanitizer build aborts on signed overflow).
+TEST(CraftedRecords, ExtremeFieldsGiveTheWrappedLowByte)
+{
+    auto profile = CreateProfile(QStringLiteral("P"));
+    profile->current_stage = INT32_MAX;  // + 1 wraps to 0x80000000
+    profile->breath_speed = INT32_MIN;   // 9 - it wraps to 0x80000009
+    EXPECT_EQ(EncodeDpiReport(*profile)[24], 0x00);
+    EXPECT_EQ(EncodeLightingReport(*profile)[4], 0x09);
+
+    profile->current_stage = -1;
+    profile->breath_speed = INT32_MAX;  // 9 - 0x7FFFFFFF = 0x8000000A
+    EXPECT_EQ(EncodeDpiReport(*profile)[24], 0x00);
+    EXPECT_EQ(EncodeLightingReport(*profile)[4], 0x0A);
+
+    profile->current_stage = INT32_MIN;
+    profile->breath_speed = -247;  // 9 + 247 = 256
+    EXPECT_EQ(EncodeDpiReport(*profile)[24], 0x01);
+    EXPECT_EQ(EncodeLightingReport(*profile)[4], 0x00);
+
+    for (std::int32_t value : {INT32_MIN, -1, INT32_MAX}) {
+        for (int i = 0; i < kDpiStageCount; ++i)
+            profile->dpi_value[i] = value;
+        profile->dpi_option_a = profile->dpi_option_b = profile->brightness = profile->sleep_timer = value;
+        profile->light_effect = profile->light_effect_ble = value;
+        EXPECT_EQ(EncodeDpiReport(*profile).size(), 56u);
+        EXPECT_EQ(EncodeLightingReport(*profile).size(), 15u);
+    }
+}
+
+TEST(CraftedRecords, InRangeValuesKeepTheirBytes)
+{
+    auto profile = CreateProfile(QStringLiteral("P"));
+    for (std::int32_t stage = 0; stage < 8; ++stage) {
+        profile->current_stage = stage;
+        EXPECT_EQ(EncodeDpiReport(*profile)[24], stage + 1);
+    }
+    for (std::int32_t speed = 0; speed <= 9; ++speed) {
+        profile->breath_speed = speed;
+        EXPECT_EQ(EncodeLightingReport(*profile)[4], 9 - speed);
+    }
+}
+
 }  // namespace

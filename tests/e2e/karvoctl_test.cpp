@@ -459,4 +459,19 @@ TEST(KarvoctlDevice, MacroExportImportAndRejects)
     EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), before);
 }
 
+// DPI is shown as the stored value times 40, whatever a crafted store holds.
+TEST(Karvoctl, ShowOfExtremeDpiValuesGivesTheExactProduct)
+{
+    TempDataFolder folder;
+    auto record = CreateProfile(QStringLiteral("Crafted"));
+    record->dpi_value[0] = INT32_MAX;
+    record->dpi_value[1] = INT32_MIN;
+    record->dpi_value[2] = -1;
+    WriteFileBytes(folder.storeFile("pro.data"), QByteArray(164884, '\0') + BytesOf(*record));
+    const CtlRun run = Karvoctl(folder, {QStringLiteral("show")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* line : {"  1: 85899345880 DPI", "  2: -85899345920 DPI", "  3: -40 DPI"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(line))) << line << "\n" << run.out.toStdString();
+}
+
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kDpiUnit = 40;
+constexpr qint64 kDpiUnit = 40;
 constexpr int kPageButtonCount = 12;  // the buttons the settings page edits
 
 // Stored colours hold red in the low byte; people read them as #RRGGBB.
@@ -56,7 +56,7 @@ QString DescribeProfile(const ProfileRecord& profile)
     out << "name: " << ProfileName(profile) << '\n';
     out << "dpi stages:\n";
     for (int i = 0; i < kDpiStageCount; ++i) {
-        out << "  " << (i + 1) << ": " << profile.dpi_value[i] * kDpiUnit << " DPI "
+        out << "  " << (i + 1) << ": " << qint64(profile.dpi_value[i]) * kDpiUnit << " DPI "
             << (profile.stage_enabled[i] == 1 ? "on " : "off ") << ColorText(profile.stage_color[i])
             << (profile.current_stage == i ? " (current)" : "") << '\n';
     }

@@ -9,9 +9,12 @@ constexpr std::uint32_t kDpiUnit = 40;
 constexpr std::uint32_t kHighRangeAboveDpi = 2400;
 constexpr std::uint32_t kSensorStepDpi = 38;
 
-std::uint8_t LowByte(std::int32_t value)
+// Record fields are signed, the reports carry their low byte. Arithmetic on a field goes through
+// std::uint32_t, which wraps instead of overflowing, so a crafted record cannot cause undefined
+// behaviour and in-range values keep the low byte they always had.
+std::uint8_t LowByte(std::uint32_t value)
 {
-    return std::uint8_t(std::uint32_t(value) & 0xFF);
+    return std::uint8_t(value & 0xFF);
 }
 
 // Stored colours hold red in byte 0, green in byte 1, blue in byte 2: the wire order.
@@ -66,7 +69,7 @@ Report EncodeDpiReport(const ProfileRecord& profile)
     report[5] = enabledMask;
     report[6] = highRangeMask;
     report[7] = highRangeMask;
-    report[24] = LowByte(profile.current_stage + 1);
+    report[24] = LowByte(std::uint32_t(profile.current_stage) + 1u);
     report[49] = 1;
     return report;
 }
@@ -75,7 +78,7 @@ Report EncodeLightingReport(const ProfileRecord& profile)
 {
     Report report = NewReport(ReportCommand::kLighting, ReportLength::kLighting);
     report[3] = std::uint8_t((std::uint32_t(profile.light_effect) & 0x0F) << 4) | LowByte(profile.light_effect_ble);
-    report[4] = LowByte(9 - profile.breath_speed);
+    report[4] = LowByte(9u - std::uint32_t(profile.breath_speed));
     const bool effectUsesBrightness = profile.light_effect == 1 || profile.light_effect == 9;
     report[5] = effectUsesBrightness ? LowByte(profile.brightness) : 8;
     PutColor(report, 6, profile.light_color);
