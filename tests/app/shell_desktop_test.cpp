@@ -221,10 +221,12 @@ double Contrast(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// What a window shows: the background of its skin and the colour of one of its labels.
+// What a window shows: the background of its skin and the colour of one of its labels, and the
+// background of the window itself (what a skin without a background of its own shows).
 struct Shown {
     QColor background;
     QColor text;
+    QColor window;
 };
 
 Shown ShownBy(WindowImplBase& window, const QString& label)
@@ -237,7 +239,9 @@ Shown ShownBy(WindowImplBase& window, const QString& label)
     }
     root->ensurePolished();
     text->ensurePolished();
-    return {root->palette().color(QPalette::Window), text->palette().color(QPalette::WindowText)};
+    window.GetHWND()->ensurePolished();
+    return {root->palette().color(QPalette::Window), text->palette().color(QPalette::WindowText),
+            window.GetHWND()->palette().color(QPalette::Window)};
 }
 
 TEST_F(ShellDesktopTest, EveryWindowTakesTheLookAndReadably)
@@ -275,6 +279,8 @@ TEST_F(ShellDesktopTest, EveryWindowTakesTheLookAndReadably)
         EXPECT_LT(inLight[i].text.lightness(), 128) << inLight[i].text.name().toStdString();
         EXPECT_GE(Contrast(inDark[i].text, inDark[i].background), 4.5);
         EXPECT_GE(Contrast(inLight[i].text, inLight[i].background), 4.5);
+        EXPECT_GE(Contrast(inDark[i].text, inDark[i].window), 4.5);
+        EXPECT_GE(Contrast(inLight[i].text, inLight[i].window), 4.5);
     }
 
     // Back to dark: exactly the dark sheet again, and every window as it was.
@@ -286,6 +292,7 @@ TEST_F(ShellDesktopTest, EveryWindowTakesTheLookAndReadably)
         SCOPED_TRACE(names[i]);
         EXPECT_EQ(again[i].background, inDark[i].background);
         EXPECT_EQ(again[i].text, inDark[i].text);
+        EXPECT_EQ(again[i].window, inDark[i].window);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -19,6 +20,7 @@
 #include "app/shell/theme.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "ui/controls.h"
+#include "ui/menu_wnd.h"
 #include "ui/resource_manager.h"
 
 namespace {
@@ -95,7 +97,20 @@ bool RenderWindows(CMainWnd& mainWindow, const QString& folder)
     colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
     colorDialog.SetPosition({300, 200});
     colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    return Save(colorDialog, folder + QStringLiteral("/dpicolor.png")) && saved;
+    saved = Save(colorDialog, folder + QStringLiteral("/dpicolor.png")) && saved;
+    colorDialog.Close(0);
+
+    // The menu the title bar's menu button opens.
+    if (auto* menuButton = mainWindow.PaintManager().FindControl<QAbstractButton>(QStringLiteral("main_menu_btn")))
+        menuButton->click();
+    QApplication::processEvents();
+    if (mainWindow.TrayMenu() && mainWindow.TrayMenu()->Menu()) {
+        QMenu* menu = mainWindow.TrayMenu()->Menu();
+        saved = menu->grab().save(folder + QStringLiteral("/menu.png")) && saved;
+        menu->hide();
+    }
+
+    return saved;
 }
 
 }  // namespace
@@ -138,7 +153,7 @@ int main(int argc, char* argv[])
             err << "karvo-screenshot: cannot write into " << folder << '\n';
             return 2;
         }
-        QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png, dpi.png and dpicolor.png to "
+        QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png, dpi.png, dpicolor.png and menu.png to "
                             << folder << '\n';
     }
     return 0;
