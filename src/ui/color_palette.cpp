@@ -19,7 +19,7 @@ constexpr double kKeyStep = 0.02;
 constexpr double kKeyStepLarge = 0.1;
 constexpr double kHueKeyStep = 1.0 / 36.0;  // ten degrees
 const QColor kBorder(0x34, 0x39, 0x45);
-const QColor kFocus(0xe0, 0x32, 0x3c);
+const QColor kFocus(0xd2, 0x26, 0x30);
 
 double Clamp01(double value)
 {

@@ -31,28 +31,43 @@ void CResourceManager::SetResourcePath(const QString& path)
 
 namespace {
 
-// The style sheet of the first (top) widget of a Designer file.
-QString TopWidgetStyleSheet(QXmlStreamReader& xml)
+// The look a Designer file's first (top) widget gives: the file its "styleSheetFile" property
+// names (beside the description) and its own style sheet, in that order.
+struct TopWidgetLook {
+    QString sheetFile;
+    QString styleSheet;
+};
+
+QString StringProperty(QXmlStreamReader& xml)
 {
+    if (xml.readNextStartElement() && xml.name() == QLatin1String("string"))
+        return xml.readElementText();
+    return {};
+}
+
+TopWidgetLook ReadTopWidgetLook(QXmlStreamReader& xml)
+{
+    TopWidgetLook look;
     bool inTopWidget = false;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("widget"))
-            return {};
+            return look;
         if (token != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == QLatin1String("widget")) {
             if (inTopWidget)
                 xml.skipCurrentElement();  // child widgets have style sheets of their own
             inTopWidget = true;
-        } else if (inTopWidget && xml.name() == QLatin1String("property")
-                   && xml.attributes().value(QLatin1String("name")) == QLatin1String("styleSheet")) {
-            if (xml.readNextStartElement() && xml.name() == QLatin1String("string"))
-                return xml.readElementText();
-            return {};
+        } else if (inTopWidget && xml.name() == QLatin1String("property")) {
+            const auto name = xml.attributes().value(QLatin1String("name"));
+            if (name == QLatin1String("styleSheet"))
+                look.styleSheet = StringProperty(xml);
+            else if (name == QLatin1String("styleSheetFile"))
+                look.sheetFile = StringProperty(xml);
         }
     }
-    return {};
+    return look;
 }
 
 }  // namespace
@@ -65,11 +80,23 @@ bool CResourceManager::LoadResource(const QString& fileName)
         return false;
     }
     QXmlStreamReader xml(&file);
-    const QString styleSheet = TopWidgetStyleSheet(xml);
+    const TopWidgetLook look = ReadTopWidgetLook(xml);
     if (xml.hasError()) {
         qCWarning(lcResources) << file.fileName() << xml.errorString();
         return false;
     }
+    QString styleSheet;
+    if (!look.sheetFile.isEmpty()) {
+        // A named sheet that cannot be read leaves the look as it was rather than half applied.
+        QFile sheet(ResourcePath() + look.sheetFile);
+        if (!sheet.open(QIODevice::ReadOnly)) {
+            qCWarning(lcResources) << "cannot read style sheet" << sheet.fileName() << sheet.errorString();
+            return false;
+        }
+        styleSheet = QString::fromUtf8(sheet.readAll());
+    }
+    if (!look.styleSheet.isEmpty())
+        styleSheet += (styleSheet.isEmpty() ? QString() : QStringLiteral("\n")) + look.styleSheet;
     m_styleSheet = styleSheet;
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         app->setStyleSheet(styleSheet);

@@ -14,7 +14,9 @@ public:
     QString ResourcePath() const;
     void SetResourcePath(const QString& path);
 
-    // Reads the resource description; its top widget's style sheet becomes every window's look.
+    // Reads the resource description; its top widget's look becomes every window's look: the style
+    // sheet file its "styleSheetFile" property names (beside the description), followed by its
+    // own style sheet. False, and the look unchanged, when either cannot be read.
     bool LoadResource(const QString& fileName);
     // The style sheet the resource description gave (the window's own look).
     QString ResourceStyleSheet() const { return m_styleSheet; }

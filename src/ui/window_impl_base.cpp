@@ -80,6 +80,8 @@ bool WindowImplBase::Create(WindowImplBase* owner, std::uint32_t style, std::uin
     QWidget* ownerHost = owner ? owner->GetHWND() : nullptr;
     auto* host = new SkinHost(this, ownerHost, WindowFlagsFor(style, exStyle));
     host->setObjectName(WindowClassName());
+    // The application's style sheet gives every skin's window its background by this mark.
+    host->setProperty("skinWindow", true);
     host->setGeometry(rect);
     if (exStyle & WindowStyle::kExTopmost)
         host->setAttribute(Qt::WA_ShowWithoutActivating);

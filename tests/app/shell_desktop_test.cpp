@@ -3,19 +3,27 @@
 // open. All through the real main window and its controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QPalette>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "app/settings/dpi_color_wnd.h"
+#include "app/settings/profile_name_wnd.h"
 #include "app/shell/autostart.h"
 #include "app/shell/background_queue.h"
 #include "app/shell/main_wnd.h"
+#include "app/shell/msg_wnd.h"
 #include "app/shell/shell_settings.h"
 #include "app/shell/window_messages.h"
 #include "device/device_access.h"
@@ -197,6 +205,95 @@ TEST_F(ShellDesktopTest, SkinButtonSwitchesTheLookAndTheNextStartKeepsIt)
     ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
     Settle();
     EXPECT_EQ(qApp->styleSheet(), dark);
+}
+
+// Relative luminance and contrast ratio of two colours, as accessibility guidelines define them.
+double Luminance(const QColor& color)
+{
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What a window shows: the background of its skin and the colour of one of its labels, and the
+// background of the window itself (what a skin without a background of its own shows).
+struct Shown {
+    QColor background;
+    QColor text;
+    QColor window;
+};
+
+Shown ShownBy(WindowImplBase& window, const QString& label)
+{
+    QWidget* root = window.PaintManager().Root();
+    QWidget* text = window.PaintManager().FindControl(label);
+    if (!root || !text) {
+        ADD_FAILURE() << "no " << label.toStdString();
+        return {};
+    }
+    root->ensurePolished();
+    text->ensurePolished();
+    window.GetHWND()->ensurePolished();
+    return {root->palette().color(QPalette::Window), text->palette().color(QPalette::WindowText),
+            window.GetHWND()->palette().color(QPalette::Window)};
+}
+
+TEST_F(ShellDesktopTest, EveryWindowTakesTheLookAndReadably)
+{
+    QSettings(ShellSettingsPath(), QSettings::IniFormat).setValue(QStringLiteral("window/look"), QStringLiteral("dark"));
+    Build();
+    const QString dark = qApp->styleSheet();
+    ASSERT_FALSE(dark.isEmpty());
+
+    CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
+    ASSERT_TRUE(box.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
+    CMS_1_ProfileName nameDialog(QStringLiteral("profile_name_1_text"), {});
+    ASSERT_TRUE(nameDialog.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
+    CDpiColorWnd colorDialog;
+    ASSERT_TRUE(colorDialog.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
+    const auto shownByAll = [&] {
+        return std::vector<Shown>{ShownBy(*window, QStringLiteral("ms_1_label_power")),
+                                  ShownBy(box, QStringLiteral("warning")),
+                                  ShownBy(nameDialog, QStringLiteral("name_label")),
+                                  ShownBy(colorDialog, QStringLiteral("r_label"))};
+    };
+    const char* const names[] = {"main window", "message box", "profile-name dialog", "colour dialog"};
+
+    const std::vector<Shown> inDark = shownByAll();
+    ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
+    Settle();
+    ASSERT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Light);
+    const std::vector<Shown> inLight = shownByAll();
+    for (std::size_t i = 0; i < inDark.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        // Dark text on a light ground and the other way round, in every window alike.
+        EXPECT_LT(inDark[i].background.lightness(), 128) << inDark[i].background.name().toStdString();
+        EXPECT_GT(inDark[i].text.lightness(), 128) << inDark[i].text.name().toStdString();
+        EXPECT_GT(inLight[i].background.lightness(), 128) << inLight[i].background.name().toStdString();
+        EXPECT_LT(inLight[i].text.lightness(), 128) << inLight[i].text.name().toStdString();
+        EXPECT_GE(Contrast(inDark[i].text, inDark[i].background), 4.5);
+        EXPECT_GE(Contrast(inLight[i].text, inLight[i].background), 4.5);
+        EXPECT_GE(Contrast(inDark[i].text, inDark[i].window), 4.5);
+        EXPECT_GE(Contrast(inLight[i].text, inLight[i].window), 4.5);
+    }
+
+    // Back to dark: exactly the dark sheet again, and every window as it was.
+    ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
+    Settle();
+    EXPECT_EQ(qApp->styleSheet(), dark);
+    const std::vector<Shown> again = shownByAll();
+    for (std::size_t i = 0; i < inDark.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_EQ(again[i].background, inDark[i].background);
+        EXPECT_EQ(again[i].text, inDark[i].text);
+        EXPECT_EQ(again[i].window, inDark[i].window);
+    }
 }
 
 TEST_F(ShellDesktopTest, FirstStartFollowsTheDesktop)

@@ -40,6 +40,7 @@ const QStringList kExpected = {
     "lib/karvo-gaming-mouse/res/main.xml",
     "lib/karvo-gaming-mouse/res/lan.xml",
     "lib/karvo-gaming-mouse/res/traymenu.xml",
+    "lib/karvo-gaming-mouse/res/dark.qss",
     "lib/karvo-gaming-mouse/res/light.qss",
     "lib/udev/rules.d/70-karvo-gaming-mouse.rules",
     "share/applications/karvo-gaming-mouse.desktop",

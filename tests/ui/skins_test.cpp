@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QWidget>
 #include <memory>
@@ -81,6 +85,85 @@ TEST(Language, EveryKeyTheCodeUsesHasAText)
                             "add_macro_text", "charging_text", "assign_macro_text", "prate_4_text",
                             "sleep_timer_1_text", "sleep_timer_2_text", "keyboard_win_text", "L_Button"})
         EXPECT_TRUE(resources.HasText(QLatin1String(key))) << key;
+}
+
+// Every window takes its look from the application's style sheet; a skin with a sheet of its own
+// would keep that look whatever look the user chose.
+TEST(Skins, NoSkinCarriesAStyleSheetOfItsOwn)
+{
+    QDirIterator skins(QStringLiteral(KARVO_SOURCE_DIR "/res"), {QStringLiteral("*.xml")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    int checked = 0;
+    while (skins.hasNext()) {
+        QFile skin(skins.next());
+        ASSERT_TRUE(skin.open(QIODevice::ReadOnly)) << skin.fileName().toStdString();
+        EXPECT_FALSE(skin.readAll().contains("name=\"styleSheet\"")) << skin.fileName().toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
+}
+
+class ResourceLookTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        CResourceManager::Instance().SetResourcePath(previousPath);
+        CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+    }
+
+    void Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir dir;
+    QString previousPath = CResourceManager::Instance().ResourcePath();
+};
+
+TEST_F(ResourceLookTest, TheNamedSheetComesFirstThenTheTopWidgetsOwn)
+{
+    Write(QStringLiteral("look.qss"), "QLabel { color: #102030; }");
+    Write(QStringLiteral("main.xml"),
+          "<ui><widget class=\"QWidget\" name=\"top\">"
+          "<property name=\"styleSheetFile\" stdset=\"0\"><string>look.qss</string></property>"
+          "<property name=\"styleSheet\"><string>QPushButton { color: #405060; }</string></property>"
+          "<widget class=\"QLabel\" name=\"child\"><property name=\"styleSheet\"><string>x</string></property>"
+          "</widget></widget></ui>");
+    CResourceManager& resources = CResourceManager::Instance();
+    resources.SetResourcePath(dir.path());
+    ASSERT_TRUE(resources.LoadResource(QStringLiteral("main.xml")));
+    EXPECT_EQ(resources.ResourceStyleSheet(), QStringLiteral("QLabel { color: #102030; }\nQPushButton { color: #405060; }"));
+    EXPECT_EQ(qApp->styleSheet(), resources.ResourceStyleSheet());
+}
+
+TEST_F(ResourceLookTest, AnUnreadableSheetLeavesTheLookAsItWas)
+{
+    const QString before = CResourceManager::Instance().ResourceStyleSheet();
+    ASSERT_FALSE(before.isEmpty());
+    Write(QStringLiteral("main.xml"),
+          "<ui><widget class=\"QWidget\" name=\"top\">"
+          "<property name=\"styleSheetFile\" stdset=\"0\"><string>missing.qss</string></property>"
+          "</widget></ui>");
+    CResourceManager& resources = CResourceManager::Instance();
+    resources.SetResourcePath(dir.path());
+    EXPECT_FALSE(resources.LoadResource(QStringLiteral("main.xml")));
+    EXPECT_EQ(resources.ResourceStyleSheet(), before);
+    EXPECT_EQ(qApp->styleSheet(), before);
+}
+
+TEST(Skins, TheShippedLookCoversEveryWindowAndTheLightLookChangesOnlyColours)
+{
+    const QString dark = CResourceManager::Instance().ResourceStyleSheet();
+    EXPECT_TRUE(dark.contains(QLatin1String("QWidget[skinWindow=\"true\"]")));
+    EXPECT_TRUE(dark.contains(QLatin1String("QFrame#dpi_color_skin")));
+    QFile lightFile(CResourceManager::Instance().ResourcePath() + QStringLiteral("light.qss"));
+    ASSERT_TRUE(lightFile.open(QIODevice::ReadOnly));
+    const QString light = QString::fromUtf8(lightFile.readAll());
+    // Sizes stay with the dark sheet, so that switching never moves or clips anything.
+    for (const char* sizing : {"padding", "margin", "font-size", "width", "height", "min-"})
+        EXPECT_FALSE(light.contains(QLatin1String(sizing))) << sizing;
 }
 
 }  // namespace

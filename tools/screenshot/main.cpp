@@ -1,5 +1,8 @@
 // Renders the utility's windows into PNG files for people to review: karvo-screenshot OUTDIR
+// The dark look goes into OUTDIR, the light look into OUTDIR/light; the remembered look and the
+// desktop's colour scheme play no part.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -14,12 +17,13 @@
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
+#include "app/shell/theme.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/window_messages.h"
-#include "ui/menu_wnd.h"
 #include "ui/controls.h"
+#include "ui/menu_wnd.h"
 #include "ui/resource_manager.h"
 
 namespace {
@@ -47,6 +51,11 @@ void ShowCablePage(CMainWnd& window)
     Show(window, "ms_1_sleep_label", false);
     Show(window, "apply_ring", true);
     window.Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::CableOrReceiver);
+    // The polling-rate section opens again as the user would open it after a Bluetooth LE link.
+    if (auto* prate = window.PaintManager().FindControl<QAbstractButton>(QStringLiteral("ms_1_check_prate")))
+        if (!prate->isChecked())
+            prate->click();
+    QApplication::processEvents();
     if (auto* bar = window.PaintManager().FindControl<QProgressBar>(QStringLiteral("ms_1_progress_power")))
         bar->setValue(64);
     if (QWidget* label = window.PaintManager().FindControl(QStringLiteral("ms_1_label_power")))
@@ -62,6 +71,86 @@ void ShowBlePage(CMainWnd& window)
     window.Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::Ble);
 }
 
+// The button assignment menu with one of its groups opened, and the two pickers it leads to.
+bool RenderButtonPickers(CMainWnd& mainWindow, const QString& folder)
+{
+    bool saved = true;
+    CMenuWnd menu(Msg::UM_MENUCLICK);
+    if (menu.Init(&mainWindow, QStringLiteral("MS/MS_1/ms_1_menu.xml"), {100, 100})) {
+        for (QMenu* group : menu.Menu()->findChildren<QMenu*>()) {
+            const QString key = group->property("textKey").toString();
+            if (!key.isEmpty())
+                group->setTitle(CResourceManager::Instance().GetText(key));
+        }
+        QApplication::processEvents();
+        saved = menu.Menu()->grab().save(folder + QStringLiteral("/buttonmenu.png")) && saved;
+        if (auto* media = menu.Menu()->findChild<QMenu*>(QStringLiteral("menu_group_media"))) {
+            media->popup({300, 100});
+            QApplication::processEvents();
+            saved = media->grab().save(folder + QStringLiteral("/buttonmenu_media.png")) && saved;
+            media->close();
+        }
+        menu.Menu()->close();
+    }
+    CMS_1_SelectMacro selectMacro;
+    selectMacro.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Rapid fire"), QStringLiteral("Build combo")});
+    selectMacro.SetSelectedIndex(1);
+    selectMacro.SetLoopCount(3);
+    selectMacro.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    saved = Save(selectMacro, folder + QStringLiteral("/selectmacro.png")) && saved;
+    CShortcutWnd shortcut;
+    shortcut.SetModifiers(1);
+    shortcut.SetKey(0x06);
+    shortcut.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    saved = Save(shortcut, folder + QStringLiteral("/shortcut.png")) && saved;
+    return saved;
+}
+
+// Every window in the current look into folder.
+bool RenderWindows(CMainWnd& mainWindow, const QString& folder)
+{
+    QDir().mkpath(folder);
+    ShowCablePage(mainWindow);
+    bool saved = Save(mainWindow, folder + QStringLiteral("/main.png"));
+    ShowBlePage(mainWindow);
+    saved = Save(mainWindow, folder + QStringLiteral("/main_ble.png")) && saved;
+
+    CMS_1_ProfileName nameDialog(QStringLiteral("profile_name_1_text"), {});
+    nameDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (auto* edit = nameDialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name")))
+        edit->setText(QStringLiteral("Evening shooter"));
+    saved = Save(nameDialog, folder + QStringLiteral("/profilename.png")) && saved;
+
+    CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
+    box.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    saved = Save(box, folder + QStringLiteral("/msg.png")) && saved;
+
+    CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
+    popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
+                 WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
+    saved = Save(popup, folder + QStringLiteral("/dpi.png")) && saved;
+
+    // The colour dialog as a DPI stage's colour button opens it, with a preset chosen.
+    CDpiColorWnd colorDialog;
+    colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
+    colorDialog.SetPosition({300, 200});
+    colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    saved = Save(colorDialog, folder + QStringLiteral("/dpicolor.png")) && saved;
+    colorDialog.Close(0);
+
+    // The menu the title bar's menu button opens.
+    if (auto* menuButton = mainWindow.PaintManager().FindControl<QAbstractButton>(QStringLiteral("main_menu_btn")))
+        menuButton->click();
+    QApplication::processEvents();
+    if (mainWindow.TrayMenu() && mainWindow.TrayMenu()->Menu()) {
+        QMenu* menu = mainWindow.TrayMenu()->Menu();
+        saved = menu->grab().save(folder + QStringLiteral("/menu.png")) && saved;
+        menu->hide();
+    }
+
+    return saved && RenderButtonPickers(mainWindow, folder);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -70,7 +159,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The main window reads and creates a profile store; keep the user's own out of it.
     QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    // Nor does the look it remembers, or the one it is switched to here.
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     QApplication app(argc, argv);
     QTextStream err(stderr);
     if (argc != 2) {
@@ -78,7 +169,6 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
 
     CMainWnd mainWindow;
@@ -90,76 +180,19 @@ int main(int argc, char* argv[])
     // Shown as with a mouse attached, so that the page is in the picture.
     if (auto* tabs = mainWindow.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch")))
         SelectTabItem(tabs, 0);
-    ShowCablePage(mainWindow);
-    const bool cableSaved = Save(mainWindow, outDir + QStringLiteral("/main.png"));
-    ShowBlePage(mainWindow);
-    const bool bleSaved = Save(mainWindow, outDir + QStringLiteral("/main_ble.png"));
 
-    CMS_1_ProfileName nameDialog(QStringLiteral("profile_name_1_text"), {});
-    nameDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    if (auto* edit = nameDialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name")))
-        edit->setText(QStringLiteral("Evening shooter"));
-
-    CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
-    box.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    CDPIMsg popup(CMainWnd::DpiPopupText(0, 40));
-    popup.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible,
-                 WindowStyle::kExTopmost | WindowStyle::kExToolWindow);
-    // The colour dialog as a DPI stage's colour button opens it, with a preset chosen.
-    CDpiColorWnd colorDialog;
-    colorDialog.SetCurrentColor(CDpiColorWnd::kPresetColors[12]);
-    colorDialog.SetPosition({300, 200});
-    colorDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    if (!Save(colorDialog, outDir + QStringLiteral("/dpicolor.png"))) {
-        err << "karvo-screenshot: cannot write into " << outDir << '\n';
-        return 2;
-    }
-    QTextStream(stdout) << "wrote dpicolor.png to " << outDir << '\n';
-
-    // The button assignment menu, and one of its groups opened.
-    CMenuWnd menu(Msg::UM_MENUCLICK);
-    if (menu.Init(&mainWindow, QStringLiteral("MS/MS_1/ms_1_menu.xml"), {100, 100})) {
-        for (QMenu* group : menu.Menu()->findChildren<QMenu*>()) {
-            const QString key = group->property("textKey").toString();
-            if (!key.isEmpty())
-                group->setTitle(CResourceManager::Instance().GetText(key));
+    const struct {
+        ShellTheme::Look look;
+        QString folder;
+    } looks[] = {{ShellTheme::Look::Dark, outDir}, {ShellTheme::Look::Light, outDir + QStringLiteral("/light")}};
+    for (const auto& [look, folder] : looks) {
+        mainWindow.Theme().SetLook(look);
+        if (!RenderWindows(mainWindow, folder)) {
+            err << "karvo-screenshot: cannot write into " << folder << '\n';
+            return 2;
         }
-        QApplication::processEvents();
-        menu.Menu()->grab().save(outDir + QStringLiteral("/buttonmenu.png"));
-        if (auto* media = menu.Menu()->findChild<QMenu*>(QStringLiteral("menu_group_media"))) {
-            media->popup({300, 100});
-            QApplication::processEvents();
-            media->grab().save(outDir + QStringLiteral("/buttonmenu_media.png"));
-            media->close();
-        }
-        menu.Menu()->close();
+        QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png, dpi.png, dpicolor.png, menu.png, buttonmenu.png, buttonmenu_media.png, selectmacro.png and shortcut.png to "
+                            << folder << '\n';
     }
-    // The two pickers as a button's menu opens them.
-    CMS_1_SelectMacro selectMacro;
-    selectMacro.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Rapid fire"), QStringLiteral("Build combo")});
-    selectMacro.SetSelectedIndex(1);
-    selectMacro.SetLoopCount(3);
-    selectMacro.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    CShortcutWnd shortcut;
-    shortcut.SetModifiers(1);
-    shortcut.SetKey(0x06);
-    shortcut.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
-    if (!Save(selectMacro, outDir + QStringLiteral("/selectmacro.png"))
-        || !Save(shortcut, outDir + QStringLiteral("/shortcut.png"))) {
-        err << "karvo-screenshot: cannot write into " << outDir << '\n';
-        return 2;
-    }
-    QTextStream(stdout) << "wrote buttonmenu.png, buttonmenu_media.png, selectmacro.png and shortcut.png to " << outDir
-                        << '\n';
-
-    const bool saved = cableSaved && bleSaved
-                       && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))
-                       && Save(box, outDir + QStringLiteral("/msg.png"))
-                       && Save(popup, outDir + QStringLiteral("/dpi.png"));
-    if (!saved) {
-        err << "karvo-screenshot: cannot write into " << outDir << '\n';
-        return 2;
-    }
-    QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png and dpi.png to " << outDir << '\n';
     return 0;
 }

@@ -19,12 +19,11 @@ constexpr char kBkColorProperty[] = "bkColor";
 // How far the dialog opens to the left of the clicked button.
 constexpr int kLeftOfButton = 200;
 
+// The preset's own colour; frame, hover and focus come from the application's style sheet, as
+// for the page's colour buttons.
 QString PresetStyle(std::uint32_t argb)
 {
-    return QStringLiteral("QPushButton { background: %1; border: 1px solid #343945; border-radius: 3px; padding: 0; }"
-                          "QPushButton:hover { border: 2px solid #e8e8ec; }"
-                          "QPushButton:focus { border: 2px solid #e0323c; }")
-        .arg(ColorName(argb));
+    return QStringLiteral("background: %1;").arg(ColorName(argb));
 }
 
 }  // namespace
@@ -94,8 +93,10 @@ void CDpiColorWnd::OnWindowBuilt()
     m_blueEdit = PaintManager().FindControl<QLineEdit>(QStringLiteral("b_edit"));
     for (int i = 0; i < kPresetCount; ++i) {
         m_presetButtons[i] = PaintManager().FindControl(QStringLiteral("mouse_dpi_color_%1").arg(i + 1));
-        if (m_presetButtons[i])
+        if (m_presetButtons[i]) {
+            m_presetButtons[i]->setProperty("colorButton", true);
             m_presetButtons[i]->setStyleSheet(PresetStyle(kPresetColors[i]));
+        }
     }
     if (!m_confirmButton || !m_cancelButton || !m_preview || !m_palette || !m_redEdit || !m_greenEdit || !m_blueEdit
         || std::find(m_presetButtons.begin(), m_presetButtons.end(), nullptr) != m_presetButtons.end()) {

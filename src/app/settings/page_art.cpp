@@ -9,11 +9,12 @@
 
 namespace {
 
-const QColor kAccent(0xe0, 0x32, 0x3c);
+const QColor kAccent(0xd2, 0x26, 0x30);
 const QColor kBody(0x26, 0x2a, 0x33);
 const QColor kEdge(0x3a, 0x3f, 0x4b);
 const QColor kLine(0x15, 0x17, 0x1c);
-const QColor kLinkGreen(0x5f, 0xd0, 0x8a);
+// Reads against the dark panel and the light one alike.
+const QColor kLinkGreen(0x2f, 0xa3, 0x5f);
 
 // A top view of the mouse: body, the two main buttons split by the wheel, side buttons on the
 // left flank. Drawn in a 200 x 300 box; the button slots' highlights are placed on it by the skin.

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The window's look: dark (the skin's own style sheet) or light (the light style sheet laid over
-// it). The choice is remembered across starts; the very first start follows the desktop's colour
-// scheme where Qt can tell it.
+// The windows' look: dark (the application's style sheet the resource description names) or light
+// (the light style sheet laid over it). The choice is remembered across starts; the very first
+// start follows the desktop's colour scheme where Qt can tell it.
 class ShellTheme {
 public:
     enum class Look { Dark, Light };
