@@ -110,6 +110,9 @@ TEST_F(MacroEditorTest, RowsShowKeyActionAndDelayAndTheLastAlways10)
     EXPECT_EQ(RowText(1, "delay"), QStringLiteral("300"));
     EXPECT_EQ(RowText(2, "delay"), QStringLiteral("10"));  // whatever the slot holds
     EXPECT_EQ(ActionList()->item(0)->sizeHint().height(), 30);
+    // Read out as one sentence.
+    EXPECT_EQ(ActionList()->item(2)->data(Qt::AccessibleTextRole).toString(),
+              Text("acc_macro_action_row_text").arg(QStringLiteral("B"), Text("key_down_action")).arg(10));
 
     const auto part = [this](int row, const char* name) {
         return ActionList()->itemWidget(ActionList()->item(row))->findChild<QWidget*>(QLatin1String(name));

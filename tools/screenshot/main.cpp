@@ -14,6 +14,11 @@
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
 #include "app/settings/dpi_color_wnd.h"
+#include "app/macro/macro_editor.h"
+#include "core/macro/macro_record.h"
+#include "device/profile_session.h"
+#include <QCheckBox>
+#include <QListWidget>
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -110,6 +115,31 @@ int main(int argc, char* argv[])
         return 2;
     }
     QTextStream(stdout) << "wrote dpicolor.png to " << outDir << '\n';
+
+    // The macro editor with a recorded macro selected and its edit panel open on a key action.
+    ProfileSession macroSession(home.path() + QStringLiteral("/macros/"));
+    macroSession.Locked([](ProfileSession::State& state) {
+        auto macro = CreateMacro(QStringLiteral("Reload and dash"));
+        const MacroActionSlot actions[] = {{0x15, 1, 60}, {0x15, 2, 120}, {0xE1, 1, 10}, {0x1A, 1, 350},
+                                           {0x1A, 2, 10}, {0xE1, 2, 40}, {241, 1, 80}, {241, 2, 10}};
+        for (const MacroActionSlot& action : actions)
+            macro->actions[macro->action_count++] = action;
+        state.macros.push_back(std::move(macro));
+        state.macros.push_back(CreateMacro(QStringLiteral("Macro2")));
+    });
+    CMS_1_Macro macroEditor(macroSession, [] {}, nullptr);
+    macroEditor.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (auto* macros = macroEditor.PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_macro_list")))
+        macros->setCurrentRow(0);
+    if (auto* actions = macroEditor.PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_macro_action_list")))
+        actions->setCurrentRow(3);
+    if (auto* edit = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_action_edit_check")))
+        edit->click();
+    if (!Save(macroEditor, outDir + QStringLiteral("/macro.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote macro.png to " << outDir << '\n';
 
     const bool saved = cableSaved && bleSaved
                        && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))

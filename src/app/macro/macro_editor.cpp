@@ -142,6 +142,7 @@ void CMS_1_Macro::OnWindowBuilt()
     QObject::connect(m_escape, &QShortcut::activated, GetHWND(), [this] { CloseEditor(); });
 
     FillMacroList();
+    m_macroList->setFocus(Qt::OtherFocusReason);
 }
 
 void CMS_1_Macro::FillMacroList()

@@ -82,6 +82,7 @@ private:
     QString MacroFileFilter() const;
     std::uint16_t DefaultDelayFromEdit() const;
     QWidget* ActionRowWidget(int row) const;
+    void DescribeActionRow(int row);
     void CloseEditor();
 
     void OnItemSelect(TNotifyUI& msg);

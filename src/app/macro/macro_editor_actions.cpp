@@ -14,6 +14,7 @@
 #include "core/keys/key_tables.h"
 #include "device/profile_session.h"
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcMacroEditor)
 
@@ -87,6 +88,21 @@ void CMS_1_Macro::SaveCurrentMacro()
         m_saveMacroStore();
 }
 
+void CMS_1_Macro::DescribeActionRow(int row)
+{
+    // The row's pictures and labels read out as one sentence: key, press or release, delay.
+    QListWidgetItem* item = m_actionList ? m_actionList->item(row) : nullptr;
+    if (!item || !m_buffer.Contains(row))
+        return;
+    const MacroActionSlot& slot = m_buffer.actions[std::size_t(row)];
+    const CResourceManager& texts = CResourceManager::Instance();
+    const QString kind = texts.GetText(slot.kind == std::uint8_t(MacroActionKind::Press) ? QStringLiteral("key_down_action")
+                                                                                        : QStringLiteral("key_up_action"));
+    item->setData(Qt::AccessibleTextRole, texts.GetText(QStringLiteral("acc_macro_action_row_text"))
+                                              .arg(UsageName(slot.key_code), kind)
+                                              .arg(m_buffer.ShownDelay(row)));
+}
+
 QWidget* CMS_1_Macro::ActionRowWidget(int row) const
 {
     QListWidgetItem* item = m_actionList ? m_actionList->item(row) : nullptr;
@@ -111,6 +127,7 @@ void CMS_1_Macro::RebuildActionList()
             }
             ActionRow::Fill(row, m_buffer, i);
             m_actionList->setItemWidget(item, row);
+            DescribeActionRow(i);
         }
     }
     m_actionList->repaint();
@@ -146,6 +163,8 @@ void CMS_1_Macro::RefreshActionRowPair(int a, int b)
 {
     ActionRow::Fill(ActionRowWidget(a), m_buffer, a, true);
     ActionRow::Fill(ActionRowWidget(b), m_buffer, b, true);
+    DescribeActionRow(a);
+    DescribeActionRow(b);
 }
 
 void CMS_1_Macro::ShowPanelPage(int page)
@@ -189,6 +208,7 @@ void CMS_1_Macro::CaptureKey(WPARAM virtualKey)
     if (QWidget* row = ActionRowWidget(s); row && m_buffer.Contains(s)) {
         m_buffer.actions[std::size_t(s)].key_code = code;
         ActionRow::FillKey(row, code);
+        DescribeActionRow(s);
     }
     SaveCurrentMacro();
 }
@@ -202,6 +222,7 @@ void CMS_1_Macro::ChooseMouseButton(int item)
     if (QWidget* row = ActionRowWidget(s); row && m_buffer.Contains(s)) {
         m_buffer.actions[std::size_t(s)].key_code = code;
         ActionRow::FillKey(row, code);
+        DescribeActionRow(s);
     }
     SaveCurrentMacro();
 }
@@ -214,6 +235,7 @@ void CMS_1_Macro::CommitDelay(QLineEdit* field)
         m_buffer.actions[std::size_t(s)].delay_ms = delay;
         if (QWidget* row = ActionRowWidget(s))
             ActionRow::Fill(row, m_buffer, s);
+        DescribeActionRow(s);
         // The field shows what was kept, not what was typed.
         SetControlText(field, QString::number(delay));
     }
@@ -251,6 +273,7 @@ void CMS_1_Macro::DeleteAction()
         // The last row shows 10 whatever it keeps; the new last one may have changed.
         const int last = m_buffer.count - 1;
         ActionRow::Fill(ActionRowWidget(last), m_buffer, last);
+        DescribeActionRow(last);
         SelectActionRow(s >= m_buffer.count ? last : s);
     }
     SaveCurrentMacro();
