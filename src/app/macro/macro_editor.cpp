@@ -142,7 +142,8 @@ void CMS_1_Macro::OnWindowBuilt()
     QObject::connect(m_escape, &QShortcut::activated, GetHWND(), [this] { CloseEditor(); });
 
     FillMacroList();
-    m_macroList->setFocus(Qt::OtherFocusReason);
+    // The list would pick its first macro on taking the focus; nothing is selected at first.
+    m_addButton->setFocus(Qt::OtherFocusReason);
 }
 
 void CMS_1_Macro::FillMacroList()
