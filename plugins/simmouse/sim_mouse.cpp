@@ -110,6 +110,8 @@ void SimMouse::ResetLocked()
     }
     m_links[int(Link::Cable)].plugged = EnvFlag("KARVO_SIM_CABLE", true);
     m_links[int(Link::Receiver)].plugged = EnvFlag("KARVO_SIM_RECEIVER", true);
+    m_links[int(Link::Ble)].plugged = EnvFlag("KARVO_SIM_BLE", false);
+    TellBleWatchers(m_links[int(Link::Ble)].plugged ? "paired" : "unpaired");
     m_awake = true;
     m_battery = 8;
     m_configured = false;
@@ -124,6 +126,7 @@ void SimMouse::ResetLocked()
     m_pendingMacroHalf.clear();
     m_accepted = 0;
     m_rejected = 0;
+    m_bleAccepted = 0;
 }
 
 std::int32_t SimMouse::SetVidPid(Link link, std::int32_t vendorId, std::int32_t productId)
@@ -280,14 +283,75 @@ void SimMouse::DecodeMacro(const std::uint8_t* body, int number)
 void SimMouse::PostEventOn(Link link, std::uint16_t code, std::uint16_t value)
 {
     const LinkState& state = m_links[int(link)];
+    if (link == Link::Ble) {
+        if (state.plugged)
+            TellBleWatchers("event " + std::to_string(code) + " " + std::to_string(value));
+        return;
+    }
     if (state.plugged && state.target && state.target->post)
         state.target->post(state.target->context, state.eventMessage, code, value);
 }
 
-// Events go out over the cable while it is plugged, else through the receiver.
+// Events go out over the cable while it is plugged, else through the receiver, else as
+// Bluetooth LE notifications.
 void SimMouse::PostEvent(std::uint16_t code, std::uint16_t value)
 {
-    PostEventOn(m_links[int(Link::Cable)].plugged ? Link::Cable : Link::Receiver, code, value);
+    if (m_links[int(Link::Cable)].plugged)
+        PostEventOn(Link::Cable, code, value);
+    else if (m_links[int(Link::Receiver)].plugged || !m_links[int(Link::Ble)].plugged)
+        PostEventOn(Link::Receiver, code, value);
+    else
+        PostEventOn(Link::Ble, code, value);
+}
+
+void SimMouse::TellBleWatchers(const std::string& line)
+{
+    const std::string message = line + "\n";
+    for (auto it = m_bleWatchers.begin(); it != m_bleWatchers.end();) {
+        if (send(*it, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) == ssize_t(message.size())) {
+            ++it;
+        } else {
+            close(*it);
+            it = m_bleWatchers.erase(it);
+        }
+    }
+}
+
+std::string SimMouse::BleCommand(std::istringstream& words)
+{
+    std::string verb;
+    words >> verb;
+    LinkState& ble = m_links[int(Link::Ble)];
+    if (verb == "pair" || verb == "unpair") {
+        const bool pair = verb == "pair";
+        if (ble.plugged != pair) {
+            ble.plugged = pair;
+            TellBleWatchers(pair ? "paired" : "unpaired");
+        }
+        return "ok";
+    }
+    if (verb == "write") {
+        // A report the stand-in for BlueZ took for the mouse's report characteristic.
+        if (!ble.plugged)
+            return "error: the mouse is not paired over Bluetooth LE";
+        std::vector<std::uint8_t> bytes;
+        std::string hex;
+        while (words >> hex) {
+            char* end = nullptr;
+            const unsigned long byte = std::strtoul(hex.c_str(), &end, 16);
+            if (hex.empty() || *end || byte > 0xFF)
+                return "error: ble write takes hexadecimal bytes";
+            bytes.push_back(std::uint8_t(byte));
+        }
+        if (!Accept(Link::Ble, bytes.data(), std::int32_t(bytes.size()))) {
+            ++m_rejected;
+            return "rejected";
+        }
+        ++m_accepted;
+        ++m_bleAccepted;
+        return "accepted";
+    }
+    return "error: ble takes pair, unpair or write";
 }
 
 void SimMouse::PostLink(Link link, bool arrived)
@@ -341,6 +405,11 @@ std::string SimMouse::Command(const std::string& line)
         PostEvent(kEventStatus, StatusValue());
         return "ok";
     }
+    if (verb == "ble") {
+        std::istringstream rest(line);
+        rest >> verb;
+        return BleCommand(rest);
+    }
     if (verb == "light") {
         char* end = nullptr;
         const long effect = std::strtol(argument.c_str(), &end, 10);
@@ -390,11 +459,13 @@ std::string SimMouse::StateJson() const
     std::ostringstream json;
     json << "{\"links\":{";
     for (int i = 0; i < 2; ++i) {
-        const LinkState& link = m_links[i];
+        const LinkState& link = m_links[std::size_t(i)];
         json << (i ? "," : "") << (i == 0 ? "\"cable\"" : "\"receiver\"") << ":{\"plugged\":"
              << (link.plugged ? "true" : "false") << ",\"open\":" << (link.deviceOpen ? "true" : "false")
              << ",\"monitored\":" << (link.target ? "true" : "false") << "}";
     }
+    json << ",\"ble\":{\"paired\":" << (m_links[int(Link::Ble)].plugged ? "true" : "false")
+         << ",\"watched\":" << (m_bleWatchers.empty() ? "false" : "true") << "}";
     json << "},\"awake\":" << (m_awake ? "true" : "false") << ",\"battery\":" << m_battery
          << ",\"configured\":" << (m_configured ? "true" : "false") << ",\"currentStage\":" << m_currentStage
          << ",\"stages\":[";
@@ -435,7 +506,8 @@ std::string SimMouse::StateJson() const
         json << "]}";
         first = false;
     }
-    json << "},\"reportsAccepted\":" << m_accepted << ",\"reportsRejected\":" << m_rejected << "}";
+    json << "},\"reportsAccepted\":" << m_accepted << ",\"reportsRejected\":" << m_rejected
+         << ",\"bleReportsAccepted\":" << m_bleAccepted << "}";
     return json.str();
 }
 
@@ -498,6 +570,13 @@ void SimMouse::ServeSocket()
         char c;
         while (line.size() < 4096 && read(client, &c, 1) == 1 && c != '\n')
             line += c;
+        if (line == "watch ble") {
+            // Kept open: the stand-in for BlueZ hears pairing and events on it.
+            std::lock_guard lock(m_mutex);
+            m_bleWatchers.push_back(client);
+            TellBleWatchers(m_links[int(Link::Ble)].plugged ? "paired" : "unpaired");
+            continue;
+        }
         const std::string reply = Command(line) + "\n";
         if (write(client, reply.data(), reply.size()) < 0)
             std::fprintf(stderr, "simmouse: reply lost\n");
@@ -505,6 +584,10 @@ void SimMouse::ServeSocket()
     }
     close(server);
     unlink(m_socketPath.c_str());
+    std::lock_guard lock(m_mutex);
+    for (int watcher : m_bleWatchers)
+        close(watcher);
+    m_bleWatchers.clear();
 }
 
 }  // namespace sim

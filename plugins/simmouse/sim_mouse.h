@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,7 +18,9 @@
 
 namespace sim {
 
-enum class Link { Cable = 0, Receiver = 1 };
+// The cable and the receiver are driver-library links; Bluetooth LE reaches the mouse through the
+// demo's stand-in for BlueZ, which watches the control socket.
+enum class Link { Cable = 0, Receiver = 1, Ble = 2 };
 
 struct Stage {
     int sensor = 0;
@@ -76,6 +79,9 @@ private:
     void PostEvent(std::uint16_t code, std::uint16_t value);
     void PostEventOn(Link link, std::uint16_t code, std::uint16_t value);
     void PostLink(Link link, bool arrived);
+    // Lines to the Bluetooth LE watchers: "paired", "unpaired", "event CODE VALUE".
+    void TellBleWatchers(const std::string& line);
+    std::string BleCommand(std::istringstream& words);
     std::uint16_t StatusValue() const;
     std::string StateJson() const;
     std::string PressDpi();
@@ -87,7 +93,9 @@ private:
     void SendHeartbeats();
 
     mutable std::mutex m_mutex;
-    std::array<LinkState, 2> m_links;
+    std::array<LinkState, 3> m_links;
+    std::vector<int> m_bleWatchers;  // sockets of "watch ble" clients, kept open
+    int m_bleAccepted = 0;
     bool m_awake = true;
     int m_battery = 8;
     bool m_configured = false;

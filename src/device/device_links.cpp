@@ -223,6 +223,30 @@ void DeviceLinks::ReceiverRemoved()
     }
 }
 
+void DeviceLinks::OnBlePresence(bool present)
+{
+    m_blePresent = present;
+    if (m_bleArm)
+        m_bleArm(present);
+    if (present) {
+        m_asleep = false;
+        m_host.ShowIndicator(Indicator::SleepNotice, false);
+        m_host.ShowIndicator(Indicator::Ble, true);
+    } else {
+        m_host.ShowIndicator(Indicator::Ble, false);
+        if (!m_mouseOnline && m_cable.state != LinkState::Open)
+            m_host.ShowIndicator(Indicator::SleepNotice, true);
+    }
+    // The page's layout follows the links both ways; without this a page left in its Bluetooth LE
+    // form would keep it after the mouse went.
+    m_host.ApplyLinkLayout();
+    // The overall state changes only when no other link is up.
+    if (m_receiver.state == LinkState::Open || m_cable.state == LinkState::Open)
+        return;
+    m_anyLinkConnected = present;
+    m_host.PostDeviceState();
+}
+
 void DeviceLinks::HandleOtherCodes(std::uint32_t linkCode)
 {
     const std::uint16_t high = LinkCode::High(linkCode);

@@ -65,6 +65,8 @@ public:
     // Whether a Bluetooth LE mouse is there at start, and how reports reach it.
     void SetBleProbe(std::function<bool()> probe) { m_bleProbe = std::move(probe); }
     void SetBleWriter(std::function<int(const Report&)> writer) { m_bleWriter = std::move(writer); }
+    // Arms the Bluetooth LE transport (writes go out, notifications are subscribed to) or clears it.
+    void SetBleArm(std::function<void(bool armed)> arm) { m_bleArm = std::move(arm); }
 
     // Opens cable and receiver, probes for Bluetooth LE and reports the device state.
     void Open(const KarvoPostTarget* target, LinkMessages cable, LinkMessages receiver);
@@ -75,6 +77,8 @@ public:
     void HandleWiredLink(std::uint32_t linkCode);
     void HandleReceiverLink(std::uint32_t linkCode);
     void HandleDeviceEvent(std::uint16_t code, std::uint16_t value);
+    // The Bluetooth LE mouse arrived (true) or went (false). A removal may repeat harmlessly.
+    void OnBlePresence(bool present);
     void OnOnlineWatchdogExpired();
     // One tick of the charging animation: the value to show.
     int NextChargingValue();
@@ -124,6 +128,7 @@ private:
     Link m_receiver;
     std::function<bool()> m_bleProbe;
     std::function<int(const Report&)> m_bleWriter;
+    std::function<void(bool)> m_bleArm;
 
     std::atomic<bool> m_blePresent{false};
     std::atomic<bool> m_anyLinkConnected{false};

@@ -13,6 +13,8 @@ TEST(HookLibrary, MissingLibraryLeavesTheTableEmpty)
     HookLibrary hooks;
     EXPECT_FALSE(hooks.Load(QStringLiteral("/nonexistent/")));
     EXPECT_TRUE(hooks.Table().IsEmpty());
+    const KarvoPostTarget target{nullptr, nullptr};
+    EXPECT_FALSE(hooks.Table().InstallHook(&target));  // the caller falls back to its own window
     hooks.Free();
 }
 
@@ -28,7 +30,7 @@ TEST(HookLibrary, ResolvesTheSevenEntriesAndRemovesHooksWhenFreed)
     EXPECT_TRUE(table.installmousehook && table.removemousehook && table.enablemousehook && table.installhook
                 && table.removehook && table.enablehook && table.mousewheelenable);
     const KarvoPostTarget target{nullptr, nullptr};
-    table.InstallHook(&target);
+    EXPECT_TRUE(table.InstallHook(&target));
     table.EnableHook(1);
     table.MouseWheelEnable(0);
     hooks.Free();

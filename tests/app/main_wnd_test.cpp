@@ -240,11 +240,13 @@ TEST_F(MainWindowTest, NotificationsOfThePageAreaGoToThePage)
     window.AddVirtualWnd(CMS_1_Page::kVirtualWndName, &window.Page());
 }
 
-TEST_F(MainWindowTest, HookTableStaysEmptyWithoutTheLibrary)
+TEST_F(MainWindowTest, HookTableIsResolvedFromTheLibraryBesideTheProgram)
 {
-    EXPECT_TRUE(window.Hooks().IsEmpty());
-    window.Hooks().RemoveHook();  // absent entries are skipped, never called
-    window.Hooks().EnableHook(1);
+    const HookTable& hooks = window.Hooks();
+    EXPECT_TRUE(hooks.installmousehook && hooks.removemousehook && hooks.enablemousehook && hooks.installhook
+                && hooks.removehook && hooks.enablehook && hooks.mousewheelenable);
+    hooks.RemoveHook();  // nothing installed: harmless
+    hooks.RemoveMouseHook();
 }
 
 TEST(MessageBox, OkGivesOneAndCancelZero)

@@ -349,4 +349,79 @@ TEST_F(DeviceLinksTest, ChargingAnimationWrapsAfterHundred)
     EXPECT_EQ(shown[51], 0);
 }
 
+// Bluetooth LE presence: the mouse arriving and going over BlueZ.
+
+TEST_F(DeviceLinksTest, BleArrivalWhileTheReceiverIsUpShowsTheIndicatorButKeepsTheDeviceState)
+{
+    Open(false, true);
+    std::vector<bool> armed;
+    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
+    links.OnBlePresence(true);
+    EXPECT_TRUE(links.BlePresent());
+    EXPECT_FALSE(links.Asleep());
+    EXPECT_EQ(armed, std::vector<bool>{true});
+    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout"}));  // no device-state
+}
+
+TEST_F(DeviceLinksTest, BleArrivalAsTheOnlyLinkReportsTheDeviceState)
+{
+    Open(false, false);
+    links.OnBlePresence(true);
+    EXPECT_TRUE(links.AnyLinkConnected());
+    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout", "device-state"}));
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWithTheCableUpChangesNothingAtTheMainWindow)
+{
+    Open(true, false, true);
+    std::vector<bool> armed;
+    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
+    links.OnBlePresence(false);
+    EXPECT_FALSE(links.BlePresent());
+    EXPECT_TRUE(links.AnyLinkConnected());
+    EXPECT_EQ(armed, std::vector<bool>{false});
+    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));  // no sleep notice, no device-state
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWithNothingElseUpRepeatsHarmlessly)
+{
+    Open(false, false, true);
+    EXPECT_TRUE(links.AnyLinkConnected());
+    for (int i = 0; i < 3; ++i)
+        links.OnBlePresence(false);
+    EXPECT_FALSE(links.AnyLinkConnected());
+    EXPECT_FALSE(links.BlePresent());
+    const QStringList once{"ble hidden", "sleep shown", "layout", "device-state"};
+    EXPECT_EQ(host.log, once + once + once);
+    // Writes stop at once: no link takes the report and no pause follows.
+    int bleWrites = 0;
+    links.SetBleWriter([&bleWrites](const Report&) { return ++bleWrites; });
+    EXPECT_EQ(links.SendReport(NewReport(0x06, 9)), 0);
+    EXPECT_EQ(bleWrites, 0);
+    EXPECT_TRUE(clock.pauses.empty());
+}
+
+TEST_F(DeviceLinksTest, BleRemovalWhileTheReceiverHasTheMouseOnlineShowsNoSleepNotice)
+{
+    Open(false, true, true);
+    links.HandleReceiverLink(0x40100001);  // status: awake
+    host.log.clear();
+    links.OnBlePresence(false);
+    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));
+}
+
+TEST_F(DeviceLinksTest, ReportsGoOverBluetoothLeOnlyWhenNoOtherLinkTakesThem)
+{
+    Open(false, false, true);
+    std::vector<Report> bleReports;
+    links.SetBleWriter([&bleReports](const Report& r) {
+        bleReports.push_back(r);
+        return 1;
+    });
+    const Report report = NewReport(0x06, 9);
+    EXPECT_EQ(links.SendReport(report), 1);
+    EXPECT_EQ(bleReports, std::vector<Report>{report});
+    EXPECT_EQ(clock.pauses, std::vector<int>{500});
+}
+
 }  // namespace

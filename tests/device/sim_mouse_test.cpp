@@ -177,4 +177,21 @@ TEST_F(SimMouseTest, ButtonPressesAndLinksRaiseTheirMessages)
     EXPECT_TRUE(Command("jump").startsWith(QStringLiteral("error")));
 }
 
+TEST_F(SimMouseTest, BluetoothLeWritesCountOnlyWhilePairedAndAreCheckedLikeAnyReport)
+{
+    EXPECT_EQ(Command("ble write 06 09 01 02 00 00 00 00 00"), QStringLiteral("error: the mouse is not paired over Bluetooth LE"));
+    EXPECT_EQ(Command("ble pair"), QStringLiteral("ok"));
+    EXPECT_TRUE(State()["links"].toObject()["ble"].toObject()["paired"].toBool());
+    EXPECT_EQ(Command("ble write 06 09 01 02 00 00 00 00 00"), QStringLiteral("accepted"));
+    EXPECT_EQ(State()["pollingIntervalMs"].toInt(), 2);
+    EXPECT_EQ(Command("ble write 06 02"), QStringLiteral("rejected"));
+    EXPECT_EQ(Command("ble write 06 zz"), QStringLiteral("error: ble write takes hexadecimal bytes"));
+    EXPECT_EQ(Command("ble write 06 1ff"), QStringLiteral("error: ble write takes hexadecimal bytes"));
+    const QJsonObject state = State();
+    EXPECT_EQ(state["bleReportsAccepted"].toInt(), 1);
+    EXPECT_EQ(state["reportsRejected"].toInt(), 1);
+    EXPECT_EQ(Command("ble unpair"), QStringLiteral("ok"));
+    EXPECT_EQ(Command("ble sideways"), QStringLiteral("error: ble takes pair, unpair or write"));
+}
+
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "fakes/fake_bluez.h"
+
 namespace {
 
 const QString kDemo = QStringLiteral(KARVO_DEMO_DIR "/");
@@ -29,14 +31,34 @@ protected:
         env.insert(QStringLiteral("KARVO_SIM_SOCKET"), home.filePath(QStringLiteral("sim.sock")));
         env.insert(QStringLiteral("KARVO_SIM_RECEIVER"), QStringLiteral("0"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("karvo.*=true"));
+        // The machine's own Bluetooth stays out of it.
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
     }
 
     void TearDown() override
     {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished();
+        for (QProcess* process : {&program, &simbluez}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished();
+            }
         }
+    }
+
+    // The demo's stand-in for BlueZ on the test's own bus, ready once it has taken its name.
+    void StartSimBluez(const QString& busAddress)
+    {
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), busAddress);
+        simbluez.setProcessEnvironment(env);
+        simbluez.setProcessChannelMode(QProcess::MergedChannels);
+        simbluez.start(kDemo + QStringLiteral("karvo-simbluez"), {});
+        ASSERT_TRUE(simbluez.waitForStarted());
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        while (!said.contains("offering") && clock.elapsed() < kWaitMs && simbluez.waitForReadyRead(100))
+            said += simbluez.readAll();
+        ASSERT_TRUE(said.contains("offering")) << said.toStdString();
     }
 
     void Start()
@@ -81,6 +103,7 @@ protected:
     QTemporaryDir home;
     QProcessEnvironment env;
     QProcess program;
+    QProcess simbluez;
     QByteArray output;
 };
 
@@ -112,6 +135,42 @@ TEST_F(DemoTest, TheMouseReceivesTheProfileAndFollowsTheUser)
     EXPECT_EQ(Simctl({QStringLiteral("unplug"), QStringLiteral("cable")}), QStringLiteral("ok"));
     EXPECT_TRUE(WaitFor([this] { return output.contains("no mouse is reachable: the window hides"); }))
         << output.toStdString();
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+// The mouse paired over Bluetooth LE only: the start-up send reaches it through WriteValue, its
+// DPI button comes back as a notification, and pairing decides whether the program sees it.
+TEST_F(DemoTest, OverBluetoothLeTheMouseGetsTheProfileAndReportsItsEvents)
+{
+    PrivateSystemBus bus;
+    ASSERT_TRUE(bus.Running());
+    env.insert(QStringLiteral("KARVO_SIM_CABLE"), QStringLiteral("0"));
+    env.insert(QStringLiteral("KARVO_SIM_BLE"), QStringLiteral("1"));
+    StartSimBluez(bus.Address());
+    Start();
+    ASSERT_TRUE(WaitFor([this] { return State()["bleReportsAccepted"].toInt() >= 4; })) << output.toStdString();
+    const QJsonObject state = State();
+    EXPECT_EQ(state["reportsAccepted"].toInt(), state["bleReportsAccepted"].toInt());  // nothing went another way
+    EXPECT_TRUE(state["links"].toObject()["ble"].toObject()["paired"].toBool());
+    const QJsonArray stages = state["stages"].toArray();
+    const int dpis[6] = {800, 1200, 1600, 2400, 3200, 4800};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(stages[i].toObject()["dpi"].toInt(), dpis[i]);
+    EXPECT_EQ(state["pollingHz"].toInt(), 500);
+    EXPECT_EQ(state["buttons"].toArray()[9].toArray(), (QJsonArray{17, 8, 7}));
+
+    // The DPI button: the event comes back as a notification; pro.data follows, the pop-up shows.
+    EXPECT_EQ(Simctl({QStringLiteral("press"), QStringLiteral("dpi")}), QStringLiteral("ok"));
+    EXPECT_TRUE(WaitFor([this] { return Store().size() > 164884 + 2356 && Store().at(164884 + 2352) == 2; }));
+    EXPECT_TRUE(WaitFor([this] { return output.contains("DPI pop-up shows \"DPI :1600\""); })) << output.toStdString();
+
+    // Unpaired, the only link goes and the window hides; paired again, the mouse is back.
+    EXPECT_EQ(Simctl({QStringLiteral("ble"), QStringLiteral("unpair")}), QStringLiteral("ok"));
+    EXPECT_TRUE(WaitFor([this] { return output.contains("no mouse is reachable: the window hides"); }))
+        << output.toStdString();
+    output.clear();
+    EXPECT_EQ(Simctl({QStringLiteral("ble"), QStringLiteral("pair")}), QStringLiteral("ok"));
+    EXPECT_TRUE(WaitFor([this] { return output.contains("Bluetooth LE mouse connected"); })) << output.toStdString();
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 

@@ -85,3 +85,24 @@ TEST_F(ProgramTest, CrashedInstanceDoesNotBlockTheNextStart)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProgramTest, KeysAreNamedByTheDesktopsLayout)
+{
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("XKB_DEFAULT_LAYOUT"), QStringLiteral("fr"));
+    StartFirst();
+    EXPECT_TRUE(output.contains("keyboard layout from \"the XKB names of the environment\"")) << output.toStdString();
+}
+
+TEST_F(ProgramTest, AnUnreadableLayoutIsReportedAndTheProgramRunsOn)
+{
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("XKB_DEFAULT_LAYOUT"), QStringLiteral("no-such-layout"));
+    StartFirst();
+    EXPECT_TRUE(output.contains("the desktop's keyboard layout cannot be read")) << output.toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+}  // namespace

@@ -19,7 +19,11 @@ static void Record(const char* name)
 void installmousehook(void) { Record("installmousehook"); }
 void removemousehook(void) { Record("removemousehook"); }
 void enablemousehook(uint32_t enable) { Record(enable ? "enablemousehook(1)" : "enablemousehook(0)"); }
-void installhook(const KarvoPostTarget* target) { Record(target ? "installhook(target)" : "installhook(null)"); }
+int32_t installhook(const KarvoPostTarget* target)
+{
+    Record(target ? "installhook(target)" : "installhook(null)");
+    return 1;
+}
 void removehook(void) { Record("removehook"); }
 void enablehook(uint32_t enable) { Record(enable ? "enablehook(1)" : "enablehook(0)"); }
 void mousewheelenable(uint32_t enable) { Record(enable ? "mousewheelenable(1)" : "mousewheelenable(0)"); }

@@ -2,25 +2,9 @@
 // program, and a private data folder so that no test touches the user's stores.
 #include <QApplication>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "ui/resource_manager.h"
-
-namespace {
-
-// A test that destroys the main window asks the application to quit; with no loop of the
-// application's running, that request would end every later modal loop at once. Running the
-// application's loop for one turn after each test takes the request back.
-class QuitRequestReset final : public ::testing::EmptyTestEventListener {
-    void OnTestEnd(const ::testing::TestInfo&) override
-    {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    }
-};
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -29,11 +13,12 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/run")).toUtf8());
+    // The machine's own Bluetooth mouse never takes part: tests that need BlueZ start their own bus.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + home.path() + QStringLiteral("/no-system-bus")).toUtf8());
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
     CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
-    ::testing::UnitTest::GetInstance()->listeners().Append(new QuitRequestReset);
     return RUN_ALL_TESTS();
 }

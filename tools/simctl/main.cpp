@@ -25,6 +25,8 @@ void Usage(FILE* out)
                "  light N                 change the lighting effect on the mouse (0..7)\n"
                "  unplug cable|receiver   remove a link\n"
                "  plug cable|receiver     attach a link\n"
+               "  ble pair|unpair         the mouse connects or goes over Bluetooth LE (the demo's\n"
+               "                          stand-in for BlueZ, karvo-simbluez, shows or drops it)\n"
                "  send cable|receiver HEX...  write raw bytes to the mouse, as another program could\n"
                "  reset                   forget everything the mouse was sent\n\n"
                "The socket is $KARVO_SIM_SOCKET, else $XDG_RUNTIME_DIR/karvo-simmouse.sock.\n",

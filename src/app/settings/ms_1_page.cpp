@@ -12,7 +12,9 @@
 #include "core/storage/profile_store.h"
 #include "app/shell/window_messages.h"
 #include "device/apply_profile.h"
+#include "device/ble_link.h"
 #include "device/ble_probe.h"
+#include "device/bluez_names.h"
 #include "device/device_worker.h"
 #include "ui/controls.h"
 #include "ui/paint_manager.h"
@@ -90,6 +92,12 @@ void CMS_1_Page::InitDevice()
     m_worker = std::make_unique<DeviceWorker>([this](std::uint32_t message) { OnWorkerMessage(message); });
     m_links->LoadDrivers(m_driverFolder.isEmpty() ? GetAppFolder() : m_driverFolder);
     m_links->SetBleProbe(ProbeBleMouse);
+    const auto requestSend = [this] {
+        if (m_mainWindow)
+            m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
+    };
+    m_bleLink = std::make_unique<BleLink>(*m_links, requestSend, BlueZ::SystemBusAddress());
+    m_bleLink->Start();
     m_links->Open(m_postTarget ? m_postTarget->Target() : nullptr, {Msg::UM_WIRED_EVENT, Msg::UM_WIRED_LINK},
                   {Msg::UM_RECEIVER_EVENT, Msg::UM_RECEIVER_LINK});
 }
@@ -105,6 +113,7 @@ void CMS_1_Page::InitSettings()
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
     m_profileList.Fill();
     RefreshPage();
+    OnBlePresence(m_links && m_links->BlePresent());
     RequestSend();
 }
 
@@ -114,6 +123,7 @@ void CMS_1_Page::ShutdownDevice()
         m_worker->Quit();
         m_worker.reset();
     }
+    m_bleLink.reset();
     if (m_links)
         m_links->Shutdown();
 }
@@ -230,6 +240,12 @@ void CMS_1_Page::HandleReceiverLink(std::uint32_t linkCode)
         m_routeObserver->OnReceiverLink(linkCode);
     if (m_links)
         m_links->HandleReceiverLink(linkCode);
+}
+
+void CMS_1_Page::OnBlePresence(bool present)
+{
+    if (m_links)
+        m_links->OnBlePresence(present);
 }
 
 void CMS_1_Page::OnButtonFunctionMenu(const QString& itemName)

@@ -16,6 +16,7 @@
 #include "ui/notify_pump.h"
 
 struct HookTable;
+class BleLink;
 class DeviceWorker;
 class QWidget;
 class WindowImplBase;
@@ -67,6 +68,8 @@ public:
 
     void HandleWiredLink(std::uint32_t linkCode);
     void HandleReceiverLink(std::uint32_t linkCode);
+    // The Bluetooth LE mouse arrived or went (also once at start with the probe's finding).
+    void OnBlePresence(bool present);
     void OnButtonFunctionMenu(const QString& itemName);
 
     // PageServices
@@ -118,6 +121,7 @@ private:
     DeviceClock* m_clock = &m_systemClock;
     std::unique_ptr<DeviceLinks> m_links;
     std::unique_ptr<DeviceWorker> m_worker;
+    std::unique_ptr<BleLink> m_bleLink;
     std::unique_ptr<WindowPostTarget> m_postTarget;
 
     QWidget* m_wired = nullptr;

@@ -6,7 +6,9 @@
 #include "app/shell/main_wnd.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/window_messages.h"
+#include "core/keys/keyboard_layout.h"
 #include "ui/resource_manager.h"
+#include "ui/xkb_keyboard_layout.h"
 
 Q_LOGGING_CATEGORY(lcStart, "karvo.app.start")
 
@@ -16,6 +18,19 @@ namespace {
 void SetUpResources()
 {
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+}
+
+// Keys are named as the desktop's layout prints them; where no layout can be read the built-in US
+// one stays. Recorded keys do not depend on it: they are stored by place.
+void UseDesktopKeyboardLayout()
+{
+    QString source;
+    if (std::shared_ptr<const KeyboardLayout> layout = DesktopKeyboardLayout(&source)) {
+        SetKeyboardLayout(std::move(layout));
+        qCInfo(lcStart) << "keyboard layout from" << source;
+    } else {
+        qCWarning(lcStart) << "the desktop's keyboard layout cannot be read; keys are named as on a US keyboard";
+    }
 }
 
 }  // namespace
@@ -34,6 +49,7 @@ int RunApplication(int argc, char* argv[])
     qCDebug(lcStart, "ilen = %d", int(app.arguments().join(QLatin1Char(' ')).size()));
 
     SetUpResources();
+    UseDesktopKeyboardLayout();
     {
         CMainWnd mainWindow;
         if (!mainWindow.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572})) {

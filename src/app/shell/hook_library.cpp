@@ -2,9 +2,16 @@
 
 #include <QLoggingCategory>
 
+#include <type_traits>
+
 #include "core/platform/dynamic_library.h"
+#include "karvo_hook.h"
 
 Q_LOGGING_CATEGORY(lcHook, "karvo.app.hook")
+
+static_assert(std::is_same_v<HookTable::NoArgument, Karvo_removemousehook>);
+static_assert(std::is_same_v<HookTable::Flag, Karvo_enablehook>);
+static_assert(std::is_same_v<HookTable::Target, Karvo_installhook>);
 
 bool HookTable::IsEmpty() const
 {
@@ -24,10 +31,9 @@ void HookTable::EnableMouseHook(std::uint32_t enable) const
         enablemousehook(enable);
 }
 
-void HookTable::InstallHook(const KarvoPostTarget* target) const
+bool HookTable::InstallHook(const KarvoPostTarget* target) const
 {
-    if (installhook)
-        installhook(target);
+    return installhook && installhook(target) != 0;
 }
 
 void HookTable::RemoveHook() const

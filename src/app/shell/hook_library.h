@@ -13,7 +13,7 @@ class DynamicLibrary;
 struct HookTable {
     using NoArgument = void (*)();
     using Flag = void (*)(std::uint32_t);
-    using Target = void (*)(const KarvoPostTarget*);
+    using Target = std::int32_t (*)(const KarvoPostTarget*);
 
     NoArgument installmousehook = nullptr;
     NoArgument removemousehook = nullptr;
@@ -30,7 +30,9 @@ struct HookTable {
     bool IsEmpty() const;
     void RemoveMouseHook() const;
     void EnableMouseHook(std::uint32_t enable) const;
-    void InstallHook(const KarvoPostTarget* target) const;
+    // True when the library captures the whole desktop's input for the target; false when it is
+    // missing or cannot (no X server, a Wayland session), and then no event will arrive.
+    bool InstallHook(const KarvoPostTarget* target) const;
     void RemoveHook() const;
     void EnableHook(std::uint32_t enable) const;
     void MouseWheelEnable(std::uint32_t enable) const;

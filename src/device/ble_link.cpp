@@ -1,0 +1,39 @@
+#include "device/ble_link.h"
+
+#include "device/device_links.h"
+
+BleLink::BleLink(DeviceLinks& links, std::function<void()> requestSend, const QString& busAddress)
+    : m_links(links), m_requestSend(std::move(requestSend)), m_transport(std::make_unique<BleTransport>(busAddress))
+{
+    BleTransport* transport = m_transport.get();
+    m_links.SetBleWriter([transport](const Report& report) { return transport->WriteReport(report); });
+    m_links.SetBleArm([transport](bool armed) { transport->Arm(armed); });
+}
+
+BleLink::~BleLink()
+{
+    // The links may outlive the transport; the device worker must have stopped before this.
+    m_links.SetBleWriter({});
+    m_links.SetBleArm({});
+}
+
+void BleLink::Start()
+{
+    BleTransport::Callbacks callbacks;
+    callbacks.initialScan = [this](bool present) {
+        if (!present || m_links.BlePresent())
+            return;
+        const bool otherLinkUp = m_links.AnyLinkUp();
+        m_links.OnBlePresence(true);
+        // The start-up send found no link; now one is there.
+        if (!otherLinkUp && m_requestSend)
+            m_requestSend();
+    };
+    callbacks.arrived = [this] {
+        if (!m_links.BlePresent())
+            m_links.OnBlePresence(true);
+    };
+    callbacks.removed = [this] { m_links.OnBlePresence(false); };
+    callbacks.event = [this](std::uint16_t code, std::uint16_t value) { m_links.HandleDeviceEvent(code, value); };
+    m_transport->Start(std::move(callbacks));
+}
