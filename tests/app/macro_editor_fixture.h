@@ -32,6 +32,8 @@ namespace macro_test {
 // What the stand-in library was asked, in order, and where it posts.
 inline std::vector<std::string> g_hookCalls;
 inline const KarvoPostTarget* g_hookTarget = nullptr;
+// Whether the stand-in says it sees the whole desktop.
+inline bool g_hookGlobal = true;
 
 inline HookTable LoggingHookTable()
 {
@@ -39,9 +41,10 @@ inline HookTable LoggingHookTable()
     table.installmousehook = [] { g_hookCalls.push_back("installmousehook"); };
     table.removemousehook = [] { g_hookCalls.push_back("removemousehook"); };
     table.enablemousehook = [](std::uint32_t on) { g_hookCalls.push_back(on ? "enablemousehook(1)" : "enablemousehook(0)"); };
-    table.installhook = [](const KarvoPostTarget* target) {
+    table.installhook = [](const KarvoPostTarget* target) -> std::int32_t {
         g_hookTarget = target;
         g_hookCalls.push_back("installhook");
+        return g_hookGlobal ? 1 : 0;
     };
     table.removehook = [] {
         g_hookTarget = nullptr;
@@ -95,6 +98,7 @@ protected:
         session = std::make_unique<ProfileSession>(DataFolder());
         g_hookCalls.clear();
         g_hookTarget = nullptr;
+        g_hookGlobal = true;
     }
 
     void TearDown() override

@@ -632,6 +632,25 @@ TEST_F(MacroEditorTest, GlobalCaptureSaysSoOnTheRecordButton)
     Open(true);
     EXPECT_TRUE(editor->CaptureIsGlobal());
     EXPECT_EQ(Control("ms_1_macro_record_btn")->toolTip(), Text("record_global_text"));
+    // The library was asked once and nothing was left installed.
+    EXPECT_EQ(g_hookCalls, (std::vector<std::string>{"installhook", "removehook"}));
+}
+
+TEST_F(MacroEditorTest, ALibraryThatCannotSeeTheDesktopLeavesTheWindowToCapture)
+{
+    g_hookGlobal = false;  // as on a Wayland session
+    AddMacro(MakeMacro(QStringLiteral("M"), {}));
+    Open(true);
+    EXPECT_FALSE(editor->CaptureIsGlobal());
+    EXPECT_EQ(Control("ms_1_macro_record_btn")->toolTip(), Text("record_window_only_text"));
+    SelectMacro(0);
+    Check("ms_1_macro_record_btn");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+    QApplication::sendEvent(editor->GetHWND()->windowHandle(), &press);
+    ProcessPending();
+    Check("ms_1_macro_record_btn");
+    ASSERT_EQ(Stored(0).action_count, 1);
+    EXPECT_EQ(Stored(0).actions[0].key_code, 0x1D);
 }
 
 TEST_F(MacroEditorTest, ASkinWithoutTheControlsDoesNotOpen)

@@ -12,9 +12,8 @@
 #include <algorithm>
 
 #include "app/macro/macro_action_rows.h"
-#include "app/macro/macro_input_hook.h"
+#include "app/macro/desktop_input_hook.h"
 #include "app/macro/macro_transfer.h"
-#include "app/macro/window_input_hook.h"
 #include "app/shell/hook_library.h"
 #include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
@@ -38,13 +37,7 @@ CMS_1_Macro::CMS_1_Macro(ProfileSession& session, std::function<void()> saveMacr
     : m_session(session), m_saveMacroStore(std::move(saveMacroStore))
 {
     ActionRow::RegisterWidgets();
-    if (GlobalCaptureAvailable(hooks)) {
-        m_hook = std::make_unique<HookTableInput>(*hooks);
-    } else {
-        auto windowHook = std::make_unique<WindowInputHook>(nullptr);
-        m_windowHook = windowHook.get();
-        m_hook = std::move(windowHook);
-    }
+    m_hook = std::make_unique<DesktopInputHook>(hooks);
     m_recorder = std::make_unique<MacroRecorder>(static_cast<MacroRecorderHost&>(*this), *m_hook, clock ? *clock : m_steadyClock);
 }
 
@@ -121,8 +114,8 @@ void CMS_1_Macro::OnWindowBuilt()
     GetHWND()->setWindowTitle(CResourceManager::Instance().GetText(QStringLiteral("macro_title_text")));
     m_postTarget = std::make_unique<WindowPostTarget>(GetHWND());
     m_recorder->SetTarget(m_postTarget->Target());
-    if (m_windowHook)
-        m_windowHook->SetWindow(GetHWND());
+    m_hook->SetWindow(GetHWND());
+    m_hook->Probe(m_postTarget->Target());
 
     m_nameEdit->setMaxLength(kNameLimit);
     m_mouseEventTab->setVisible(false);

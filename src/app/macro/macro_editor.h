@@ -8,7 +8,7 @@
 #include "app/macro/macro_recorder.h"
 #include "ui/window_impl_base.h"
 
-class MacroInputHook;
+class DesktopInputHook;
 class ProfileSession;
 class QAbstractButton;
 class QCheckBox;
@@ -17,7 +17,6 @@ class QLineEdit;
 class QListWidget;
 class QShortcut;
 class QStackedWidget;
-class WindowInputHook;
 class WindowPostTarget;
 struct HookTable;
 struct MacroRecord;
@@ -50,7 +49,8 @@ public:
     const MacroActionBuffer& Actions() const { return m_buffer; }
     int CurrentMacroIndex() const { return m_currentIndex; }
     const MacroRecorder& Recorder() const { return *m_recorder; }
-    // False when recording and key capture see only this window's input.
+    // False when recording and key capture see only this window's input (as far as the library
+    // last said).
     bool CaptureIsGlobal() const;
 
 protected:
@@ -113,8 +113,7 @@ private:
     ProfileSession& m_session;
     std::function<void()> m_saveMacroStore;
     SteadyRecordingClock m_steadyClock;
-    std::unique_ptr<MacroInputHook> m_hook;
-    WindowInputHook* m_windowHook = nullptr;  // the hook above when it is this window's
+    std::unique_ptr<DesktopInputHook> m_hook;
     std::unique_ptr<MacroRecorder> m_recorder;
     std::unique_ptr<WindowPostTarget> m_postTarget;
 

@@ -2,14 +2,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
+#include <QWindow>
 #include <cstdint>
 
 #include "app/macro/macro_input_hook.h"
 
 class QKeyEvent;
 class QMouseEvent;
-class QWidget;
-class QWindow;
 
 // Where the desktop's input cannot be watched, the editor's own window stands in for the hook
 // library: while installed and enabled, its key presses and releases (and, with the mouse part
