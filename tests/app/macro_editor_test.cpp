@@ -673,3 +673,35 @@ TEST_F(MacroEditorTest, ASkinWithoutTheControlsDoesNotOpen)
 }
 
 }  // namespace
+
+#include "app/page_window_fixture.h"
+
+namespace {
+
+QString Text(const char* key)
+{
+    return CResourceManager::Instance().GetText(QLatin1String(key));
+}
+
+TEST_F(PageWindowTest, MacroButtonOpensTheEditorAndItsChangesReachTheStore)
+{
+    ModalScript script;
+    script.Then([](WindowImplBase& editor) {
+        ClickControl(editor, QStringLiteral("ms_1_macro_add_btn"));
+        ClickControl(editor, QStringLiteral("btn_exit"));
+    });
+    auto* button = Control<QAbstractButton>(QStringLiteral("ms_1_btn_macro"));
+    ASSERT_TRUE(button);
+    button->click();
+    EXPECT_EQ(script.shown, QStringList{QStringLiteral("MS_1_Macro")});
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Session().Locked([](ProfileSession::State& s) { return int(s.macros.size()); }), 1);
+    // The store is written by the device worker, not by the window.
+    FinishStoreWrites();
+    MacroList stored;
+    LoadMacroStore(stored, DataFolder());
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(MacroName(*stored[0]), Text("add_macro_text") + QStringLiteral("1"));
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include "app/macro/macro_editor.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/page_art.h"
 #include "core/storage/app_folders.h"
@@ -323,8 +324,20 @@ void CMS_1_Page::OnTimer(TNotifyUI& msg)
     m_power.OnTimer(msg.pSender, int(msg.wParam), m_links.get());
 }
 
+void CMS_1_Page::OpenMacroEditor()
+{
+    RunMacroEditor(m_mainWindow, m_session, [this] { SaveStoresLater(kMacroStore); }, m_hooks);
+    RebindMacrosAfterEditor();
+}
+
+void CMS_1_Page::RebindMacrosAfterEditor() {}
+
 void CMS_1_Page::OnClick(TNotifyUI& msg)
 {
+    if (msg.pSender && msg.pSender->objectName() == QLatin1String("ms_1_btn_macro")) {
+        OpenMacroEditor();
+        return;
+    }
     if (!m_profileList.OnClick(msg))
         m_performance.OnClick(msg);
 }

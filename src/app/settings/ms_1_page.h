@@ -86,6 +86,11 @@ public:
 
 private:
     void FindControls();
+    // "ms_1_btn_macro": the macro editor, modal over the main window.
+    void OpenMacroEditor();
+    // Where the button records' macro copies are brought in step with the macro list once the
+    // editor has closed.
+    void RebindMacrosAfterEditor();
     void OnWorkerMessage(std::uint32_t message);
     void SaveStoresNow(int stores);
 
