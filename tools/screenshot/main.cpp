@@ -139,7 +139,17 @@ int main(int argc, char* argv[])
         err << "karvo-screenshot: cannot write into " << outDir << '\n';
         return 2;
     }
-    QTextStream(stdout) << "wrote macro.png to " << outDir << '\n';
+    // Recording, with the mouse-click page shown in place of the name.
+    if (auto* clicks = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_insert_mouse_btn")))
+        clicks->click();
+    if (auto* record = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_record_btn")))
+        record->click();
+    if (!Save(macroEditor, outDir + QStringLiteral("/macro_recording.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    macroEditor.Close(0);
+    QTextStream(stdout) << "wrote macro.png and macro_recording.png to " << outDir << '\n';
 
     const bool saved = cableSaved && bleSaved
                        && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))
