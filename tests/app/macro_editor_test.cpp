@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QWindow>
 
 #include "app/macro/macro_action_buffer.h"
@@ -518,6 +520,55 @@ TEST_F(MacroEditorTest, CancelReloadsAndShowsWhereTheRecordingStarted)
     EXPECT_EQ(SelectedTabItem(Control<QStackedWidget>("ms_1_macro_action_edit_tab")), 0);
     EXPECT_EQ(ActionList()->currentRow(), 1);
     EXPECT_TRUE(editor->PaintManager().IsTimerActive(editor->PaintManager().Root(), CMS_1_Macro::kReloadTimerId));
+}
+
+TEST_F(MacroEditorTest, ScrollTimersEndAtTheirFirstExpiry)
+{
+    AddMacro(MakeMacro(QStringLiteral("M"), {{0x04, kPress, 10}, {0x04, kRelease, 10}}));
+    Open();
+    SelectMacro(0);
+    SelectAction(0);
+    Click("ms_1_macro_key3_btn");
+    QWidget* root = editor->PaintManager().Root();
+    ASSERT_TRUE(editor->PaintManager().IsTimerActive(root, CMS_1_Macro::kInsertTimerId));
+    editor->PaintManager().SendNotify(root, NotifyType::kTimer, -1, CMS_1_Macro::kInsertTimerId);
+    EXPECT_FALSE(editor->PaintManager().IsTimerActive(root, CMS_1_Macro::kInsertTimerId));
+    EXPECT_EQ(ActionList()->currentRow(), 2);
+    EXPECT_EQ(Stored(0).actions[1].key_code, 243);
+    EXPECT_EQ(Stored(0).actions[2].key_code, 243);
+}
+
+TEST_F(MacroEditorTest, EscapeClosesExceptWhileRecording)
+{
+    AddMacro(MakeMacro(QStringLiteral("M"), {}));
+    Open();
+    SelectMacro(0);
+    auto* escape = editor->GetHWND()->findChild<QShortcut*>();
+    ASSERT_TRUE(escape);
+    EXPECT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
+    Check("ms_1_macro_record_btn");
+    EXPECT_FALSE(escape->isEnabled());  // Escape is a key to record
+    Check("ms_1_macro_record_btn");
+    EXPECT_TRUE(escape->isEnabled());
+    emit escape->activated();
+    EXPECT_FALSE(editor->IsWindow());
+}
+
+TEST_F(MacroEditorTest, DeletingAMacroWhileRecordingStopsFirst)
+{
+    AddMacro(MakeMacro(QStringLiteral("Keep"), {}));
+    AddMacro(MakeMacro(QStringLiteral("Gone"), {}));
+    Open();
+    SelectMacro(1);
+    Check("ms_1_macro_record_btn");
+    Input(0x41, 0);
+    BoxAnswers ok;
+    Click("ms_1_macro_delete_btn");
+    EXPECT_FALSE(editor->Recorder().IsRecording());
+    ASSERT_EQ(MacroCount(), 1);
+    EXPECT_EQ(MacroName(Stored(0)), QStringLiteral("Keep"));
+    EXPECT_EQ(Stored(0).action_count, 0);  // the recording did not land in the other macro
+    EXPECT_EQ(editor->CurrentMacroIndex(), 0);
 }
 
 TEST_F(MacroEditorTest, ExitClosesWithOneAndAClosingEditorStopsRecordingAndRemovesEveryHook)
