@@ -114,11 +114,6 @@ void CMS_1_Macro::OnWindowBuilt()
     if (auto* option = qobject_cast<QAbstractButton*>(m_defaultDelayButton))
         option->setChecked(true);
     ShowRecordingState(false);
-    // Where only this window's input is seen, the record button says so.
-    const QString tip = CResourceManager::Instance().GetText(
-        CaptureIsGlobal() ? QStringLiteral("record_global_text") : QStringLiteral("record_window_only_text"));
-    m_recordButton->setToolTip(tip);
-    m_recordButton->setAccessibleDescription(tip);
 
     // Escape closes the editor, except while it listens for keys.
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
@@ -290,6 +285,12 @@ void CMS_1_Macro::ShowRecordingState(bool recording)
     SetControlTextKey(m_recordButton, recording ? QStringLiteral("stop_recording_text")
                                                 : QStringLiteral("start_recording_text"));
     SetSelected(m_recordButton, recording, false);
+    // Where only this window's input is seen, the record button says so (the library answers
+    // afresh at every start).
+    const QString tip = CResourceManager::Instance().GetText(
+        CaptureIsGlobal() ? QStringLiteral("record_global_text") : QStringLiteral("record_window_only_text"));
+    m_recordButton->setToolTip(tip);
+    m_recordButton->setAccessibleDescription(tip);
     if (m_escape)
         m_escape->setEnabled(!recording && !m_recorder->CapturesKey());
 }
