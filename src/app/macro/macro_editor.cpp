@@ -280,7 +280,8 @@ void CMS_1_Macro::OnHookInput(WPARAM wParam, LPARAM lParam)
 
 void CMS_1_Macro::ShowRecordingState(bool recording)
 {
-    if (!m_recordButton)
+    // Once the window is gone its controls are too.
+    if (!m_recordButton || !IsWindow())
         return;
     SetControlTextKey(m_recordButton, recording ? QStringLiteral("stop_recording_text")
                                                 : QStringLiteral("start_recording_text"));

@@ -58,6 +58,8 @@ void CMS_1_Macro::LoadMacro(int index)
     m_buffer.LoadFrom(*record);
     if (m_buffer.count == 0)
         m_buffer.selected = -1;
+    if (!IsWindow())
+        return;
     SetControlText(m_nameEdit, MacroName(*record));
     RebuildActionList();
 }
@@ -111,7 +113,7 @@ QWidget* CMS_1_Macro::ActionRowWidget(int row) const
 
 void CMS_1_Macro::RebuildActionList()
 {
-    if (!m_actionList)
+    if (!m_actionList || !IsWindow())
         return;
     {
         const QSignalBlocker blocker(m_actionList);
