@@ -1,10 +1,13 @@
 #include "sim_mouse.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,7 @@ namespace {
 constexpr std::uint8_t kDpi = 0x04, kLighting = 0x05, kPolling = 0x06, kButtons = 0x08, kMacro = 0x09;
 constexpr int kCablePacket = 64;
 constexpr int kMacroLength = 131;
+constexpr int kClientTimeoutMs = 2000;
 constexpr std::uint16_t kEventDpiStage = 0x1000;
 constexpr std::uint16_t kEventStatus = 0x4010;
 constexpr std::uint16_t kEventLighting = 0x7000;
@@ -513,41 +517,79 @@ std::string SimMouse::StateJson() const
 
 void SimMouse::StartBackground()
 {
-    m_stop = false;
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        m_stop = false;
+    }
+    m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_socketPath = ControlSocketPath();
-    m_socketThread = std::thread([this] { ServeSocket(); });
+    if (m_stopFd >= 0) {
+        m_socketThread = std::thread([this] { ServeSocket(); });
+        pthread_setname_np(m_socketThread.native_handle(), "sim-socket");
+    } else {
+        std::fprintf(stderr, "simmouse: no control socket: %s\n", std::strerror(errno));
+    }
     m_heartbeatThread = std::thread([this] { SendHeartbeats(); });
+    pthread_setname_np(m_heartbeatThread.native_handle(), "sim-heartbeat");
 }
 
 void SimMouse::StopBackground()
 {
-    m_stop = true;
+    {
+        std::lock_guard lock(m_backgroundMutex);
+        m_stop = true;
+    }
+    m_stopWake.notify_all();
+    if (m_stopFd >= 0) {
+        const std::uint64_t one = 1;
+        if (write(m_stopFd, &one, sizeof one) != sizeof one)
+            std::fprintf(stderr, "simmouse: cannot wake the control socket\n");
+    }
     if (m_socketThread.joinable())
         m_socketThread.join();
     if (m_heartbeatThread.joinable())
         m_heartbeatThread.join();
+    if (m_stopFd >= 0)
+        close(m_stopFd);
+    m_stopFd = -1;
 }
 
+// Asleep until the next status is due or the background is stopped.
 void SimMouse::SendHeartbeats()
 {
     const int periodMs = EnvInt("KARVO_SIM_HEARTBEAT_MS", 2000);
     if (periodMs <= 0)
         return;
     auto next = std::chrono::steady_clock::now();
-    while (!m_stop) {
-        if (std::chrono::steady_clock::now() >= next) {
-            std::lock_guard lock(m_mutex);
-            // A mouse behind the receiver reports its status now and then; that keeps it online.
-            PostEventOn(Link::Receiver, kEventStatus, StatusValue());
-            next += std::chrono::milliseconds(periodMs);
+    for (;;) {
+        {
+            std::unique_lock wait(m_backgroundMutex);
+            if (m_stopWake.wait_until(wait, next, [this] { return m_stop; }))
+                return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::lock_guard lock(m_mutex);
+        // A mouse behind the receiver reports its status now and then; that keeps it online.
+        PostEventOn(Link::Receiver, kEventStatus, StatusValue());
+        next += std::chrono::milliseconds(periodMs);
+    }
+}
+
+// Waits for fd to become readable or for the stop request; false on stop, error or after
+// timeoutMs (-1: no limit).
+bool SimMouse::WaitReadable(int fd, int timeoutMs) const
+{
+    for (;;) {
+        pollfd waits[2] = {{fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+        const int ready = poll(waits, 2, timeoutMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        return ready > 0 && !waits[1].revents && waits[0].revents;
     }
 }
 
 void SimMouse::ServeSocket()
 {
-    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    const int server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (server < 0)
         return;
     sockaddr_un address{};
@@ -559,17 +601,23 @@ void SimMouse::ServeSocket()
         close(server);
         return;
     }
-    while (!m_stop) {
-        pollfd waiting{server, POLLIN, 0};
-        if (poll(&waiting, 1, 100) <= 0)
-            continue;
-        const int client = accept(server, nullptr, nullptr);
+    while (WaitReadable(server, -1)) {
+        const int client = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
+        // A client that connects and says nothing is given up after a while, so others get in.
         std::string line;
-        char c;
-        while (line.size() < 4096 && read(client, &c, 1) == 1 && c != '\n')
-            line += c;
+        char chunk[256];
+        bool complete = false;
+        while (!complete && line.size() < 4096 && WaitReadable(client, kClientTimeoutMs)) {
+            const ssize_t got = read(client, chunk, sizeof chunk);
+            if (got <= 0)
+                break;
+            line.append(chunk, std::size_t(got));
+            complete = line.find('\n') != std::string::npos;
+        }
+        if (complete)
+            line.resize(line.find('\n'));
         if (line == "watch ble") {
             // Kept open: the stand-in for BlueZ hears pairing and events on it.
             std::lock_guard lock(m_mutex);
@@ -577,9 +625,11 @@ void SimMouse::ServeSocket()
             TellBleWatchers(m_links[int(Link::Ble)].plugged ? "paired" : "unpaired");
             continue;
         }
-        const std::string reply = Command(line) + "\n";
-        if (write(client, reply.data(), reply.size()) < 0)
-            std::fprintf(stderr, "simmouse: reply lost\n");
+        if (complete || !line.empty()) {
+            const std::string reply = Command(line) + "\n";
+            if (write(client, reply.data(), reply.size()) < 0)
+                std::fprintf(stderr, "simmouse: reply lost\n");
+        }
         close(client);
     }
     close(server);

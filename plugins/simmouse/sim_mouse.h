@@ -4,7 +4,7 @@
 #pragma once
 
 #include <array>
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <sstream>
@@ -91,6 +91,7 @@ private:
     void StopBackground();
     void ServeSocket();
     void SendHeartbeats();
+    bool WaitReadable(int fd, int timeoutMs) const;
 
     mutable std::mutex m_mutex;
     std::array<LinkState, 3> m_links;
@@ -111,7 +112,12 @@ private:
     int m_accepted = 0;
     int m_rejected = 0;
 
-    std::atomic<bool> m_stop{false};
+    // The background threads sleep until they have work: the socket thread in poll() on the
+    // listening socket and m_stopFd, the heartbeat thread on m_stopWake until its next status.
+    std::mutex m_backgroundMutex;
+    std::condition_variable m_stopWake;
+    bool m_stop = false;  // under m_backgroundMutex
+    int m_stopFd = -1;
     int m_monitorsOpen = 0;
     std::thread m_socketThread;
     std::thread m_heartbeatThread;

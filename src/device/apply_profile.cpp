@@ -22,10 +22,8 @@ bool ApplyProfile(const ApplyContext& context)
     for (const Report& report : reports)
         context.sendReport(report);
 
-    context.session.Locked([&](ProfileSession::State& state) {
-        context.session.SaveProfilesLocked(state);
-        *state.appliedSnapshot = *sent;
-    });
+    context.session.Locked([&](ProfileSession::State& state) { *state.appliedSnapshot = *sent; });
+    context.session.RequestProfileSave();
     if (context.showApplyRing)
         context.showApplyRing(false);
     return true;

@@ -7,7 +7,7 @@
 class ProfileSession;
 
 // Brings the mouse in line with the current profile: sends the sections that differ from the
-// applied snapshot (all of them after a switch), saves pro.data and takes the snapshot. Runs on
+// applied snapshot (all of them after a switch), asks for pro.data to be saved and takes the snapshot. Runs on
 // the device worker. Works on a copy of the current profile taken under the session's lock, and
 // that copy becomes the snapshot, so an edit made while reports are on their way differs from
 // the snapshot and goes out with the next apply.

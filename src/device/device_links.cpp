@@ -256,10 +256,8 @@ void DeviceLinks::HandleOtherCodes(std::uint32_t linkCode)
 
 void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change)
 {
-    m_session.Locked([&](ProfileSession::State& state) {
-        change(state.Current());
-        m_session.SaveProfilesLocked(state);
-    });
+    m_session.LockedCurrentProfile([&](ProfileRecord& current) { change(current); });
+    m_session.RequestProfileSave();
 }
 
 void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)

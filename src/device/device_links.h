@@ -114,7 +114,7 @@ private:
     void CableRemoved();
     void ReceiverRemoved();
     void OnStatus(std::uint16_t value);
-    // The profile field an event changed reaches pro.data at once.
+    // The profile field an event changed goes to pro.data at once, written in the background.
     void WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change);
     // The cable's result, or nothing when it took no part of the report.
     std::optional<int> SendOverCable(const Report& report);

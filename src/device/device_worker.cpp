@@ -1,6 +1,15 @@
 #include "device/device_worker.h"
 
-DeviceWorker::DeviceWorker(Handler handler) : m_handler(std::move(handler)), m_thread([this] { Run(); }) {}
+#ifdef __linux__
+#include <pthread.h>
+#endif
+
+DeviceWorker::DeviceWorker(Handler handler) : m_handler(std::move(handler)), m_thread([this] { Run(); })
+{
+#ifdef __linux__
+    pthread_setname_np(m_thread.native_handle(), "device-worker");
+#endif
+}
 
 DeviceWorker::~DeviceWorker()
 {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <functional>
 #include <optional>
 
 #include "ui/color_palette.h"
@@ -147,19 +148,78 @@ QWidget* CPaintManagerUI::FindControl(const QString& name) const
     return m_root->findChild<QWidget*>(name);
 }
 
-bool CPaintManagerUI::SetTimer(QWidget* control, int timerId, int intervalMs)
+// Watches a control for being shown and hidden (with its window too) and runs its timer only
+// while the control can be seen.
+class CPaintManagerUI::VisibleTimerGate final : public QObject {
+public:
+    VisibleTimerGate(QWidget* control, QTimer* timer, std::function<void()> tick, QObject* parent)
+        : QObject(parent), m_control(control), m_timer(timer), m_tick(std::move(tick))
+    {
+        control->installEventFilter(this);
+    }
+
+    void Want(int intervalMs)
+    {
+        m_wanted = true;
+        m_timer->setInterval(intervalMs);
+        if (m_control && m_control->isVisible() && !m_control->window()->isMinimized())
+            m_timer->start();
+        else
+            m_timer->stop();
+    }
+
+    void Drop()
+    {
+        m_wanted = false;
+        m_timer->stop();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_control || !m_wanted)
+            return false;
+        // Hidden itself, with its window, or by minimising the window (which leaves it "visible").
+        if (event->type() == QEvent::Hide) {
+            m_timer->stop();
+        } else if (event->type() == QEvent::Show && !m_timer->isActive()) {
+            m_tick();  // shows the value it has reached at once
+            if (m_wanted)
+                m_timer->start();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_control;
+    QTimer* m_timer;
+    std::function<void()> m_tick;
+    bool m_wanted = false;
+};
+
+bool CPaintManagerUI::SetTimer(QWidget* control, int timerId, int intervalMs, TimerRun run)
 {
     if (!control)
         return false;
     QTimer*& timer = m_timers[{control, timerId}];
+    QPointer<QWidget> guarded(control);
+    auto tick = [this, guarded, timerId] {
+        if (guarded)
+            SendNotify(guarded, NotifyType::kTimer, -1, WPARAM(timerId));
+    };
     if (!timer) {
         timer = new QTimer(this);
-        QPointer<QWidget> guarded(control);
-        connect(timer, &QTimer::timeout, this, [this, guarded, timerId] {
-            if (guarded)
-                SendNotify(guarded, NotifyType::kTimer, -1, WPARAM(timerId));
-        });
+        connect(timer, &QTimer::timeout, this, tick);
     }
+    VisibleTimerGate*& gate = m_gates[{control, timerId}];
+    if (run == TimerRun::WhileVisible) {
+        if (!gate)
+            gate = new VisibleTimerGate(control, timer, tick, timer);
+        gate->Want(intervalMs);
+        return true;
+    }
+    if (gate)
+        gate->Drop();
     timer->start(intervalMs);
     return true;
 }
@@ -169,6 +229,8 @@ bool CPaintManagerUI::KillTimer(QWidget* control, int timerId)
     const auto it = m_timers.find({control, timerId});
     if (it == m_timers.end())
         return false;
+    if (const auto gate = m_gates.find({control, timerId}); gate != m_gates.end() && gate->second)
+        gate->second->Drop();
     it->second->stop();
     return true;
 }

@@ -33,8 +33,14 @@ public:
         return qobject_cast<T*>(FindControl(name));
     }
 
-    bool SetTimer(QWidget* control, int timerId, int intervalMs);
+    // How a control timer runs: always, or only while its control is visible on a shown window
+    // (an animation nobody can see costs nothing). A paused timer goes on where it left off,
+    // with one tick at once when its control is shown again.
+    enum class TimerRun { Always, WhileVisible };
+
+    bool SetTimer(QWidget* control, int timerId, int intervalMs, TimerRun run = TimerRun::Always);
     bool KillTimer(QWidget* control, int timerId);
+    // Whether the timer is running now (a timer paused while its control is hidden is not).
     bool IsTimerActive(QWidget* control, int timerId) const;
 
     // Raises a notification as if the control had done it.
@@ -56,4 +62,6 @@ private:
     INotifyUI* m_receiver;
     QPointer<QWidget> m_root;
     std::map<std::pair<QWidget*, int>, QTimer*> m_timers;
+    class VisibleTimerGate;
+    std::map<std::pair<QWidget*, int>, VisibleTimerGate*> m_gates;
 };

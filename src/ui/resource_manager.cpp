@@ -6,6 +6,7 @@
 #include <QXmlStreamReader>
 
 #include "core/storage/app_folders.h"
+#include "core/text/language_choice.h"
 #include "core/text/language_text.h"
 
 Q_LOGGING_CATEGORY(lcResources, "karvo.ui.resources")
@@ -15,6 +16,8 @@ CResourceManager& CResourceManager::Instance()
     static CResourceManager instance;
     return instance;
 }
+
+CResourceManager::CResourceManager() : m_languageCodes(PreferredLanguageCodes()) {}
 
 QString CResourceManager::ResourcePath() const
 {
@@ -67,29 +70,73 @@ bool CResourceManager::LoadResource(const QString& fileName)
         qCWarning(lcResources) << file.fileName() << xml.errorString();
         return false;
     }
+    m_styleSheet = styleSheet;
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         app->setStyleSheet(styleSheet);
     return true;
 }
 
-bool CResourceManager::LoadLanguage(const QString& fileName)
+namespace {
+
+// Reads <language><text key="...">...</text></language>. False (and nothing kept) when the file
+// cannot be read or is not well-formed.
+bool ReadLanguageFile(const QString& path, QHash<QString, QString>& texts)
 {
-    QFile file(ResourcePath() + fileName);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcResources) << "cannot read language file" << file.fileName();
+        qCWarning(lcResources) << "cannot read language file" << path;
         return false;
     }
-    QHash<QString, QString> texts;
+    QHash<QString, QString> read;
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text")) {
             const QString key = xml.attributes().value(QLatin1String("key")).toString();
-            texts.insert(key, xml.readElementText());
+            read.insert(key, xml.readElementText());
         }
     }
     if (xml.hasError()) {
-        qCWarning(lcResources) << file.fileName() << xml.errorString();
+        qCWarning(lcResources) << path << xml.errorString();
         return false;
+    }
+    texts = std::move(read);
+    return true;
+}
+
+}  // namespace
+
+void CResourceManager::SetLanguageCodes(const QStringList& codes)
+{
+    m_languageCodes = codes;
+}
+
+QString CResourceManager::LanguageFileFor(const QString& fileName) const
+{
+    const QString base = fileName.endsWith(QLatin1String(".xml")) ? fileName.chopped(4) : fileName;
+    for (const QString& code : m_languageCodes) {
+        const QString candidate = QStringLiteral("%1_%2.xml").arg(base, code);
+        if (QFile::exists(ResourcePath() + candidate))
+            return candidate;
+    }
+    return {};
+}
+
+bool CResourceManager::LoadLanguage(const QString& fileName)
+{
+    QHash<QString, QString> texts;
+    if (!ReadLanguageFile(ResourcePath() + fileName, texts))
+        return false;
+    // The user's language replaces the default texts key by key; a key it lacks keeps the default
+    // text, and a key the default file does not know is not taken.
+    const QString translation = LanguageFileFor(fileName);
+    QHash<QString, QString> translated;
+    if (!translation.isEmpty() && ReadLanguageFile(ResourcePath() + translation, translated)) {
+        for (auto it = translated.constBegin(); it != translated.constEnd(); ++it) {
+            if (texts.contains(it.key()))
+                texts[it.key()] = it.value();
+            else
+                qCInfo(lcResources) << translation << "has a key the default language lacks:" << it.key();
+        }
     }
     m_texts = std::move(texts);
     // The core asks for texts from any thread; it gets a copy that later loads do not touch.

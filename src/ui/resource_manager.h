@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 // The toolkit's resources: the folder the skins lie in, the resource description and the language
 // texts. Texts are looked up by key; a key missing from the language file shows as itself.
@@ -15,17 +16,28 @@ public:
 
     // Reads the resource description; its top widget's style sheet becomes every window's look.
     bool LoadResource(const QString& fileName);
-    // Reads the language file (<language><text key="...">...</text></language>) and makes it the
+    // The style sheet the resource description gave (the window's own look).
+    QString ResourceStyleSheet() const { return m_styleSheet; }
+    // Reads the language file (<language><text key="...">...</text></language>), overlaid key by
+    // key with the user's language ("lan_de.xml" beside "lan.xml"), and makes it the
     // core's text lookup. Windows built before it show their keys once ResolveTextKeysOfAllWindows
     // runs (the skin loader's side, which sits above this one).
     bool LoadLanguage(const QString& fileName);
+
+    // The user's languages, most wanted first (from the session's locale unless set; tests set
+    // their own). Takes effect at the next LoadLanguage.
+    void SetLanguageCodes(const QStringList& codes);
+    // The language file that overlays fileName for those languages, or empty for none.
+    QString LanguageFileFor(const QString& fileName) const;
 
     QString GetText(const QString& key) const;
     bool HasText(const QString& key) const;
 
 private:
-    CResourceManager() = default;
+    CResourceManager();
 
     QString m_resourcePath;
+    QStringList m_languageCodes;
+    QString m_styleSheet;
     QHash<QString, QString> m_texts;
 };

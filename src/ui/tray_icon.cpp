@@ -4,6 +4,20 @@
 
 #include "ui/window_impl_base.h"
 
+namespace {
+std::optional<bool> g_availableForTesting;
+}
+
+bool CTrayIcon::IsAvailable()
+{
+    return g_availableForTesting.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void CTrayIcon::SetAvailableForTesting(std::optional<bool> available)
+{
+    g_availableForTesting = available;
+}
+
 CTrayIcon::CTrayIcon() = default;
 
 CTrayIcon::~CTrayIcon() = default;

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "ui/window_message.h"
 
@@ -22,6 +23,11 @@ public:
 
     void CreateTrayIcon(WindowImplBase* window, const QIcon& icon, const QString& toolTip, UINT callbackMessage);
     void DeleteTrayIcon();
+
+    // Whether the desktop shows tray icons now. Without one the window must stay reachable by
+    // other means. Tests set the answer (nullopt asks the desktop again).
+    static bool IsAvailable();
+    static void SetAvailableForTesting(std::optional<bool> available);
 
 private:
     std::unique_ptr<QSystemTrayIcon> m_icon;

@@ -206,7 +206,8 @@ TEST_F(MainWindowTest, TrayRightClickOpensTheMenuSkin)
         if (!action->isSeparator())
             items << action->objectName() + QLatin1Char('=') + action->text();
     }
-    EXPECT_EQ(items, (QStringList{"configuration=Configuration", "exit=Exit"}));
+    EXPECT_EQ(items, (QStringList{"configuration=Configuration", "autostart=Start with the desktop",
+                                  "about=About Karvo Gaming Mouse", "exit=Exit"}));
     ASSERT_TRUE(menu->Choose(QStringLiteral("exit")));
     ProcessPending();
     EXPECT_FALSE(window.IsWindow());

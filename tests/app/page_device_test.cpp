@@ -15,6 +15,8 @@
 #include "core/platform/dynamic_library.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
+#include "ui/tray_icon.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ protected:
         qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
     }
 
-    void Build(bool cable, bool receiver)
+    void Build(bool cable, bool receiver, std::uint32_t style = CMainWnd::kStyle)
     {
         qputenv("KARVO_SIM_CABLE", cable ? "1" : "0");
         qputenv("KARVO_SIM_RECEIVER", receiver ? "1" : "0");
@@ -38,7 +40,7 @@ protected:
         Command("reset");
         window.Page().SetDriverFolder(kDemo);
         window.Page().SetClock(&clock);
-        ASSERT_TRUE(window.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
+        ASSERT_TRUE(window.Create(nullptr, style, 0, {0, 0, 800, 572}));
         ProcessPending();
     }
 
@@ -88,6 +90,77 @@ TEST_F(PageDeviceTest, CableAtStartShowsChargingAndKeepsTheWindow)
     const int first = bar->value();
     window.PaintManager().SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
     EXPECT_EQ(bar->value(), first == 100 ? 0 : first + 2);
+}
+
+TEST_F(PageDeviceTest, ChargingAnimationRunsOnlyWhileItsBarCanBeSeen)
+{
+    Build(true, false);
+    auto* bar = Control<QProgressBar>("ms_1_progress_power");
+    CPaintManagerUI& ui = window.PaintManager();
+    ASSERT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    ui.SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
+    const int shown = bar->value();
+    const int next = shown + 2 > 100 ? 0 : shown + 2;
+
+    window.GetHWND()->hide();  // closed to the tray
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), shown);
+    window.GetHWND()->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), next);  // goes on where it stopped, at once
+
+    bar->hide();  // the bar alone out of sight pauses it too
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    bar->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+}
+
+TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingWhenTheWindowIsShown)
+{
+    Build(false, true);
+    Command("battery 7");
+    auto* bar = Control<QProgressBar>("ms_1_progress_power");
+    ASSERT_EQ(bar->value(), 70);
+    CPaintManagerUI& ui = window.PaintManager();
+
+    window.GetHWND()->hide();
+    Command("plug cable");
+    clock.RunDeferred();  // the arrival's pause
+    ProcessPending();
+    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging"));
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    window.GetHWND()->show();
+    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_EQ(bar->value(), 0);  // the animation starts from the beginning, not at the old level
+
+    window.GetHWND()->hide();
+    Command("unplug cable");
+    window.GetHWND()->show();
+    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));  // stopped, not paused
+}
+
+TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
+{
+    Build(true, false);
+    ProfileSession& session = window.Page().Session();
+    session.Writer().SetWriteFunction([](const QString&, const QByteArray&, QString* error) {
+        *error = QStringLiteral("the disk is full");
+        return false;
+    });
+    QStringList texts;
+    ScopedModalDriver driver([&](WindowImplBase& box) {
+        texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+        ClickControl(box, QStringLiteral("btn_ok"));
+    });
+    for (int stage : {1, 2}) {  // two failed saves before the window gets to them: one message
+        session.Locked([stage](ProfileSession::State& s) { s.Current().current_stage = stage; });
+        session.RequestProfileSave();
+        session.FlushSaves();
+    }
+    ProcessPending();
+    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("save_failed_text"))});
+    EXPECT_FALSE(texts.value(0).isEmpty());
+    EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
 TEST_F(PageDeviceTest, DpiButtonSelectsTheStageAndShowsThePopup)
@@ -174,3 +247,40 @@ TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothi
 }
 
 }  // namespace
+
+// Where the desktop has no tray, the window never hides: it goes to the task bar and comes back
+// with the mouse.
+TEST_F(PageDeviceTest, WithoutTrayTheWindowMinimisesAndReturnsWithTheMouse)
+{
+    CTrayIcon::SetAvailableForTesting(false);
+    Build(true, false);
+    Command("unplug cable");
+    EXPECT_FALSE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    Command("plug cable");
+    clock.RunDeferred();
+    ProcessPending();
+    EXPECT_TRUE(window.DevicePresent());
+    EXPECT_FALSE(window.GetHWND()->isHidden());
+    EXPECT_FALSE(window.GetHWND()->isMinimized());
+    CTrayIcon::SetAvailableForTesting(true);
+}
+
+// Started hidden with the desktop and without a tray: the window waits in the task bar, and a
+// mouse that arrives later does not push it onto the screen.
+TEST_F(PageDeviceTest, HiddenStartWithoutTrayStaysInTheTaskBarWhenTheMouseComes)
+{
+    CTrayIcon::SetAvailableForTesting(false);
+    Build(false, false, CMainWnd::kStyle & ~WindowStyle::kVisible);
+    window.Withdraw();
+    ProcessPending();
+    EXPECT_FALSE(window.DevicePresent());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    Command("plug cable");
+    clock.RunDeferred();
+    ProcessPending();
+    EXPECT_TRUE(window.DevicePresent());
+    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    CTrayIcon::SetAvailableForTesting(true);
+}

@@ -66,11 +66,17 @@ void BM_ApplyNothingChanged(benchmark::State& state)
 }
 BENCHMARK(BM_ApplyNothingChanged)->Unit(benchmark::kMicrosecond);
 
+// A changed one-profile store through the background writer, waited for.
 void BM_SaveOneProfileStore(benchmark::State& state)
 {
     ApplyRig rig;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(rig.session.SaveProfiles());
+    int stage = 0;
+    for (auto _ : state) {
+        stage = (stage + 1) % 6;
+        rig.session.Locked([stage](ProfileSession::State& s) { s.Current().current_stage = stage; });
+        rig.session.RequestProfileSave();
+        rig.session.FlushSaves();
+    }
 }
 BENCHMARK(BM_SaveOneProfileStore)->Unit(benchmark::kMicrosecond);
 

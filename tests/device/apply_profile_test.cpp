@@ -96,6 +96,7 @@ TEST_F(ApplyProfileTest, MoveModeOnlyChangeSendsNothingButSavesAndSnapshots)
     Edit([](ProfileRecord& p) { p.move_mode = 1; });
     ASSERT_TRUE(Apply());
     EXPECT_TRUE(FakeCable().writes.empty());
+    session.FlushSaves();
     EXPECT_EQ(GetU32(ReadFileBytes(folder.storeFile("pro.data")), 164884 + 2360), 1u);
     EXPECT_EQ(session.Locked([](ProfileSession::State& s) { return s.appliedSnapshot->move_mode; }), 1);
 }
@@ -107,6 +108,7 @@ TEST_F(ApplyProfileTest, AsleepSendsAndSavesNothing)
     forceAsleep = true;
     EXPECT_FALSE(Apply());
     EXPECT_TRUE(FakeCable().writes.empty());
+    session.FlushSaves();
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), before);
     EXPECT_TRUE(session.Locked([](ProfileSession::State& s) { return s.fullSend; }));
 }

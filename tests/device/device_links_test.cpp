@@ -36,7 +36,12 @@ protected:
         FakeReceiver().calls.clear();
     }
 
-    QByteArray Store() const { return ReadFileBytes(folder.storeFile("pro.data")); }
+    // What pro.data holds once the saves asked for are written.
+    QByteArray Store()
+    {
+        session.FlushSaves();
+        return ReadFileBytes(folder.storeFile("pro.data"));
+    }
     std::int32_t CurrentStage()
     {
         return session.Locked([](ProfileSession::State& s) { return s.Current().current_stage; });

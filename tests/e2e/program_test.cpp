@@ -84,6 +84,25 @@ TEST_F(ProgramTest, CrashedInstanceDoesNotBlockTheNextStart)
     EXPECT_EQ(RunSecond(), 1);
 }
 
+// A normal start says nothing of its own: the start-up's debug lines and the missing-hook notice
+// stay in the log categories until QT_LOGGING_RULES asks for them.
+TEST_F(ProgramTest, NormalStartPrintsNothing)
+{
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(QStringLiteral(KARVO_PATH), {});
+    ASSERT_TRUE(first.waitForStarted());
+    for (int i = 0; i < 200 && !QFileInfo::exists(storePath()); ++i)
+        first.waitForReadyRead(50);
+    first.waitForReadyRead(500);
+    output += first.readAll();
+    ASSERT_TRUE(QFileInfo::exists(storePath()));
+    EXPECT_FALSE(output.contains("karvo.")) << output.toStdString();
+    EXPECT_FALSE(output.contains("ilen")) << output.toStdString();
+    EXPECT_FALSE(output.contains("Hook")) << output.toStdString();
+}
+
 }  // namespace
 
 namespace {

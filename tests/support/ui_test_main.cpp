@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/resource_manager.h"
+#include "ui/tray_icon.h"
 
 int main(int argc, char** argv)
 {
@@ -19,6 +20,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+    CResourceManager::Instance().SetLanguageCodes({});
+    // The desktop the tests assume has a tray; tests of the other case say so.
+    CTrayIcon::SetAvailableForTesting(true);
+    // The shell's settings and autostart entry go to a private configuration folder.
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());  // the default (English) texts
     CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
     return RUN_ALL_TESTS();
 }

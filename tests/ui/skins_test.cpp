@@ -50,7 +50,7 @@ TEST(Skins, TrayMenuItems)
     for (QAction* action : menu->actions())
         if (!action->isSeparator())
             names << action->objectName();
-    EXPECT_EQ(names, (QStringList{"configuration", "exit"}));
+    EXPECT_EQ(names, (QStringList{"configuration", "autostart", "about", "exit"}));
 }
 
 TEST(Skins, MissingSkinIsReportedNotCrashed)

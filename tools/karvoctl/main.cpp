@@ -10,6 +10,7 @@
 
 #include "core/storage/app_folders.h"
 #include "karvoctl_commands.h"
+#include "utility_commands.h"
 
 namespace {
 constexpr int kExitBadInput = 2;
@@ -35,7 +36,7 @@ int main(int argc, char* argv[])
         if (!parser.parse(app.arguments()))
             throw CtlError{parser.errorText()};
         if (parser.isSet(help)) {
-            out << UsageText();
+            out << UsageText() << UtilityUsageText();
             return 0;
         }
         const QStringList positional = parser.positionalArguments();
@@ -51,7 +52,9 @@ int main(int argc, char* argv[])
         } else {
             dataFolder = GetDataFolder();
         }
-        RunCommand(positional.first(), positional.mid(1), CtlContext{dataFolder, out, err});
+        const CtlContext context{dataFolder, out, err};
+        if (!RunUtilityCommand(positional.first(), positional.mid(1), context))
+            RunCommand(positional.first(), positional.mid(1), context);
     } catch (const CtlError& error) {
         out.flush();
         err << "karvoctl: " << error.message << '\n';

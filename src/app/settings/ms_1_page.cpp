@@ -51,12 +51,18 @@ CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 CMS_1_Page::~CMS_1_Page()
 {
     ShutdownDevice();
+    m_session.SetSaveFailureHandler({});  // the post target goes before the session
 }
 
 void CMS_1_Page::SetMainWindow(WindowImplBase* mainWindow)
 {
     m_mainWindow = mainWindow;
+    m_session.SetSaveFailureHandler({});
     m_postTarget = std::make_unique<WindowPostTarget>(mainWindow->GetHWND());
+    // A store that could not be written is told to the user by the window, on its own thread.
+    m_session.SetSaveFailureHandler([target = m_postTarget->Target()] {
+        target->post(target->context, Msg::UM_STORE_SAVE_FAILED, 0, 0);
+    });
 }
 
 void CMS_1_Page::FindControls()
@@ -127,6 +133,7 @@ void CMS_1_Page::ShutdownDevice()
     m_bleLink.reset();
     if (m_links)
         m_links->Shutdown();
+    m_session.FlushSaves();  // the program is ending: what was asked to be saved reaches the disk
 }
 
 bool CMS_1_Page::AnyLinkConnected() const
@@ -162,49 +169,16 @@ void CMS_1_Page::RefreshPage()
 
 void CMS_1_Page::SaveStoresLater(int stores)
 {
-    m_pendingStores |= stores;
-    if (m_worker)
-        m_worker->PostThreadMessage(Msg::TM_SAVE_STORES);
-    else
-        SaveStoresNow(m_pendingStores.exchange(0));
-}
-
-void CMS_1_Page::SaveStoresNow(int stores)
-{
-    if (!stores)
-        return;
-    // Copies are taken under the lock and written after it, so that the window never waits for
-    // the disk when it edits the profile meanwhile. Only the worker writes, one save after the
-    // other, so an older copy never lands after a newer one.
-    ProfileList profiles;
-    MacroList macros;
-    StoreHeader* header = nullptr;
-    auto headerCopy = std::make_unique<StoreHeader>();
-    m_session.Locked([&](ProfileSession::State& state) {
-        if (stores & kProfileStore) {
-            for (const auto& profile : state.profiles)
-                profiles.push_back(std::make_unique<ProfileRecord>(*profile));
-            *headerCopy = *state.header;
-            header = headerCopy.get();
-        }
-        if (stores & kMacroStore) {
-            for (const auto& macro : state.macros)
-                macros.push_back(std::make_unique<MacroRecord>(*macro));
-        }
-    });
-    const QString folder = m_session.DataFolder();
-    if (header && !SaveProfileStore(profiles, *header, folder))
-        qCWarning(lcPage) << "the profile store could not be written";
-    if ((stores & kMacroStore) && !SaveMacroStore(macros, folder))
-        qCWarning(lcPage) << "the macro store could not be written";
+    // The session's writer takes the lists when it gets to them and writes them in the
+    // background, in the order asked for; the window never waits for the disk.
+    if (stores & kProfileStore)
+        m_session.RequestProfileSave();
+    if (stores & kMacroStore)
+        m_session.RequestMacroSave();
 }
 
 void CMS_1_Page::OnWorkerMessage(std::uint32_t message)
 {
-    if (message == Msg::TM_SAVE_STORES) {
-        SaveStoresNow(m_pendingStores.exchange(0));
-        return;
-    }
     // Requests that come while no link is up are dropped: nothing is sent or saved.
     if (message != Msg::TM_APPLY || !m_links || !m_links->AnyLinkUp())
         return;

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <atomic>
 #include <memory>
 
 #include "device/device_clock.h"
@@ -58,7 +57,8 @@ public:
     // Second initialisation: reads the stores, fills the profile list, selects the stored profile
     // and asks for one full send, so the mouse holds the current profile from the start.
     void InitSettings();
-    // Stops the worker, then closes and unloads the links. Safe to call twice.
+    // Stops the worker, closes and unloads the links, then waits for the store writes asked for.
+    // Safe to call twice.
     void ShutdownDevice();
 
     bool AnyLinkConnected() const;
@@ -92,7 +92,6 @@ private:
     // editor has closed.
     void RebindMacrosAfterEditor();
     void OnWorkerMessage(std::uint32_t message);
-    void SaveStoresNow(int stores);
 
     // DeviceLinkHost
     void PostDeviceState() override;
@@ -139,5 +138,4 @@ private:
     PerformancePanel m_performance{*this};
     ButtonSlots m_buttonSlots{*this};
     PowerDisplay m_power;
-    std::atomic<int> m_pendingStores{0};
 };

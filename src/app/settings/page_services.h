@@ -23,8 +23,8 @@ public:
     // Shows every control from the current profile.
     virtual void RefreshPage() = 0;
 
-    // The store files are written by the device worker, in order with the applies, so that the
-    // window never waits on the disk.
+    // The store files are written in the background by the session's store writer, in the order
+    // they were asked for, so that the window never waits on the disk.
     enum StoreFlag { kProfileStore = 1, kMacroStore = 2 };
     virtual void SaveStoresLater(int stores) = 0;
 

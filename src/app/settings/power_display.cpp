@@ -22,7 +22,8 @@ void PowerDisplay::ShowCharging(CPaintManagerUI& ui)
     if (m_label)
         SetControlTextKey(m_label, QStringLiteral("charging_text"));
     if (m_progress)
-        ui.SetTimer(m_progress, TimerId::kChargingAnimation, TimerPeriodMs::kChargingAnimation);
+        ui.SetTimer(m_progress, TimerId::kChargingAnimation, TimerPeriodMs::kChargingAnimation,
+                    CPaintManagerUI::TimerRun::WhileVisible);  // nobody sees it otherwise
 }
 
 void PowerDisplay::ClearPowerDisplay(CPaintManagerUI& ui)

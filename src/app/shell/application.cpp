@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QLoggingCategory>
 
+#include "app/shell/autostart.h"
+#include "app/shell/background_queue.h"
+#include "app/shell/dbus_service.h"
+#include "app/shell/page_mouse_control.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/window_messages.h"
 #include "core/keys/keyboard_layout.h"
+#include "core/platform/session_bus.h"
 #include "ui/resource_manager.h"
 #include "ui/xkb_keyboard_layout.h"
 
@@ -37,7 +42,15 @@ void UseDesktopKeyboardLayout()
 
 int RunApplication(int argc, char* argv[])
 {
+    // A normal start prints nothing: the utility's own debug and info lines are off unless
+    // QT_LOGGING_RULES (which takes precedence over these) turns them on.
+    QLoggingCategory::setFilterRules(QStringLiteral("karvo.*.debug=false\nkarvo.*.info=false"));
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("karvo-gaming-mouse"));
+    QApplication::setApplicationVersion(QStringLiteral(KARVO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("karvo-gaming-mouse"));
+    // Started with the desktop: straight into the tray (or the task bar where there is no tray).
+    const bool startHidden = app.arguments().contains(QLatin1String(kHiddenOption));
     // The program lives on in the tray while its window is hidden, also where there is no tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -52,14 +65,25 @@ int RunApplication(int argc, char* argv[])
     UseDesktopKeyboardLayout();
     {
         CMainWnd mainWindow;
-        if (!mainWindow.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572})) {
+        const std::uint32_t style = startHidden ? (CMainWnd::kStyle & ~WindowStyle::kVisible) : CMainWnd::kStyle;
+        if (!mainWindow.Create(nullptr, style, 0, {0, 0, 800, 572})) {
             qCCritical(lcStart) << "the main window cannot be built; is res/ beside the program?";
             return 0;
         }
         mainWindow.CenterWindow();
+        if (startHidden)
+            mainWindow.Withdraw();
         instance.SetActivationHandler([&mainWindow] { mainWindow.SendMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0); });
+        // Scripts reach the running utility over the user's session bus.
+        PageMouseControl control(mainWindow);
+        MouseDBusService service(control, SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
+        if (service.Register())
+            mainWindow.SetMessageObserver([&service] { service.Refresh(); });
         CPaintManagerUI::MessageLoop();
+        mainWindow.SetMessageObserver({});
+        service.Unregister();
         instance.SetActivationHandler({});
+        BackgroundQueue::Shell().WaitForDone();
     }
     return 0;
 }

@@ -3,12 +3,15 @@
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QStackedWidget>
+#include <QThread>
 #include <QWidget>
 
 #include "core/storage/app_folders.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/msg_wnd.h"
+#include "app/shell/title_bar.h"
 #include "app/shell/window_messages.h"
 #include "ui/controls.h"
 #include "ui/menu_wnd.h"
@@ -78,25 +81,49 @@ void CMainWnd::OnWindowBuilt()
 
     m_hookLibrary.Load(GetAppFolder());
     m_page.InitSettings();
+
+    NameTitleBarButtons(PaintManager());
+    m_theme.Init();
+    m_shellMenu.Init();
+    m_accessNotice.Check();
 }
 
 void CMainWnd::OnClick(TNotifyUI& msg)
 {
     if (msg.pSender == m_exitButton && m_exitButton)
-        ShowWindow(false);
+        Withdraw();
     else if (msg.pSender == m_minButton && m_minButton)
         SendMessage(WindowMessage::kSysCommand, SysCommand::kMinimize, 0);
+    else if (msg.pSender == m_skinButton && m_skinButton)
+        m_theme.Toggle();
+    else if (msg.pSender == m_mainMenuButton && m_mainMenuButton)
+        ShowTrayMenu(m_mainMenuButton->mapToGlobal(QPoint(0, m_mainMenuButton->height())));
 }
 
 void CMainWnd::OnCloseRequest()
 {
-    // Closing the window only hides it: the program lives on in the tray.
-    ShowWindow(false);
+    // Closing the window never ends the program: it goes to the tray, or to the task bar where
+    // there is no tray.
+    Withdraw();
+}
+
+void CMainWnd::Withdraw()
+{
+    if (!GetHWND())
+        return;
+    if (CTrayIcon::IsAvailable())
+        ShowWindow(false);
+    else
+        GetHWND()->showMinimized();
 }
 
 LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
 {
     handled = true;
+    const auto observe = qScopeGuard([this] {
+        if (m_messageObserver)
+            m_messageObserver();
+    });
     switch (message) {
     case Msg::UM_TRAYICON:
         if (lParam == CTrayIcon::kLeftButtonUp)
@@ -136,6 +163,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
     case Msg::UM_APPLY:
         m_page.RequestApply();
         return 0;
+    case Msg::UM_STORE_SAVE_FAILED:
+        OnStoreSaveFailed();
+        return 0;
     case WindowMessage::kDestroy:
         CPaintManagerUI::QuitMessageLoop(0);
         return 0;
@@ -147,6 +177,16 @@ LRESULT CMainWnd::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam
         handled = false;
         return 0;
     }
+}
+
+void CMainWnd::OnStoreSaveFailed()
+{
+    if (m_saveFailureShown || m_page.Session().TakeSaveFailures().isEmpty())
+        return;  // the message on screen tells of this one too
+    m_saveFailureShown = true;
+    ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("save_failed_text"));
+    m_page.Session().TakeSaveFailures();  // failed while the message was up: already told
+    m_saveFailureShown = false;
 }
 
 void CMainWnd::OnTimer(UINT timerId)
@@ -198,12 +238,14 @@ void CMainWnd::ShowNoDeviceWarning()
     m_noDeviceWarningShown = false;
 }
 
-void CMainWnd::ShowTrayMenu()
+void CMainWnd::ShowTrayMenu(std::optional<QPoint> at)
 {
     m_trayMenu = std::make_unique<CMenuWnd>(Msg::UM_MENUCLICK);
     const QPoint cursor = QCursor::pos();
-    if (m_trayMenu->Init(this, QStringLiteral("traymenu.xml"), QPoint(cursor.x(), cursor.y() - kTrayMenuLift)))
+    if (m_trayMenu->Init(this, QStringLiteral("traymenu.xml"), at.value_or(QPoint(cursor.x(), cursor.y() - kTrayMenuLift)))) {
+        m_shellMenu.Prepare(*m_trayMenu);
         m_trayMenu->ResizeMenu();
+    }
 }
 
 void CMainWnd::OnMenuClick(MenuCmd* cmd)
@@ -216,6 +258,8 @@ void CMainWnd::OnMenuClick(MenuCmd* cmd)
         BringToFrontOrWarn();
     else if (name.compare(QStringLiteral("exit"), Qt::CaseInsensitive) == 0)
         DestroyWindow();
+    else if (m_shellMenu.HandleItem(name))
+        return;
     else if (AgreesWithPagePrefix(name))
         m_page.OnButtonFunctionMenu(name);
 }
@@ -226,12 +270,21 @@ void CMainWnd::OnDeviceState()
     if (m_devicePresent) {
         if (m_deviceTabSwitch)
             SelectTabItem(m_deviceTabSwitch, 0);
+        // Without a tray icon, a window that went to the task bar when the mouse went comes back
+        // with it.
+        if (m_withdrawnForNoDevice && !CTrayIcon::IsAvailable() && GetHWND() && GetHWND()->isMinimized())
+            BringToFront();
+        m_withdrawnForNoDevice = false;
         return;
     }
+    if (GetHWND() && GetHWND()->isVisible() && !GetHWND()->isMinimized())
+        m_withdrawnForNoDevice = true;
     if (m_deviceTabSwitch)
         SelectTabItem(m_deviceTabSwitch, -1);
-    qCInfo(lcMainWnd) << "no mouse is reachable: the window hides";
-    ShowWindow(false);
+    qCInfo(lcMainWnd) << (CTrayIcon::IsAvailable() ? "no mouse is reachable: the window hides"
+                                                    : "no mouse is reachable: the window minimises");
+    Withdraw();
+    m_accessNotice.Check();
 }
 
 QString CMainWnd::DpiPopupText(WPARAM wParam, LPARAM dpiValue)

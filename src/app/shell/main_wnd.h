@@ -1,9 +1,15 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
+#include "app/shell/device_access_notice.h"
 #include "app/shell/hook_library.h"
+#include "app/shell/shell_menu.h"
+#include "app/shell/theme.h"
 #include "app/settings/ms_1_page.h"
 #include "ui/tray_icon.h"
 #include "ui/window_impl_base.h"
@@ -43,6 +49,14 @@ public:
     void ShowDpiPopup(WPARAM wParam, LPARAM lParam);
     static QString DpiPopupText(WPARAM wParam, LPARAM dpiValue);
 
+    ShellMenu& Menu() { return m_shellMenu; }
+    ShellTheme& Theme() { return m_theme; }
+    DeviceAccessNotice& AccessNotice() { return m_accessNotice; }
+    // Hides the window where a tray icon can bring it back, else minimises it.
+    void Withdraw();
+    // Heard after every message the window handles (the D-Bus service follows the page with it).
+    void SetMessageObserver(std::function<void()> observer) { m_messageObserver = std::move(observer); }
+
 protected:
     void OnWindowBuilt() override;
     void OnClick(TNotifyUI& msg) override;
@@ -52,10 +66,11 @@ protected:
 
 private:
     void BringToFrontOrWarn();
-    void ShowTrayMenu();
+    void ShowTrayMenu(std::optional<QPoint> at = std::nullopt);
     void OnMenuClick(MenuCmd* cmd);
     void OnDeviceState();
     void OnTimer(UINT timerId);
+    void OnStoreSaveFailed();
     void CloseDpiPopup();
 
     CMS_1_Page m_page;
@@ -65,6 +80,12 @@ private:
     std::unique_ptr<CDPIMsg> m_dpiPopup;  // while shown
     bool m_devicePresent = false;
     bool m_noDeviceWarningShown = false;
+    bool m_saveFailureShown = false;
+    bool m_withdrawnForNoDevice = false;  // the window left the screen because the mouse went
+    ShellMenu m_shellMenu{*this};
+    ShellTheme m_theme;
+    DeviceAccessNotice m_accessNotice{*this};
+    std::function<void()> m_messageObserver;
 
     QWidget* m_skinButton = nullptr;
     QWidget* m_mainMenuButton = nullptr;

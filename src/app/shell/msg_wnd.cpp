@@ -1,6 +1,7 @@
 #include "app/shell/msg_wnd.h"
 
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
 
 CMsgWnd::CMsgWnd(const QString& titleKey, const QString& textKey) : m_titleKey(titleKey), m_textKey(textKey) {}
 
@@ -11,8 +12,18 @@ void CMsgWnd::OnWindowBuilt()
     // The labels hold the keys; the toolkit shows their language texts.
     if (QWidget* title = PaintManager().FindControl(QStringLiteral("warning_title")))
         SetControlTextKey(title, m_titleKey);
-    if (QWidget* text = PaintManager().FindControl(QStringLiteral("warning")))
+    if (QWidget* text = PaintManager().FindControl(QStringLiteral("warning"))) {
         SetControlTextKey(text, m_textKey);
+        if (!m_textArguments.isEmpty()) {
+            QString filled = CResourceManager::Instance().GetText(m_textKey);
+            for (const QString& argument : m_textArguments)
+                filled = filled.arg(argument);
+            text->setProperty(kTextKeyProperty, QString());
+            SetControlText(text, filled);
+        }
+    }
+    if (m_cancelButton && !m_cancelShown)
+        m_cancelButton->hide();
 }
 
 void CMsgWnd::Notify(TNotifyUI& msg)

@@ -20,11 +20,11 @@ constexpr UINT UM_RECEIVER_LINK = 1326;
 constexpr UINT UM_WIRED_EVENT = 1327;
 constexpr UINT UM_WIRED_LINK = 1328;
 constexpr UINT UM_APPLY = 1329;
+// A store file could not be written; the window tells the user at the next opportunity.
+constexpr UINT UM_STORE_SAVE_FAILED = 1340;
 
 // Thread message of the device worker.
 constexpr UINT TM_APPLY = 1648;
-// Thread message of the device worker: write the store files the page marked as changed.
-constexpr UINT TM_SAVE_STORES = 1649;
 }  // namespace Msg
 
 namespace TimerId {

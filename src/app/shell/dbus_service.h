@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusVirtualObject>
+#include <QVariantMap>
+
+class MouseControl;
+
+// The running utility on the user's session bus: name org.karvo.GamingMouse, object
+// /org/karvo/GamingMouse, interface org.karvo.GamingMouse (docs/org.karvo.GamingMouse.xml).
+// Calls arrive on the UI thread and work through the narrow MouseControl view; property changes
+// go out as PropertiesChanged when Refresh finds them.
+class MouseDBusService final : public QDBusVirtualObject {
+public:
+    static inline const QString kServiceName = QStringLiteral("org.karvo.GamingMouse");
+    static inline const QString kObjectPath = QStringLiteral("/org/karvo/GamingMouse");
+    static inline const QString kInterface = QStringLiteral("org.karvo.GamingMouse");
+
+    MouseDBusService(MouseControl& control, const QDBusConnection& connection);
+    ~MouseDBusService() override;
+
+    // Exports the object and takes the well-known name. False (and nothing exported) when there
+    // is no bus or another process holds the name.
+    bool Register();
+    void Unregister();
+
+    // Compares the properties with what was last announced and announces the changes.
+    void Refresh();
+    QVariantMap Properties() const;
+
+    // The interface element of the introspection data.
+    static QString InterfaceXml();
+
+    QString introspect(const QString& path) const override;
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+
+private:
+    void Dispatch(const QDBusMessage& message);
+    void HandleProperties(const QDBusMessage& message);
+    void HandleSwitch(const QDBusMessage& message);
+    void HandleImport(const QDBusMessage& message, bool profile);
+    void Reply(const QDBusMessage& reply);
+
+    MouseControl& m_control;
+    QDBusConnection m_connection;
+    QVariantMap m_announced;
+    bool m_registered = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "app/shell/mouse_control.h"
+
+class CMainWnd;
+
+// MouseControl over the main window's settings page: its profile session, its links and its
+// controls, so that what a script does shows in the window at once.
+class PageMouseControl final : public QObject, public MouseControl {
+public:
+    explicit PageMouseControl(CMainWnd& window);
+    ~PageMouseControl() override;
+
+    QStringList ProfileNames() const override;
+    MouseStatus Status() const override;
+    QString DataFolder() const override;
+    bool SwitchProfile(int index) override;
+    void Apply() override;
+    void ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done) override;
+    void ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done) override;
+
+private:
+    void ShowProfileInList(int index, const QString& name);
+
+    CMainWnd& m_window;
+    QString m_dataFolder;  // learnt once: naming it may create it
+};

@@ -1,0 +1,13 @@
+#include "core/platform/session_bus.h"
+
+#include <QFileInfo>
+#include <QString>
+#include <QtGlobal>
+
+bool SessionBusExists()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
