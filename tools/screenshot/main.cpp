@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -19,6 +20,10 @@
 #include "device/profile_session.h"
 #include <QCheckBox>
 #include <QListWidget>
+#include "app/macro/select_macro_wnd.h"
+#include "app/macro/shortcut_wnd.h"
+#include "app/shell/window_messages.h"
+#include "ui/menu_wnd.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -150,6 +155,41 @@ int main(int argc, char* argv[])
     }
     macroEditor.Close(0);
     QTextStream(stdout) << "wrote macro.png and macro_recording.png to " << outDir << '\n';
+    // The button assignment menu, and one of its groups opened.
+    CMenuWnd menu(Msg::UM_MENUCLICK);
+    if (menu.Init(&mainWindow, QStringLiteral("MS/MS_1/ms_1_menu.xml"), {100, 100})) {
+        for (QMenu* group : menu.Menu()->findChildren<QMenu*>()) {
+            const QString key = group->property("textKey").toString();
+            if (!key.isEmpty())
+                group->setTitle(CResourceManager::Instance().GetText(key));
+        }
+        QApplication::processEvents();
+        menu.Menu()->grab().save(outDir + QStringLiteral("/buttonmenu.png"));
+        if (auto* media = menu.Menu()->findChild<QMenu*>(QStringLiteral("menu_group_media"))) {
+            media->popup({300, 100});
+            QApplication::processEvents();
+            media->grab().save(outDir + QStringLiteral("/buttonmenu_media.png"));
+            media->close();
+        }
+        menu.Menu()->close();
+    }
+    // The two pickers as a button's menu opens them.
+    CMS_1_SelectMacro selectMacro;
+    selectMacro.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Rapid fire"), QStringLiteral("Build combo")});
+    selectMacro.SetSelectedIndex(1);
+    selectMacro.SetLoopCount(3);
+    selectMacro.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    CShortcutWnd shortcut;
+    shortcut.SetModifiers(1);
+    shortcut.SetKey(0x06);
+    shortcut.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (!Save(selectMacro, outDir + QStringLiteral("/selectmacro.png"))
+        || !Save(shortcut, outDir + QStringLiteral("/shortcut.png"))) {
+        err << "karvo-screenshot: cannot write into " << outDir << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << "wrote buttonmenu.png, buttonmenu_media.png, selectmacro.png and shortcut.png to " << outDir
+                        << '\n';
 
     const bool saved = cableSaved && bleSaved
                        && Save(nameDialog, outDir + QStringLiteral("/profilename.png"))

@@ -31,8 +31,8 @@ public:
     void EnableMouseHook(std::uint32_t enable) override;
     void MouseWheelEnable(std::uint32_t) override {}
 
-    // The virtual-key code of a key event: by where the key sits when the platform tells (through
-    // the current keyboard layout), else by the key Qt reports. 0 for a key without one.
+    // The virtual-key code of a key event, as the hook library would report it; 0 for a key
+    // without one.
     static std::uint32_t VirtualKeyOf(const QKeyEvent& event);
     // The UM_HOOK_INPUT parameters of a mouse-button event; false for buttons the hook leaves out.
     static bool MouseMessageOf(const QMouseEvent& event, std::uintptr_t& wParam, std::intptr_t& lParam);

@@ -8,6 +8,7 @@
 #include "app/macro/macro_editor.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/page_art.h"
+#include "app/shell/msg_wnd.h"
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
@@ -89,7 +90,7 @@ void CMS_1_Page::FindControls()
         argb = CDpiColorWnd::ArgbFromStored(stored);
         return true;
     });
-    m_buttonSlots.FindControls(ui);
+    m_buttons.FindControls();
 }
 
 void CMS_1_Page::InitDevice()
@@ -164,7 +165,7 @@ void CMS_1_Page::RequestSendAfterPause(int pauseMs)
 void CMS_1_Page::RefreshPage()
 {
     m_performance.Refresh();
-    m_buttonSlots.RefreshAll();
+    m_buttons.RefreshAllButtonTexts();
 }
 
 void CMS_1_Page::SaveStoresLater(int stores)
@@ -227,6 +228,22 @@ void CMS_1_Page::OnButtonFunctionMenu(const QString& itemName)
 {
     if (m_routeObserver)
         m_routeObserver->OnButtonMenuItem(itemName);
+    m_buttons.Assign(itemName);
+}
+
+void CMS_1_Page::OnMacroListChanged()
+{
+    m_buttons.RebindMacros();
+}
+
+QWidget* CMS_1_Page::FindControl(const QString& name) const
+{
+    return m_mainWindow ? m_mainWindow->PaintManager().FindControl(name) : nullptr;
+}
+
+int CMS_1_Page::ShowMessageBox(const QString& titleKey, const QString& textKey)
+{
+    return ::ShowMessageBox(m_mainWindow, titleKey, textKey);
 }
 
 void CMS_1_Page::PostDeviceState()
@@ -301,10 +318,8 @@ void CMS_1_Page::OnTimer(TNotifyUI& msg)
 void CMS_1_Page::OpenMacroEditor()
 {
     RunMacroEditor(m_mainWindow, m_session, [this] { SaveStoresLater(kMacroStore); }, m_hooks);
-    RebindMacrosAfterEditor();
+    OnMacroListChanged();
 }
-
-void CMS_1_Page::RebindMacrosAfterEditor() {}
 
 void CMS_1_Page::OnClick(TNotifyUI& msg)
 {
@@ -312,7 +327,7 @@ void CMS_1_Page::OnClick(TNotifyUI& msg)
         OpenMacroEditor();
         return;
     }
-    if (!m_profileList.OnClick(msg))
+    if (!m_buttons.OnClick(msg.pSender) && !m_profileList.OnClick(msg))
         m_performance.OnClick(msg);
 }
 
@@ -339,12 +354,12 @@ void CMS_1_Page::OnValueChanged(TNotifyUI& msg)
 
 void CMS_1_Page::OnMouseEnter(TNotifyUI& msg)
 {
-    m_buttonSlots.OnMouseEnter(msg);
+    m_buttons.OnMouseEnter(msg.pSender);
 }
 
 void CMS_1_Page::OnMouseLeave(TNotifyUI& msg)
 {
-    m_buttonSlots.OnMouseLeave(msg);
+    m_buttons.OnMouseLeave(msg.pSender);
 }
 
 void CMS_1_Page::OnKillFocus(TNotifyUI&) {}

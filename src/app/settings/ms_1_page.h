@@ -7,7 +7,7 @@
 #include "device/device_clock.h"
 #include "device/device_links.h"
 #include "device/profile_session.h"
-#include "app/settings/button_slots.h"
+#include "app/settings/button_assignment.h"
 #include "app/settings/page_services.h"
 #include "app/settings/performance_panel.h"
 #include "app/settings/power_display.h"
@@ -35,7 +35,7 @@ public:
 // window, receiving the notifications of the controls in its part of the main skin and handing
 // each to the panel it belongs to. Its device side follows the links, shows their state and runs
 // the device worker, which also writes the store files.
-class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost, public PageServices {
+class CMS_1_Page final : public CNotifyPump, private DeviceLinkHost, public PageServices, private ButtonAssignmentHost {
 public:
     static inline const QString kVirtualWndName = QStringLiteral("MS_1_Page");
 
@@ -70,7 +70,10 @@ public:
     void HandleReceiverLink(std::uint32_t linkCode);
     // The Bluetooth LE mouse arrived or went (also once at start with the probe's finding).
     void OnBlePresence(bool present);
+    // An item of the button-function menu was chosen.
     void OnButtonFunctionMenu(const QString& itemName);
+    // The macro list changed (the macro editor closed): the buttons' macro copies follow it.
+    void OnMacroListChanged();
 
     // PageServices
     WindowImplBase* MainWindow() override { return m_mainWindow; }
@@ -82,15 +85,13 @@ public:
     void SaveStoresLater(int stores) override;
 
     PerformancePanel& Performance() { return m_performance; }
+    ButtonAssignment& Buttons() { return m_buttons; }
     const PowerDisplay& Power() const { return m_power; }
 
 private:
     void FindControls();
     // "ms_1_btn_macro": the macro editor, modal over the main window.
     void OpenMacroEditor();
-    // Where the button records' macro copies are brought in step with the macro list once the
-    // editor has closed.
-    void RebindMacrosAfterEditor();
     void OnWorkerMessage(std::uint32_t message);
 
     // DeviceLinkHost
@@ -104,6 +105,14 @@ private:
     void ShowBatteryLevel(int level) override;
     void SelectDpiStageOption(int stageNumber) override;
     void ApplyLinkLayout() override;
+
+    // ButtonAssignmentHost
+    WindowImplBase* OwnerWindow() override { return m_mainWindow; }
+    QWidget* FindControl(const QString& name) const override;
+    void PostApply() override { RequestSend(); }
+    void SaveProfilesLater() override { SaveStoresLater(kProfileStore); }
+    int ShowMessageBox(const QString& titleKey, const QString& textKey) override;
+    const HookTable* Hooks() const override { return m_hooks; }
 
     void OnClick(TNotifyUI& msg);
     void OnSelectChanged(TNotifyUI& msg);
@@ -136,6 +145,6 @@ private:
 
     ProfileListPanel m_profileList{*this};
     PerformancePanel m_performance{*this};
-    ButtonSlots m_buttonSlots{*this};
+    ButtonAssignment m_buttons{static_cast<ButtonAssignmentHost&>(*this), m_session};
     PowerDisplay m_power;
 };
