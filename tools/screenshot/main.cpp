@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +21,9 @@
 #include "app/shell/msg_wnd.h"
 #include "app/shell/theme.h"
 #include "app/settings/dpi_color_wnd.h"
+#include "app/macro/macro_editor.h"
+#include "core/macro/macro_record.h"
+#include "device/profile_session.h"
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/window_messages.h"
@@ -106,6 +111,39 @@ bool RenderButtonPickers(CMainWnd& mainWindow, const QString& folder)
     return saved;
 }
 
+// The macro editor with a recorded macro selected and its edit panel open on a key action, then
+// recording with the mouse-click page shown.
+bool RenderMacroEditor(CMainWnd& mainWindow, const QString& folder)
+{
+    QTemporaryDir storeFolder;
+    ProfileSession macroSession(storeFolder.path() + QStringLiteral("/"));
+    macroSession.Locked([](ProfileSession::State& state) {
+        auto macro = CreateMacro(QStringLiteral("Reload and dash"));
+        const MacroActionSlot actions[] = {{0x15, 1, 60}, {0x15, 2, 120}, {0xE1, 1, 10}, {0x1A, 1, 350},
+                                           {0x1A, 2, 10}, {0xE1, 2, 40}, {241, 1, 80}, {241, 2, 10}};
+        for (const MacroActionSlot& action : actions)
+            macro->actions[macro->action_count++] = action;
+        state.macros.push_back(std::move(macro));
+        state.macros.push_back(CreateMacro(QStringLiteral("Macro2")));
+    });
+    CMS_1_Macro macroEditor(macroSession, [] {}, nullptr);
+    macroEditor.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    if (auto* macros = macroEditor.PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_macro_list")))
+        macros->setCurrentRow(0);
+    if (auto* actions = macroEditor.PaintManager().FindControl<QListWidget>(QStringLiteral("ms_1_macro_action_list")))
+        actions->setCurrentRow(3);
+    if (auto* edit = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_action_edit_check")))
+        edit->click();
+    bool saved = Save(macroEditor, folder + QStringLiteral("/macro.png"));
+    if (auto* clicks = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_insert_mouse_btn")))
+        clicks->click();
+    if (auto* record = macroEditor.PaintManager().FindControl<QCheckBox>(QStringLiteral("ms_1_macro_record_btn")))
+        record->click();
+    saved = Save(macroEditor, folder + QStringLiteral("/macro_recording.png")) && saved;
+    macroEditor.Close(0);
+    return saved;
+}
+
 // Every window in the current look into folder.
 bool RenderWindows(CMainWnd& mainWindow, const QString& folder)
 {
@@ -148,7 +186,8 @@ bool RenderWindows(CMainWnd& mainWindow, const QString& folder)
         menu->hide();
     }
 
-    return saved && RenderButtonPickers(mainWindow, folder);
+    saved = RenderButtonPickers(mainWindow, folder) && saved;
+    return RenderMacroEditor(mainWindow, folder) && saved;
 }
 
 }  // namespace
@@ -191,7 +230,7 @@ int main(int argc, char* argv[])
             err << "karvo-screenshot: cannot write into " << folder << '\n';
             return 2;
         }
-        QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png, dpi.png, dpicolor.png, menu.png, buttonmenu.png, buttonmenu_media.png, selectmacro.png and shortcut.png to "
+        QTextStream(stdout) << "wrote main.png, main_ble.png, profilename.png, msg.png, dpi.png, dpicolor.png, menu.png, buttonmenu.png, buttonmenu_media.png, selectmacro.png, shortcut.png, macro.png and macro_recording.png to "
                             << folder << '\n';
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include "app/macro/macro_editor.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/page_art.h"
 #include "app/shell/msg_wnd.h"
@@ -345,8 +346,18 @@ void CMS_1_Page::OnTimer(TNotifyUI& msg)
     m_power.OnTimer(msg.pSender, int(msg.wParam), m_links.get());
 }
 
+void CMS_1_Page::OpenMacroEditor()
+{
+    RunMacroEditor(m_mainWindow, m_session, [this] { SaveStoresLater(kMacroStore); }, m_hooks);
+    OnMacroListChanged();
+}
+
 void CMS_1_Page::OnClick(TNotifyUI& msg)
 {
+    if (msg.pSender && msg.pSender->objectName() == QLatin1String("ms_1_btn_macro")) {
+        OpenMacroEditor();
+        return;
+    }
     if (!m_buttons.OnClick(msg.pSender) && !m_profileList.OnClick(msg))
         m_performance.OnClick(msg);
 }

@@ -94,6 +94,8 @@ private:
     // A store changed or went out of reach beside the utility: the list and the page follow what
     // the session now holds, and reloaded profiles are sent to the mouse whole.
     void OnStoresChangedOnDisk(ProfileSession::StoreChanges changes);
+    // "ms_1_btn_macro": the macro editor, modal over the main window.
+    void OpenMacroEditor();
     void OnWorkerMessage(std::uint32_t message);
 
     // DeviceLinkHost
