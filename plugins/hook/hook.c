@@ -102,11 +102,13 @@ static void PostButton(unsigned button, int pressed)
     case 3:
         Post(KARVO_UM_HOOK_INPUT, pressed ? kRightButtonDown : kRightButtonUp, 0);
         break;
+    /* The side buttons carry the numbers the recording table names them by: 2 is recorded as the
+       backward button, 1 as the forward button. */
     case 8: /* back */
-        Post(KARVO_UM_HOOK_INPUT, pressed ? kSideButtonDown : kSideButtonUp, 1);
+        Post(KARVO_UM_HOOK_INPUT, pressed ? kSideButtonDown : kSideButtonUp, 2);
         break;
     case 9: /* forward */
-        Post(KARVO_UM_HOOK_INPUT, pressed ? kSideButtonDown : kSideButtonUp, 2);
+        Post(KARVO_UM_HOOK_INPUT, pressed ? kSideButtonDown : kSideButtonUp, 1);
         break;
     default: /* 4 to 7 are wheel steps, which are never posted; others have no message */
         break;

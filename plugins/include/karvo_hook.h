@@ -7,7 +7,7 @@
  *   left button         wParam 513 pressed / 514 released
  *   right button        wParam 516 pressed / 517 released
  *   middle button       wParam 519 pressed / 520 released
- *   side button         wParam 523 pressed / 524 released            lParam 1 back, 2 forward
+ *   side button         wParam 523 pressed / 524 released            lParam 2 back, 1 forward
  * Key events are posted while the hook is installed and enabled, button events as well while the
  * mouse hook is enabled too. Nothing is posted once the call that disables or removes the hook
  * returns. */

@@ -238,8 +238,8 @@ TEST_F(HookUnderXvfb, ButtonsArePostedWhileTheMouseHookIsEnabled)
     Tap(XK_b);
     const std::vector<Message> expected = {
         {kHookInput, 513, 0}, {kHookInput, 514, 0}, {kHookInput, 516, 0}, {kHookInput, 517, 0},
-        {kHookInput, 519, 0}, {kHookInput, 520, 0}, {kHookInput, 523, 1}, {kHookInput, 524, 1},
-        {kHookInput, 523, 2}, {kHookInput, 524, 2}, KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)};
+        {kHookInput, 519, 0}, {kHookInput, 520, 0}, {kHookInput, 523, 2}, {kHookInput, 524, 2},
+        {kHookInput, 523, 1}, {kHookInput, 524, 1}, KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)};
     EXPECT_EQ(recorder.WaitFor(expected.size()), expected);
 }
 
