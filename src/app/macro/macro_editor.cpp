@@ -350,9 +350,9 @@ void CMS_1_Macro::CommitDefaultDelay()
 }
 
 void RunMacroEditor(WindowImplBase* owner, ProfileSession& session, std::function<void()> saveMacroStore,
-                    const HookTable* hooks)
+                    const HookTable* hooks, const RecordingClock* clock)
 {
-    CMS_1_Macro editor(session, std::move(saveMacroStore), hooks);
+    CMS_1_Macro editor(session, std::move(saveMacroStore), hooks, clock);
     editor.SetSelfDelete(false);
     if (!editor.Create(owner, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
         return;

@@ -160,5 +160,6 @@ private:
 
 // Opens the editor modally over the owner, as the settings page's macro button does. Returns
 // when it closes; the macro copies in the profiles' button records are the caller's to refresh.
+// Without a clock of its own, recording measures real time.
 void RunMacroEditor(WindowImplBase* owner, ProfileSession& session, std::function<void()> saveMacroStore,
-                    const HookTable* hooks);
+                    const HookTable* hooks, const RecordingClock* clock = nullptr);

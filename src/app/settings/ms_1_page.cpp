@@ -348,7 +348,8 @@ void CMS_1_Page::OnTimer(TNotifyUI& msg)
 
 void CMS_1_Page::OpenMacroEditor()
 {
-    RunMacroEditor(m_mainWindow, m_session, [this] { SaveStoresLater(kMacroStore); }, m_hooks);
+    RunMacroEditor(m_mainWindow, m_session, [this] { SaveStoresLater(kMacroStore); }, m_hooks,
+                   m_recordingClock);
     OnMacroListChanged();
 }
 

@@ -15,6 +15,7 @@
 #include "ui/notify_pump.h"
 
 struct HookTable;
+class RecordingClock;
 class BleLink;
 class DeviceWorker;
 class QObject;
@@ -51,6 +52,8 @@ public:
     void SetRouteObserver(PageRouteObserver* observer) { m_routeObserver = observer; }
     void SetDriverFolder(const QString& folder) { m_driverFolder = folder; }
     void SetClock(DeviceClock* clock) { m_clock = clock; }
+    // The clock the macro editor's recording measures pauses with; real time unless given.
+    void SetRecordingClock(const RecordingClock* clock) { m_recordingClock = clock; }
 
     // First initialisation: controls, device worker, driver libraries, links, Bluetooth LE probe;
     // ends by reporting the device state to the main window.
@@ -130,6 +133,7 @@ private:
 
     WindowImplBase* m_mainWindow = nullptr;
     const HookTable* m_hooks = nullptr;
+    const RecordingClock* m_recordingClock = nullptr;
     PageRouteObserver* m_routeObserver = nullptr;
     QString m_driverFolder;
 
