@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/text/leading_number.h"
+
 void MacroActionBuffer::LoadFrom(const MacroRecord& record)
 {
     std::memcpy(actions.data(), record.actions, sizeof(record.actions));
@@ -63,19 +65,7 @@ std::uint16_t MacroActionBuffer::ShownDelay(int index) const
 
 long long MacroActionBuffer::LeadingNumber(const QString& text)
 {
-    constexpr long long kSaturated = std::numeric_limits<int>::max();
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
-        value = std::min(kSaturated, value * 10 + (text[i].unicode() - u'0'));
-    return negative ? -value : value;
+    return ParseLeadingDecimal(text);
 }
 
 std::uint16_t MacroActionBuffer::ParseDelay(const QString& text)

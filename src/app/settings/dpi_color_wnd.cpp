@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/text/leading_number.h"
 #include "ui/color_palette.h"
 #include "ui/resource_manager.h"
 #include "ui/work_area.h"
@@ -51,19 +52,7 @@ std::uint32_t CDpiColorWnd::StoredFromArgb(std::uint32_t argb)
 
 long long CDpiColorWnd::ParseLenientDecimal(const QString& text)
 {
-    constexpr long long kSaturated = std::numeric_limits<int>::max();
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
-        value = std::min(kSaturated, value * 10 + (text[i].unicode() - u'0'));
-    return negative ? -value : value;
+    return ParseLeadingDecimal(text);
 }
 
 QPoint CDpiColorWnd::KeepOnWorkArea(const QPoint& topLeft, const QSize& size, const QRect& workArea)
