@@ -347,3 +347,70 @@ TEST(KarvoctlAccess, MouseThatCannotBeOpenedIsReportedOnStderr)
 }
 
 }  // namespace
+
+namespace {
+
+// The emulated mouse paired over Bluetooth LE only, behind the demo's stand-in for BlueZ on a
+// system bus of the test's own: a profile switch asked for with karvoctl reaches the mouse
+// through WriteValue.
+class UtilityOverBleTest : public UtilityBusTest {
+protected:
+    void SetUp() override
+    {
+        UtilityBusTest::SetUp();
+        if (IsSkipped())
+            return;
+        systemBus = std::make_unique<PrivateBus>();
+        ASSERT_FALSE(systemBus->Address().isEmpty());
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus->Address());
+        env.insert(QStringLiteral("KARVO_SIM_CABLE"), QStringLiteral("0"));
+        env.insert(QStringLiteral("KARVO_SIM_BLE"), QStringLiteral("1"));
+        simbluez.setProcessEnvironment(env);
+        simbluez.setProcessChannelMode(QProcess::MergedChannels);
+        simbluez.start(kDemo + QStringLiteral("karvo-simbluez"), {});
+        ASSERT_TRUE(simbluez.waitForStarted());
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        while (!said.contains("offering") && clock.elapsed() < kWaitMs && simbluez.waitForReadyRead(100))
+            said += simbluez.readAll();
+        ASSERT_TRUE(said.contains("offering")) << said.toStdString();
+    }
+
+    void TearDown() override
+    {
+        UtilityBusTest::TearDown();
+        if (simbluez.state() != QProcess::NotRunning) {
+            simbluez.kill();
+            simbluez.waitForFinished();
+        }
+    }
+
+    std::unique_ptr<PrivateBus> systemBus;
+    QProcess simbluez;
+};
+
+TEST_F(UtilityOverBleTest, AProfileSwitchReachesTheMouseOverBluetoothLe)
+{
+    StartUtility();
+    ASSERT_TRUE(WaitFor([this] { return MouseState()["bleReportsAccepted"].toInt() >= 4; })) << output.toStdString();
+    EXPECT_EQ(FirstStageDpi(), 800);
+
+    ToolRun run = Karvoctl({QStringLiteral("import-profile"), ProfileFileWithFirstStage(80)});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(WaitFor([this] { return FirstStageDpi() == 3200; })) << output.toStdString();
+
+    const int beforeSwitch = MouseState()["bleReportsAccepted"].toInt();
+    run = Karvoctl({QStringLiteral("switch"), QStringLiteral("0")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(WaitFor([this] { return FirstStageDpi() == 800; })) << output.toStdString();
+    // The whole profile follows, report by report with the mouse's pauses.
+    EXPECT_TRUE(WaitFor([&] { return MouseState()["bleReportsAccepted"].toInt() >= beforeSwitch + 4; }));
+    const QJsonObject state = MouseState();
+    EXPECT_EQ(state["reportsAccepted"].toInt(), state["bleReportsAccepted"].toInt());  // nothing went another way
+
+    run = Karvoctl({QStringLiteral("status")});
+    EXPECT_TRUE(run.out.contains(QLatin1String("Links: bluetooth\n"))) << run.out.toStdString();
+}
+
+}  // namespace
