@@ -25,6 +25,7 @@
 #include "core/text/name_field.h"
 #include "fakes/fake_device.h"
 #include "page_window_fixture.h"
+#include "app/sim_window_fixture.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
 #include "ui/menu_wnd.h"
@@ -173,67 +174,7 @@ TEST_F(PageButtonsTest, SlotTextsFollowAProfileSwitch)
 }
 
 // Over the emulated mouse on the cable.
-class PageButtonsDeviceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
-        qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
-    }
-
-    void SetUp() override
-    {
-        savedDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-        qputenv("KARVO_SIM_CABLE", "1");
-        qputenv("KARVO_SIM_RECEIVER", "0");
-        device = DynamicLibrary::Load(QStringLiteral(KARVO_DEMO_DIR "/libkarvo_simmouse.so"));
-        ASSERT_TRUE(device);
-        command = device->ResolveAs<int32_t (*)(const char*, char*, int32_t)>("sim_command");
-        Command("reset");
-        window.Page().SetDriverFolder(QStringLiteral(KARVO_DEMO_DIR "/"));
-        window.Page().SetClock(&clock);
-        ASSERT_TRUE(window.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
-        ProcessPending();
-        ASSERT_TRUE(WaitForReports(4));  // the full send of the start
-    }
-
-    void TearDown() override
-    {
-        window.Page().ShutdownDevice();
-        qputenv("XDG_DATA_HOME", savedDataHome);
-    }
-
-    QString Command(const char* line)
-    {
-        char reply[16384];
-        command(line, reply, sizeof reply);
-        ProcessPending();
-        return QString::fromUtf8(reply);
-    }
-    QJsonObject State() { return QJsonDocument::fromJson(Command("state").toUtf8()).object(); }
-
-    // The worker sends on its own thread; waits, bounded, until the mouse has taken the reports.
-    bool WaitForReports(int count)
-    {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (State()["reportsAccepted"].toInt() < count) {
-            if (elapsed.elapsed() > 10000)
-                return false;
-            QThread::yieldCurrentThread();
-        }
-        return true;
-    }
-
-    static inline QTemporaryDir socketDir;
-    QTemporaryDir dataHome;
-    QByteArray savedDataHome;
-    std::unique_ptr<DynamicLibrary> device;
-    int32_t (*command)(const char*, char*, int32_t) = nullptr;
-    FakeClock clock;
-    CMainWnd window;
-};
+class PageButtonsDeviceTest : public SimWindowTest {};
 
 TEST_F(PageButtonsDeviceTest, MacroWithThreeLoopsOnButtonFivePlaysOnTheMouse)
 {

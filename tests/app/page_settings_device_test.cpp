@@ -17,82 +17,20 @@
 #include "core/platform/dynamic_library.h"
 #include "core/storage/profile_store.h"
 #include "fakes/fake_device.h"
+#include "app/sim_window_fixture.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
 
 namespace {
 
-const QString kDemo = QStringLiteral(KARVO_DEMO_DIR "/");
 
-class PageSettingsDeviceTest : public ::testing::Test {
+class PageSettingsDeviceTest : public SimWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
-        qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
-    }
-
-    void SetUp() override
-    {
-        savedDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-        qputenv("KARVO_SIM_CABLE", "1");
-        qputenv("KARVO_SIM_RECEIVER", "0");
-        device = DynamicLibrary::Load(kDemo + QStringLiteral("libkarvo_simmouse.so"));
-        ASSERT_TRUE(device);
-        command = device->ResolveAs<int32_t (*)(const char*, char*, int32_t)>("sim_command");
-        Command("reset");
-        window.Page().SetDriverFolder(kDemo);
-        window.Page().SetClock(&clock);
-        ASSERT_TRUE(window.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
-        ProcessPending();
-        // The full send of the start.
-        ASSERT_TRUE(WaitForReports(4));
-    }
-
-    void TearDown() override
-    {
-        window.Page().ShutdownDevice();
-        qputenv("XDG_DATA_HOME", savedDataHome);
-    }
-
-    QString Command(const char* line)
-    {
-        char reply[16384];
-        command(line, reply, sizeof reply);
-        ProcessPending();
-        return QString::fromUtf8(reply);
-    }
-    QJsonObject State() { return QJsonDocument::fromJson(Command("state").toUtf8()).object(); }
-    int Reports() { return State()["reportsAccepted"].toInt(); }
-
-    // The worker sends on its own thread (its pauses run on the fake clock, so it is quick);
-    // waits, bounded, until the mouse has taken the given number of reports in all.
-    bool WaitForReports(int count)
-    {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (Reports() < count) {
-            if (elapsed.elapsed() > 10000)
-                return false;
-            QThread::yieldCurrentThread();
-        }
-        return true;
-    }
-
     template <typename T = QWidget>
     T* Control(const QString& name)
     {
         return window.PaintManager().FindControl<T>(name);
     }
-
-    static inline QTemporaryDir socketDir;
-    QTemporaryDir dataHome;
-    QByteArray savedDataHome;
-    std::unique_ptr<DynamicLibrary> device;
-    int32_t (*command)(const char*, char*, int32_t) = nullptr;
-    FakeClock clock;
-    CMainWnd window;
 };
 
 TEST_F(PageSettingsDeviceTest, StageThreeSliderTo2000ReachesTheMouseAndTheStore)
