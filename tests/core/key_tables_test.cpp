@@ -1,55 +1,200 @@
+// The key table and the two name tables of the keyboard, written down row by row independently of
+// the tables in the code, and how the US and French layouts place and name keys.
 #include <gtest/gtest.h>
 
+#include <QStringList>
 #include <set>
 
-#include "core/text/language_text.h"
-#include "core/keys/key_tables.h"
 #include "core/keys/builtin_keyboard_layouts.h"
+#include "core/keys/key_tables.h"
+#include "core/text/language_text.h"
 
 namespace {
 
-// Language texts that show which key was looked up.
-class KeyTablesTest : public ::testing::Test {
+struct KeyRow {
+    std::uint32_t virtualKey, usage, scanCode;
+};
+
+// In table order (row 1 first): A..Z, 1..0, Enter, Esc, Backspace, Tab, Space, - = [ ] \ ; ' ` , . /
+// and OEM_8 (both 0x38), Caps Lock, F1..F12, then the rows without a scan code: Print Screen,
+// Scroll Lock, Pause, Insert, Home, Page Up, Delete, End, Page Down, Right, Left, Down, Up, Num Lock,
+// Num / * - +, Num Enter, Num 1..5, Num 7 before Num 6, Num 8, 9, 0, ., Apps, left and right Ctrl,
+// Shift, Alt, Win, and seven unnamed codes.
+const KeyRow kKeyRows[] = {
+    {0x41, 0x04, 0x1E}, {0x42, 0x05, 0x30}, {0x43, 0x06, 0x2E}, {0x44, 0x07, 0x20}, {0x45, 0x08, 0x12},
+    {0x46, 0x09, 0x21}, {0x47, 0x0A, 0x22}, {0x48, 0x0B, 0x23}, {0x49, 0x0C, 0x17}, {0x4A, 0x0D, 0x24},
+    {0x4B, 0x0E, 0x25}, {0x4C, 0x0F, 0x26}, {0x4D, 0x10, 0x32}, {0x4E, 0x11, 0x31}, {0x4F, 0x12, 0x18},
+    {0x50, 0x13, 0x19}, {0x51, 0x14, 0x10}, {0x52, 0x15, 0x13}, {0x53, 0x16, 0x1F}, {0x54, 0x17, 0x14},
+    {0x55, 0x18, 0x16}, {0x56, 0x19, 0x2F}, {0x57, 0x1A, 0x11}, {0x58, 0x1B, 0x2D}, {0x59, 0x1C, 0x15},
+    {0x5A, 0x1D, 0x2C}, {0x31, 0x1E, 0x02}, {0x32, 0x1F, 0x03}, {0x33, 0x20, 0x04}, {0x34, 0x21, 0x05},
+    {0x35, 0x22, 0x06}, {0x36, 0x23, 0x07}, {0x37, 0x24, 0x08}, {0x38, 0x25, 0x09}, {0x39, 0x26, 0x0A},
+    {0x30, 0x27, 0x0B}, {0x0D, 0x28, 0x1C}, {0x1B, 0x29, 0x01}, {0x08, 0x2A, 0x0E}, {0x09, 0x2B, 0x0F},
+    {0x20, 0x2C, 0x39}, {0xBD, 0x2D, 0x0C}, {0xBB, 0x2E, 0x0D}, {0xDB, 0x2F, 0x1A}, {0xDD, 0x30, 0x1B},
+    {0xDC, 0x31, 0x2B}, {0xBA, 0x33, 0x27}, {0xDE, 0x34, 0x28}, {0xC0, 0x35, 0x29}, {0xBC, 0x36, 0x33},
+    {0xBE, 0x37, 0x34}, {0xBF, 0x38, 0x35}, {0xDF, 0x38, 0x35}, {0x14, 0x39, 0x3A}, {0x70, 0x3A, 0x3B},
+    {0x71, 0x3B, 0x3C}, {0x72, 0x3C, 0x3D}, {0x73, 0x3D, 0x3E}, {0x74, 0x3E, 0x3F}, {0x75, 0x3F, 0x40},
+    {0x76, 0x40, 0x41}, {0x77, 0x41, 0x42}, {0x78, 0x42, 0x43}, {0x79, 0x43, 0x44}, {0x7A, 0x44, 0x57},
+    {0x7B, 0x45, 0x58}, {0x2C, 0x46, 0}, {0x91, 0x47, 0}, {0x13, 0x48, 0}, {0x2D, 0x49, 0}, {0x24, 0x4A, 0},
+    {0x21, 0x4B, 0}, {0x2E, 0x4C, 0}, {0x23, 0x4D, 0}, {0x22, 0x4E, 0}, {0x27, 0x4F, 0}, {0x25, 0x50, 0},
+    {0x28, 0x51, 0}, {0x26, 0x52, 0}, {0x90, 0x53, 0}, {0x6F, 0x54, 0}, {0x6A, 0x55, 0}, {0x6D, 0x56, 0},
+    {0x6B, 0x57, 0}, {0x6C, 0x58, 0}, {0x61, 0x59, 0}, {0x62, 0x5A, 0}, {0x63, 0x5B, 0}, {0x64, 0x5C, 0},
+    {0x65, 0x5D, 0}, {0x67, 0x5F, 0}, {0x66, 0x5E, 0}, {0x68, 0x60, 0}, {0x69, 0x61, 0}, {0x60, 0x62, 0},
+    {0x6E, 0x63, 0}, {0x5D, 0x65, 0}, {0xA2, 0xE0, 0}, {0xA0, 0xE1, 0}, {0xA4, 0xE2, 0}, {0x5B, 0xE3, 0},
+    {0xA3, 0xE4, 0}, {0xA1, 0xE5, 0}, {0xA5, 0xE6, 0}, {0x5C, 0xE7, 0}, {0xF0, 0xF0, 0}, {0xF1, 0xF1, 0},
+    {0xF2, 0xF2, 0}, {0xF3, 0xF3, 0}, {0xF4, 0xF4, 0}, {0xF7, 0xF7, 0}, {0xF8, 0xF8, 0},
+};
+
+struct NameRow {
+    std::uint32_t code;
+    const char* languageKey;
+};
+
+// Virtual keys shown by a language text; the first and last of Num 0..9 and F1..F12 are here.
+const NameRow kVirtualKeyNames[] = {
+    {0x08, "key_BackSpace"}, {0x60, "key_Num_0"}, {0x61, "key_Num_1"}, {0x62, "key_Num_2"}, {0x63, "key_Num_3"},
+    {0x64, "key_Num_4"}, {0x65, "key_Num_5"}, {0x66, "key_Num_6"}, {0x67, "key_Num_7"}, {0x68, "key_Num_8"},
+    {0x69, "key_Num_9"}, {0x09, "key_Tab"}, {0x6A, "key_Num_*"}, {0x0D, "key_Enter"}, {0x6B, "key_Num_+"},
+    {0x10, "key_LShift"}, {0x6C, "key_Num_Enter"}, {0x11, "key_LCtrl"}, {0x6D, "key_Num_-"}, {0x12, "key_LAlt"},
+    {0x6E, "key_Num_."}, {0x13, "key_Pause"}, {0x6F, "key_Num_/"}, {0x14, "key_Caplk"}, {0x70, "key_F1"},
+    {0x71, "key_F2"}, {0x72, "key_F3"}, {0x73, "key_F4"}, {0x74, "key_F5"}, {0x75, "key_F6"}, {0x76, "key_F7"},
+    {0x77, "key_F8"}, {0x78, "key_F9"}, {0x79, "key_F10"}, {0x7A, "key_F11"}, {0x7B, "key_F12"},
+    {0x1B, "key_Esc"}, {0x90, "key_Num Lock"}, {0x20, "key_Space"}, {0x91, "key_Scroll Lock"},
+    {0x21, "key_Page Up"}, {0xA0, "key_LShift"}, {0x22, "key_Page Down"}, {0xA1, "key_RShift"},
+    {0x23, "key_End"}, {0xA2, "key_LCtrl"}, {0x24, "key_Home"}, {0xA3, "key_RCtrl"}, {0x25, "key_Left"},
+    {0xA4, "key_LAlt"}, {0x26, "key_Up"}, {0xA5, "key_RAlt"}, {0x27, "key_Right"}, {0xF0, "key_Caplk"},
+    {0x28, "key_Down"}, {0x5B, "key_LWin"}, {0x2A, "key_Print Scr"}, {0x5C, "key_RWin"},
+    {0x2C, "key_Print Scr"}, {0x5D, "key_APP"}, {0x2D, "key_Insert"}, {0x2E, "key_Delete"},
+};
+
+// Codes outside the layout ranges (4..57, 232..239) shown by a language text; 102 to 104 by the
+// empty key. The first and last of F1..F12 (58..69) and Num 1..9 (89..97) are here.
+const NameRow kUsageNames[] = {
+    {58, "key_F1"}, {59, "key_F2"}, {60, "key_F3"}, {61, "key_F4"}, {62, "key_F5"}, {63, "key_F6"},
+    {64, "key_F7"}, {65, "key_F8"}, {66, "key_F9"}, {67, "key_F10"}, {68, "key_F11"}, {69, "key_F12"},
+    {70, "key_Print Scr"}, {71, "key_Scroll Lock"}, {72, "key_Pause"}, {73, "key_Insert"}, {74, "key_Home"},
+    {75, "key_Page Up"}, {76, "key_Delete"}, {77, "key_End"}, {78, "key_Page Down"}, {79, "key_Right"},
+    {80, "key_Left"}, {81, "key_Down"}, {82, "key_Up"}, {83, "key_Num Lock"}, {84, "key_Num_/"},
+    {85, "key_Num_*"}, {86, "key_Num_-"}, {87, "key_Num_+"}, {88, "key_Num_Enter"}, {89, "key_Num_1"},
+    {90, "key_Num_2"}, {91, "key_Num_3"}, {92, "key_Num_4"}, {93, "key_Num_5"}, {94, "key_Num_6"},
+    {95, "key_Num_7"}, {96, "key_Num_8"}, {97, "key_Num_9"}, {98, "key_Num_0"}, {99, "key_Num_."},
+    {100, "key_\\"}, {101, "key_APP"}, {102, ""}, {103, ""}, {104, ""}, {130, "Sleep"}, {136, "Kana/Roma"},
+    {221, "`"}, {224, "key_LCtrl"}, {225, "key_LShift"}, {226, "key_LAlt"}, {227, "key_LWin"},
+    {228, "key_RCtrl"}, {229, "key_RShift"}, {230, "key_RAlt"}, {231, "key_RWin"}, {241, "L_Button"},
+    {242, "R_Button"}, {243, "M_Button"}, {244, "Backward_Button"}, {245, "Forward_Button"},
+};
+
+// Language texts that show which key was looked up, and every key asked for.
+class KeyTables : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        SetTextLookup([](const QString& key) { return QStringLiteral("<%1>").arg(key); });
+    void SetUp() override {
+        SetTextLookup([this](const QString& key) {
+            asked << key;
+            return QStringLiteral("<%1>").arg(key);
+        });
     }
     void TearDown() override { SetTextLookup({}); }
+    static QString Shown(const char* key) { return QStringLiteral("<%1>").arg(QString::fromUtf8(key)); }
 
+    QStringList asked;
     const KeyboardLayout& us = *UsKeyboardLayout();
     const KeyboardLayout& azerty = *FrenchAzertyKeyboardLayout();
 };
 
-TEST_F(KeyTablesTest, TableKeepsItsQuirks)
-{
-    EXPECT_EQ(KeyCodeTable.size(), 112u);
-    EXPECT_EQ(KeyCodeTable[0].virtualKey, 0x41u);
-    EXPECT_EQ(KeyCodeTable[111].virtualKey, 0xF8u);
-    int rowsFor38 = 0;
-    for (const KeyCodeRow& row : KeyCodeTable) {
-        EXPECT_NE(row.usage, 0x32u);
-        rowsFor38 += row.usage == 0x38;
+TEST_F(KeyTables, EveryKeyRowInOrderAndFoundInBothLayouts) {
+    ASSERT_EQ(KeyCodeTable.size(), std::size(kKeyRows));
+    for (std::size_t i = 0; i < std::size(kKeyRows); ++i) {
+        const KeyRow& expected = kKeyRows[i];
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(KeyCodeTable[i].virtualKey, expected.virtualKey);
+        EXPECT_EQ(KeyCodeTable[i].usage, expected.usage);
+        EXPECT_EQ(KeyCodeTable[i].scanCode, expected.scanCode);
+        // Letters through F12 (usages 4 to 69) are stored by their position in the layout.
+        for (const KeyboardLayout* layout : {&us, &azerty}) {
+            const UsageLookup lookup = VirtualKeyToUsage(expected.virtualKey, *layout);
+            EXPECT_TRUE(lookup.found);
+            if (expected.usage < 4 || expected.usage > 69) {
+                EXPECT_EQ(lookup.code, expected.usage);
+            }
+        }
     }
-    EXPECT_EQ(rowsFor38, 2);
-    EXPECT_EQ(KeyCodeTable[90].usage, 0x5Fu);  // Num 7 before Num 6
-    EXPECT_EQ(KeyCodeTable[91].usage, 0x5Eu);
-    for (int row = 66; row < 112; ++row)
-        EXPECT_EQ(KeyCodeTable[row].scanCode, 0u) << row;
 }
 
-TEST_F(KeyTablesTest, VirtualKeysMapByPhysicalPosition)
-{
-    EXPECT_EQ(VirtualKeyToUsage(0x41, us).code, 0x04);
-    EXPECT_TRUE(VirtualKeyToUsage(0x41, azerty).found);
-    EXPECT_EQ(VirtualKeyToUsage(0x41, azerty).code, 0x14);  // AZERTY "A" sits where US "Q" does
-    EXPECT_EQ(VirtualKeyToUsage(0x5A, azerty).code, 0x1A);  // "Z" at the US "W" position
-    EXPECT_EQ(VirtualKeyToUsage(0x4D, azerty).code, 0x33);  // "M" at the US semicolon position
-    EXPECT_EQ(VirtualKeyToUsage(0x31, azerty).code, 0x1E);  // digits keep their row
+TEST_F(KeyTables, NamedVirtualKeysShowTheirTextAndNoOtherAsksForOne) {
+    std::set<std::uint32_t> named;
+    for (const NameRow& row : kVirtualKeyNames) {
+        SCOPED_TRACE(row.code);
+        named.insert(row.code);
+        for (const KeyboardLayout* layout : {&us, &azerty})
+            EXPECT_EQ(VirtualKeyName(row.code, *layout), Shown(row.languageKey));
+    }
+    asked.clear();
+    for (std::uint32_t vk = 0; vk < 256; ++vk) {
+        if (!named.count(vk))
+            VirtualKeyName(vk, us);
+    }
+    EXPECT_TRUE(asked.isEmpty()) << asked.join(QLatin1Char(',')).toStdString();  // e.g. 0x5F, 0x7C
 }
 
-TEST_F(KeyTablesTest, EveryPositionalKeyRoundTripsThroughBothLayouts)
-{
+TEST_F(KeyTables, NamedUsagesShowTheirTextAndOthersOutsideTheLayoutRangesAreEmpty) {
+    std::set<std::uint32_t> named;
+    for (const NameRow& row : kUsageNames) {
+        SCOPED_TRACE(row.code);
+        named.insert(row.code);
+        asked.clear();
+        for (const KeyboardLayout* layout : {&us, &azerty})
+            EXPECT_EQ(UsageName(std::uint8_t(row.code), *layout), Shown(row.languageKey));
+        EXPECT_TRUE(asked.contains(QString::fromUtf8(row.languageKey)));
+    }
+    asked.clear();
+    for (std::uint32_t code = 0; code < 256; ++code) {
+        const bool layoutRange = (code >= 4 && code <= 57) || (code >= 232 && code <= 239);
+        if (!layoutRange && !named.count(code)) {
+            EXPECT_EQ(UsageName(std::uint8_t(code), us), QString()) << code;
+        }
+    }
+    EXPECT_TRUE(asked.isEmpty()) << asked.join(QLatin1Char(',')).toStdString();
+}
+
+TEST(KeyTablesText, EmptyKeyTextComesFromTheLanguageFile) {
+    SetTextLookup([](const QString& key) { return key.isEmpty() ? QStringLiteral("(none)") : QString(); });
+    for (std::uint8_t code : {102, 103, 104})
+        EXPECT_EQ(UsageName(code, *UsKeyboardLayout()), QStringLiteral("(none)")) << int(code);
+    SetTextLookup({});
+}
+
+TEST_F(KeyTables, VirtualKeysMapByPhysicalPosition) {
+    struct Case { bool french; std::uint32_t virtualKey; bool found; std::uint8_t usage; };
+    const Case cases[] = {
+        {false, 0x41, true, 0x04}, {true, 0x41, true, 0x14},  // AZERTY "A" sits where US "Q" does
+        {true, 0x5A, true, 0x1A}, {true, 0x4D, true, 0x33},   // "Z" at US "W", "M" at US ";"
+        {true, 0x31, true, 0x1E}, {false, 0xAD, false, 0},    // digits keep their row; no row for mute
+        {false, 0xDF, true, 0x46},  // US has no OEM_8 key: scan 0 finds the first row without one
+        {true, 0xDF, true, 0x38},   // AZERTY's "!" key, scan 0x35
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.virtualKey);
+        const UsageLookup lookup = VirtualKeyToUsage(c.virtualKey, c.french ? azerty : us);
+        EXPECT_EQ(std::pair(lookup.found, lookup.code), std::pair(c.found, c.usage));
+    }
+}
+
+TEST_F(KeyTables, LayoutRangeNamesComeFromTheLayout) {
+    struct Case { bool french; bool usage; std::uint32_t code; QString shown; };
+    const Case cases[] = {
+        {false, true, 0x04, "A"}, {true, true, 0x14, "A"}, {true, true, 0x1F, QString(QChar(0xE9))},  // only a..z in capitals
+        {false, true, 0x28, "<key_Enter>"}, {false, true, 57, "<key_Caplk>"},  // last code of the range
+        {false, true, 0x32, ""}, {false, true, 0xE8, ""},                       // in range, without a row
+        {false, false, 0xBD, "-"}, {true, false, 0x41, "A"}, {true, false, 0xDD, "^"},  // a dead key's character
+        {false, false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        const KeyboardLayout& layout = c.french ? azerty : us;
+        EXPECT_EQ(c.usage ? UsageName(std::uint8_t(c.code), layout) : VirtualKeyName(c.code, layout), c.shown);
+    }
+}
+
+TEST_F(KeyTables, EveryPositionalKeyRoundTripsThroughBothLayouts) {
     // Any key a layout has must come back as a distinct usage that names the same key.
     for (const KeyboardLayout* layout : {&us, &azerty}) {
         std::set<std::uint8_t> usages;
@@ -59,53 +204,6 @@ TEST_F(KeyTablesTest, EveryPositionalKeyRoundTripsThroughBothLayouts)
             EXPECT_EQ(UsageName(lookup.code, *layout), VirtualKeyName(vk, *layout)) << std::hex << vk;
         }
     }
-}
-
-TEST_F(KeyTablesTest, NonPositionalKeysIgnoreTheLayout)
-{
-    EXPECT_EQ(VirtualKeyToUsage(0xA2, azerty).code, 0xE0);
-    const UsageLookup mute = VirtualKeyToUsage(0xAD, us);
-    EXPECT_FALSE(mute.found);
-    EXPECT_EQ(mute.code, 0);
-    EXPECT_EQ(VirtualKeyToUsage(0xF1, us).code, 241);
-    EXPECT_EQ(UsageName(241, us), QStringLiteral("<L_Button>"));
-}
-
-TEST_F(KeyTablesTest, KeyWithoutScanCodeFallsToFirstRowWithoutOne)
-{
-    EXPECT_EQ(VirtualKeyToUsage(0xDF, us).code, 0x46);      // US has no OEM_8 key
-    EXPECT_EQ(VirtualKeyToUsage(0xDF, azerty).code, 0x38);  // AZERTY's "!" key, scan 0x35
-}
-
-TEST_F(KeyTablesTest, UsageNames)
-{
-    EXPECT_EQ(UsageName(0x3A, us), QStringLiteral("<key_F1>"));
-    EXPECT_EQ(UsageName(0x45, us), QStringLiteral("<key_F12>"));
-    EXPECT_EQ(UsageName(0x04, us), QStringLiteral("A"));
-    EXPECT_EQ(UsageName(0x14, azerty), QStringLiteral("A"));
-    EXPECT_EQ(UsageName(0x1F, azerty), QString(QChar(0xE9)));  // only a..z are put in capitals
-    EXPECT_EQ(UsageName(0x28, us), QStringLiteral("<key_Enter>"));
-    EXPECT_EQ(UsageName(0x59, us), QStringLiteral("<key_Num_1>"));
-    EXPECT_EQ(UsageName(0x61, us), QStringLiteral("<key_Num_9>"));
-    EXPECT_EQ(UsageName(0x62, us), QStringLiteral("<key_Num_0>"));
-    EXPECT_EQ(UsageName(100, us), QStringLiteral("<key_\\>"));
-    EXPECT_EQ(UsageName(221, us), QStringLiteral("<`>"));
-    for (int code : {0x32, 0xE8, 0xF7, 246, 0, 200})
-        EXPECT_EQ(UsageName(std::uint8_t(code), us), QString()) << code;
-}
-
-TEST_F(KeyTablesTest, VirtualKeyNames)
-{
-    EXPECT_EQ(VirtualKeyName(0x6E, us), QStringLiteral("<key_Num_.>"));
-    EXPECT_EQ(VirtualKeyName(0x2A, us), QStringLiteral("<key_Print Scr>"));
-    EXPECT_EQ(VirtualKeyName(0x2C, us), QStringLiteral("<key_Print Scr>"));
-    EXPECT_EQ(VirtualKeyName(0x69, us), QStringLiteral("<key_Num_9>"));
-    EXPECT_EQ(VirtualKeyName(0x7B, us), QStringLiteral("<key_F12>"));
-    EXPECT_EQ(VirtualKeyName(0x90, us), QStringLiteral("<key_Num Lock>"));
-    EXPECT_EQ(VirtualKeyName(0xBD, us), QStringLiteral("-"));
-    EXPECT_EQ(VirtualKeyName(0x41, azerty), QStringLiteral("A"));
-    EXPECT_EQ(VirtualKeyName(0xDD, azerty), QStringLiteral("^"));  // a dead key shows its character
-    EXPECT_EQ(VirtualKeyName(0, us), QString());
 }
 
 }  // namespace

@@ -17,35 +17,22 @@ namespace {
 // Records every write; while closed, the writer waits inside its next write until opened.
 class GatedDisk {
 public:
-    bool Write(const QString& path, const QByteArray& bytes, QString* error)
-    {
+    bool Write(const QString& path, const QByteArray& bytes, QString* error) {
         std::unique_lock lock(m_mutex);
         ++m_arrived;
         m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_open; });
         log << QStringLiteral("%1=%2").arg(path, QString::fromLatin1(bytes));
-        if (failWith.isEmpty())
-            return true;
         *error = failWith;
-        return false;
+        return failWith.isEmpty();
     }
-
-    void Close()
-    {
+    void SetOpen(bool open) {
         std::lock_guard lock(m_mutex);
-        m_open = false;
-    }
-    void Open()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_open = true;
-        }
+        m_open = open;
         m_changed.notify_all();
     }
     // Waits until the writer is inside its n-th write.
-    void WaitForWrite(int n)
-    {
+    void WaitForWrite(int n) {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_arrived >= n; });
     }
@@ -62,37 +49,43 @@ private:
 
 class StoreWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         writer.SetWriteFunction([this](const QString& path, const QByteArray& bytes, QString* error) {
             return disk.Write(path, bytes, error);
         });
+    }
+    // Holds the writer inside the write of "first" while the test asks for more.
+    void HoldFirstWrite(const QString& first) {
+        disk.SetOpen(false);
+        writer.Request(first, QByteArray(first.left(1).toLatin1() + "1"));
+        disk.WaitForWrite(1);
+    }
+    static StoreWriter::ImageSource Image(QByteArray bytes, QStringList* built = nullptr, const char* name = "") {
+        return [=]() -> std::optional<QByteArray> {
+            if (built)
+                *built << QLatin1String(name);
+            return bytes;
+        };
     }
 
     GatedDisk disk;
     StoreWriter writer;
 };
 
-TEST_F(StoreWriterTest, ABurstIsOneWriteWithTheLatestContentAndFilesKeepTheirOrder)
-{
-    disk.Close();
-    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
-    disk.WaitForWrite(1);  // p1 is being written
-    writer.Request(QStringLiteral("pro"), QByteArray("p2"));
-    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
-    writer.Request(QStringLiteral("pro"), QByteArray("p3"));
-    writer.Request(QStringLiteral("macro"), QByteArray("m2"));
-    disk.Open();
+TEST_F(StoreWriterTest, ABurstIsOneWriteWithTheLatestContentAndFilesKeepTheirOrder) {
+    HoldFirstWrite(QStringLiteral("pro"));
+    for (const char* request : {"pro=p2", "macro=m1", "pro=p3", "macro=m2"}) {
+        const QList<QByteArray> parts = QByteArray(request).split('=');
+        writer.Request(QString::fromLatin1(parts[0]), parts[1]);
+    }
+    disk.SetOpen(true);
     writer.Flush();
     EXPECT_EQ(disk.log, (QStringList{"pro=p1", "pro=p3", "macro=m2"}));
     EXPECT_EQ(writer.WriteCount(), 3);
 }
 
-TEST_F(StoreWriterTest, ContentIsTakenWhenTheWriterGetsToIt)
-{
-    disk.Close();
-    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
-    disk.WaitForWrite(1);
+TEST_F(StoreWriterTest, ContentIsTakenWhenTheWriterGetsToIt) {
+    HoldFirstWrite(QStringLiteral("macro"));
     QByteArray state = "a";
     int taken = 0;
     writer.Request(QStringLiteral("pro"), [&]() -> std::optional<QByteArray> {
@@ -100,31 +93,26 @@ TEST_F(StoreWriterTest, ContentIsTakenWhenTheWriterGetsToIt)
         return state;
     });
     state = "b";  // changed before the writer came to it: the file gets "b"
-    disk.Open();
+    disk.SetOpen(true);
     writer.Flush();
     EXPECT_EQ(taken, 1);
     EXPECT_EQ(disk.log, (QStringList{"macro=m1", "pro=b"}));
 }
 
-TEST_F(StoreWriterTest, FlushWaitsForTheWriteUnderWay)
-{
-    disk.Close();
-    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
-    disk.WaitForWrite(1);
+TEST_F(StoreWriterTest, FlushWaitsForTheWriteUnderWay) {
+    HoldFirstWrite(QStringLiteral("pro"));
     std::atomic<bool> flushed{false};
     std::thread flusher([&] {
         writer.Flush();
         flushed = true;
     });
     EXPECT_FALSE(flushed);  // the write is held at the gate, so Flush cannot have returned
-    disk.Open();
+    disk.SetOpen(true);
     flusher.join();
-    EXPECT_TRUE(flushed);
     EXPECT_EQ(disk.log, QStringList{"pro=p1"});
 }
 
-TEST_F(StoreWriterTest, AFailedSaveIsToldAndTriedAgainWithTheNextRequest)
-{
+TEST_F(StoreWriterTest, AFailedSaveIsToldAndTriedAgainWithTheNextRequest) {
     std::atomic<int> told{0};
     writer.SetFailureHandler([&] { ++told; });
     disk.failWith = QStringLiteral("the disk is full");
@@ -139,87 +127,22 @@ TEST_F(StoreWriterTest, AFailedSaveIsToldAndTriedAgainWithTheNextRequest)
     writer.Request(QStringLiteral("pro"), QByteArray("p1"));  // same content: still written
     writer.Flush();
     EXPECT_EQ(disk.log, (QStringList{"pro=p1", "pro=p1"}));
-    EXPECT_EQ(writer.WriteCount(), 1);
-    EXPECT_EQ(told, 1);
+    EXPECT_EQ(std::pair(writer.WriteCount(), int(told)), std::pair(1, 1));
 }
 
-TEST_F(StoreWriterTest, AFileChangedOnDiskIsNotWrittenOverAndTheConflictIsTold)
-{
+TEST_F(StoreWriterTest, AFileChangedOnDiskIsNotWrittenOverAndNothingToWriteWritesNothing) {
     writer.SetWriteCheck([](const QString& path) {
         return path == QLatin1String("pro") ? QStringLiteral("pro was changed by another program") : QString();
     });
     writer.Request(QStringLiteral("pro"), QByteArray("p1"));
     writer.Request(QStringLiteral("macro"), QByteArray("m1"));
+    writer.Request(QStringLiteral("other"), [] { return std::optional<QByteArray>(); });
     writer.Flush();
     EXPECT_EQ(disk.log, QStringList{"macro=m1"});
     EXPECT_EQ(writer.TakeFailures(), QStringList{"pro was changed by another program"});
 }
 
-TEST_F(StoreWriterTest, NothingToWriteWritesNothing)
-{
-    writer.Request(QStringLiteral("pro"), [] { return std::optional<QByteArray>(); });
-    writer.Flush();
-    EXPECT_TRUE(disk.log.isEmpty());
-    EXPECT_TRUE(writer.TakeFailures().isEmpty());
-}
-
-TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgain)
-{
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("ms_1/pro.data"));  // the folder is made
-    StoreWriter writer;
-    writer.Request(path, QByteArray("one"));
-    writer.Flush();
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("one"));
-    writer.Request(path, QByteArray("one"));
-    writer.Flush();
-    EXPECT_EQ(writer.WriteCount(), 1);
-    EXPECT_EQ(writer.SkipCount(), 1);
-    writer.Request(path, QByteArray("two"));
-    writer.Flush();
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("two"));
-    EXPECT_EQ(writer.WriteCount(), 2);
-}
-
-TEST(StoreWriterDisk, WhatIsOnDiskAlreadyIsNotWrittenAgain)
-{
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("macro.data"));
-    WriteFileBytes(path, "same");
-    StoreWriter writer;
-    writer.Request(path, QByteArray("same"));
-    writer.Flush();
-    EXPECT_EQ(writer.WriteCount(), 0);
-    EXPECT_EQ(writer.SkipCount(), 1);
-}
-
-TEST(StoreWriterDisk, WhatIsWaitingIsWrittenBeforeTheWriterGoes)
-{
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("macro.data"));
-    {
-        StoreWriter writer;
-        for (char c = 'a'; c <= 'z'; ++c)
-            writer.Request(path, QByteArray(1, c));
-    }
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("z"));
-}
-
-TEST(StoreWriterDisk, AFolderThatCannotBeMadeIsAFailure)
-{
-    TempDataFolder folder;
-    WriteFileBytes(folder.file(QStringLiteral("ms_1")), "a file where the folder should be");
-    StoreWriter writer;
-    writer.Request(folder.file(QStringLiteral("ms_1/pro.data")), QByteArray("x"));
-    writer.Flush();
-    const QStringList failures = writer.TakeFailures();
-    ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0].contains(QLatin1String("ms_1"))) << failures[0].toStdString();
-    EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("ms_1"))), QByteArray("a file where the folder should be"));
-}
-
-TEST_F(StoreWriterTest, AGuardThatHoldsBackASaveLeavesItUnwrittenAndUntold)
-{
+TEST_F(StoreWriterTest, AGuardThatHoldsBackASaveLeavesItUnwrittenAndUntold) {
     QStringList guarded;
     writer.SetSaveGuard([&](const QStringList& paths, const std::function<bool()>& save) {
         guarded << paths.join(QLatin1Char('+'));
@@ -234,33 +157,75 @@ TEST_F(StoreWriterTest, AGuardThatHoldsBackASaveLeavesItUnwrittenAndUntold)
     EXPECT_TRUE(writer.TakeFailures().isEmpty());
 }
 
-TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeepTheirOrder)
-{
-    disk.Close();
-    writer.Request(QStringLiteral("other"), QByteArray("o1"));
-    disk.WaitForWrite(1);
+TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeepTheirOrder) {
+    HoldFirstWrite(QStringLiteral("other"));
     writer.Request(QStringLiteral("pro"), QByteArray("p1"));
     writer.Request(QStringLiteral("macro"), QByteArray("m1"));
     QStringList built;
-    writer.RequestTogether({{QStringLiteral("macro"), [&]() -> std::optional<QByteArray> { built << "macro"; return QByteArray("m2"); }},
-                            {QStringLiteral("pro"), [&]() -> std::optional<QByteArray> { built << "pro"; return QByteArray("p2"); }}});
-    disk.Open();
+    writer.RequestTogether({{QStringLiteral("macro"), Image("m2", &built, "macro")},
+                            {QStringLiteral("pro"), Image("p2", &built, "pro")}});
+    disk.SetOpen(true);
     writer.Flush();
     EXPECT_EQ(disk.log, (QStringList{"other=o1", "macro=m2", "pro=p2"}));
     EXPECT_EQ(built, (QStringList{"pro", "macro"}));  // the file written later is built first
 }
 
-TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWhatTheyHeld)
-{
+TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgainUnlessForgotten) {
     TempDataFolder folder;
-    const QString held = folder.file(QStringLiteral("macro.data"));
-    const QString fresh = folder.file(QStringLiteral("new.data"));
+    const QString path = folder.file(QStringLiteral("ms_1/pro.data"));  // the folder is made
+    const QString macros = folder.file(QStringLiteral("macro.data"));
+    WriteFileBytes(macros, "same");
+    StoreWriter writer;
+    struct Step { const QString& path; const char* bytes; int writes, skips; };
+    const Step steps[] = {{path, "one", 1, 0}, {path, "one", 1, 1}, {path, "two", 2, 1},
+                          {macros, "same", 2, 2}};  // what is on disk already counts as written
+    for (const Step& step : steps) {
+        writer.Request(step.path, QByteArray(step.bytes));
+        writer.Flush();
+        EXPECT_EQ(ReadFileBytes(step.path), QByteArray(step.bytes));
+        EXPECT_EQ(std::pair(writer.WriteCount(), writer.SkipCount()), std::pair(step.writes, step.skips)) << step.bytes;
+    }
+    WriteFileBytes(path, "theirs");  // changed beside the writer
+    writer.Forget(path);
+    writer.Request(path, QByteArray("two"));
+    writer.Flush();
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("two"));
+    EXPECT_EQ(writer.WriteCount(), 3);
+}
+
+TEST(StoreWriterDisk, WhatIsWaitingIsWrittenBeforeTheWriterGoes) {
+    TempDataFolder folder;
+    const QString path = folder.file(QStringLiteral("macro.data"));
+    {
+        StoreWriter writer;
+        for (char c = 'a'; c <= 'z'; ++c)
+            writer.Request(path, QByteArray(1, c));
+    }
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("z"));
+}
+
+TEST(StoreWriterDisk, AFolderThatCannotBeMadeIsAFailure) {
+    TempDataFolder folder;
+    WriteFileBytes(folder.file(QStringLiteral("ms_1")), "a file where the folder should be");
+    StoreWriter writer;
+    writer.Request(folder.file(QStringLiteral("ms_1/pro.data")), QByteArray("x"));
+    writer.Flush();
+    const QStringList failures = writer.TakeFailures();
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains(QLatin1String("ms_1"))) << failures[0].toStdString();
+    EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("ms_1"))), QByteArray("a file where the folder should be"));
+}
+
+TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWhatTheyHeld) {
+    TempDataFolder folder;
+    const QString held = folder.file(QStringLiteral("macro.data")), fresh = folder.file(QStringLiteral("new.data"));
     const QString refused = folder.file(QStringLiteral("pro.data"));
     WriteFileBytes(held, "old macros");
     WriteFileBytes(refused, "old profiles");
     StoreWriter writer;
+    bool refuse = true;
     writer.SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString* error) {
-        if (path == refused) {
+        if (refuse && path == refused) {
             *error = QStringLiteral("refused");
             return false;
         }
@@ -268,9 +233,8 @@ TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWha
     });
     int told = 0;
     writer.SetFailureHandler([&] { ++told; });
-    writer.RequestTogether({{held, [] { return std::optional<QByteArray>("new macros"); }},
-                            {fresh, [] { return std::optional<QByteArray>("made"); }},
-                            {refused, [] { return std::optional<QByteArray>("new profiles"); }}});
+    auto image = [](const char* bytes) { return [bytes] { return std::optional<QByteArray>(bytes); }; };
+    writer.RequestTogether({{held, image("new macros")}, {fresh, image("made")}, {refused, image("new profiles")}});
     writer.Flush();
     EXPECT_EQ(ReadFileBytes(held), QByteArray("old macros"));
     EXPECT_FALSE(QFile::exists(fresh));  // was not there before
@@ -279,29 +243,11 @@ TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWha
     EXPECT_EQ(told, 1);
 
     // Nothing is taken as written: the next save writes every file again.
-    writer.SetWriteFunction([](const QString& path, const QByteArray& bytes, QString*) {
-        return WriteFileAtomically(path, {QByteArrayView(bytes)});
-    });
-    writer.RequestTogether({{held, [] { return std::optional<QByteArray>("new macros"); }},
-                            {refused, [] { return std::optional<QByteArray>("new profiles"); }}});
+    refuse = false;
+    writer.RequestTogether({{held, image("new macros")}, {refused, image("new profiles")}});
     writer.Flush();
     EXPECT_EQ(ReadFileBytes(held), QByteArray("new macros"));
     EXPECT_EQ(ReadFileBytes(refused), QByteArray("new profiles"));
-}
-
-TEST(StoreWriterDisk, AForgottenFileIsComparedWithWhatItHoldsNow)
-{
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("pro.data"));
-    StoreWriter writer;
-    writer.Request(path, QByteArray("ours"));
-    writer.Flush();
-    WriteFileBytes(path, "theirs");  // changed beside the writer
-    writer.Forget(path);
-    writer.Request(path, QByteArray("ours"));
-    writer.Flush();
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("ours"));
-    EXPECT_EQ(writer.WriteCount(), 2);
 }
 
 }  // namespace
