@@ -1,142 +1,125 @@
+// Applies through real links over a fake cable, paced by the fake clock, and the device worker that
+// runs them.
 #include <gtest/gtest.h>
 
-#include "core/text/name_field.h"
-#include "device/apply_profile.h"
+#include <QDeadlineTimer>
+#include <QFile>
+#include <atomic>
+#include <unistd.h>
+
 #include "core/report/change_detection.h"
-#include "device/device_links.h"
-#include "device/profile_session.h"
-#include "fakes/fake_device.h"
-#include "support/test_files.h"
+#include "device/device_worker.h"
+#include "device/links_rig.h"
 
 namespace {
 
-void BindMacro(ButtonRecord& button, std::uint8_t key)
+// The commands the cable was sent; a macro counts once, by its first half.
+std::vector<int> SentCommands()
 {
-    button.function = 17;
-    button.macro_action_count = 1;
-    button.macro_actions[0] = {key, 1, 10};
+    std::vector<int> commands;
+    for (const auto& write : FakeCable().writes)
+        if (write[0] != 9 || write[3] == 0)
+            commands.push_back(write[0]);
+    return commands;
 }
 
-// Applies through real links over a fake cable, paced by a fake clock.
-class ApplyProfileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FakeCable().Reset();
-        FakeReceiver().Reset();
-        FakeReceiver().openResult = 0;
-        session.Load();
-        links.SetCableDriver(FakeCable().Functions());
-        links.SetReceiverDriver(FakeReceiver().Functions());
-        links.Open(&target, {1327, 1328}, {1325, 1326});
-        clock.pauses.clear();
-    }
-
-    bool Apply()
-    {
-        return ApplyProfile(ApplyContext{
-            session, [this] { return links.Asleep() || forceAsleep; },
-            [this](const Report& report) {
-                if (duringSend)
-                    duringSend();
-                return links.SendReport(report);
-            },
-            {}});
-    }
-
-    std::vector<int> SentCommands() const
-    {
-        std::vector<int> commands;
-        for (const auto& write : FakeCable().writes)
-            if (write[0] != 9 || write[3] == 0)  // a macro counts once, by its first half
-                commands.push_back(write[0]);
-        return commands;
-    }
-
-    void Edit(const std::function<void(ProfileRecord&)>& change)
-    {
-        session.Locked([&](ProfileSession::State& state) { change(state.Current()); });
-    }
-
-    TempDataFolder folder;
-    ProfileSession session{folder.path()};
-    FakeClock clock;
-    FakeLinkHost host;
-    DeviceLinks links{host, session, clock};
-    KarvoPostTarget target{nullptr, nullptr};
-    bool forceAsleep = false;
-    std::function<void()> duringSend;
-};
-
-TEST_F(ApplyProfileTest, ProfileSwitchSendsEverySectionInOrderWithPauses)
+bool Pending(LinksRig& rig)
 {
-    Edit([](ProfileRecord& p) {
-        BindMacro(p.buttons[7], 0x05);
-        BindMacro(p.buttons[3], 0x04);
+    return rig.session.Locked([](ProfileSession::State& s) { return DetectChanges(s.Current(), *s.appliedSnapshot).Any(); });
+}
+
+TEST(ApplyProfile, ASwitchSendsEverySectionInOrderWithItsPausesThenOnlyWhatChanged)
+{
+    LinksRig rig;
+    rig.Open("c");
+    rig.Current([](ProfileRecord& p) {
+        for (auto [button, key] : {std::pair{3, 0x04}, {7, 0x05}}) {  // a one-key macro each
+            p.buttons[button].function = 17;
+            p.buttons[button].macro_action_count = 1;
+            p.buttons[button].macro_actions[0] = {std::uint8_t(key), 1, 10};
+        }
     });
-    ASSERT_TRUE(Apply());  // the load set the full-send flag
+    ASSERT_TRUE(rig.Apply());  // the load set the full-send flag
     EXPECT_EQ(SentCommands(), (std::vector<int>{0x04, 0x05, 0x06, 0x09, 0x09, 0x08}));
-    EXPECT_EQ(clock.pauses, (std::vector<int>{500, 500, 500, 200, 200, 500, 200, 200, 500, 500}));
-    const auto& buttonReport = FakeCable().writes.back();
-    EXPECT_EQ(buttonReport[3 + 3 * 3 + 2], 1);  // button 3 holds macro 1
-    EXPECT_EQ(buttonReport[3 + 3 * 7 + 2], 2);
-    EXPECT_EQ(FakeCable().writes[3][2], 1);
-    EXPECT_EQ(FakeCable().writes[3][11], 0x04);  // report byte 10 (macro 1's first key) sits at packet byte 11
+    EXPECT_EQ(rig.clock.pauses, (std::vector<int>{500, 500, 500, 200, 200, 500, 200, 200, 500, 500}));
+    const auto& buttons = FakeCable().writes.back();
+    EXPECT_EQ(std::tuple(buttons[3 + 3 * 3 + 2], buttons[3 + 3 * 7 + 2]), std::tuple(1, 2));  // buttons 3 and 7 hold macros 1 and 2
+    EXPECT_EQ(std::tuple(FakeCable().writes[3][2], FakeCable().writes[3][11]), std::tuple(1, 0x04));  // macro 1's first key
 
-    // Nothing changed since: the next apply sends nothing.
+    // Each later apply sends what changed since the one before; pro.data follows.
+    const struct {
+        void (*edit)(ProfileRecord&);
+        std::vector<int> sent;
+        int offset, stored;  // a field of pro.data's first profile
+    } rows[] = {{[](ProfileRecord&) {}, {}, 2356, 2},
+                {[](ProfileRecord& p) { p.move_mode = 1; }, {}, 2360, 1},  // nothing to send, yet saved
+                {[](ProfileRecord& p) { p.polling_rate = 0; }, {0x06}, 2356, 0}};
+    for (const auto& row : rows) {
+        FakeCable().writes.clear();
+        rig.Current(row.edit);
+        ASSERT_TRUE(rig.Apply());
+        EXPECT_EQ(SentCommands(), row.sent);
+        EXPECT_EQ(GetU32(rig.Store(), 164884 + row.offset), std::uint32_t(row.stored));
+        EXPECT_FALSE(Pending(rig));
+    }
+
+    // An edit made while a report is on its way goes out with the next apply.
+    rig.Current([](ProfileRecord& p) { p.polling_rate = 1; });
+    rig.Apply([&] { rig.Current([](ProfileRecord& p) { p.brightness = 3; }); });
     FakeCable().writes.clear();
-    ASSERT_TRUE(Apply());
-    EXPECT_TRUE(FakeCable().writes.empty());
-}
-
-TEST_F(ApplyProfileTest, MoveModeOnlyChangeSendsNothingButSavesAndSnapshots)
-{
-    Apply();
-    FakeCable().writes.clear();
-    Edit([](ProfileRecord& p) { p.move_mode = 1; });
-    ASSERT_TRUE(Apply());
-    EXPECT_TRUE(FakeCable().writes.empty());
-    session.FlushSaves();
-    EXPECT_EQ(GetU32(ReadFileBytes(folder.storeFile("pro.data")), 164884 + 2360), 1u);
-    EXPECT_EQ(session.Locked([](ProfileSession::State& s) { return s.appliedSnapshot->move_mode; }), 1);
-}
-
-TEST_F(ApplyProfileTest, AsleepSendsAndSavesNothing)
-{
-    const QByteArray before = ReadFileBytes(folder.storeFile("pro.data"));
-    Edit([](ProfileRecord& p) { p.polling_rate = 0; });
-    forceAsleep = true;
-    EXPECT_FALSE(Apply());
-    EXPECT_TRUE(FakeCable().writes.empty());
-    session.FlushSaves();
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), before);
-    EXPECT_TRUE(session.Locked([](ProfileSession::State& s) { return s.fullSend; }));
-}
-
-TEST_F(ApplyProfileTest, AnEditDuringAnApplyGoesOutWithTheNextOne)
-{
-    duringSend = [this] {
-        Edit([](ProfileRecord& p) { p.brightness = 3; });
-        duringSend = nullptr;
-    };
-    Apply();
-    const SectionChanges pending = session.Locked(
-        [](ProfileSession::State& s) { return DetectChanges(s.Current(), *s.appliedSnapshot); });
-    EXPECT_TRUE(pending.lighting);
-
-    FakeCable().writes.clear();
-    Apply();
+    rig.Apply();
     EXPECT_EQ(SentCommands(), std::vector<int>{0x05});
+
+    // Reports the mouse does not take are lost, without pauses; the snapshot is taken all the same.
+    FakeCable().setFeatureResults = {0};
+    rig.clock.pauses.clear();
+    rig.Current([](ProfileRecord& p) { p.polling_rate = 3; });
+    ASSERT_TRUE(rig.Apply());
+    EXPECT_TRUE(rig.clock.pauses.empty());
+    EXPECT_FALSE(Pending(rig));
 }
 
-TEST_F(ApplyProfileTest, UnreachableMouseLosesTheReportButTakesTheSnapshot)
+TEST(ApplyProfile, AsleepSendsAndSavesNothingAndKeepsTheFullSendOwed)
 {
-    FakeCable().setFeatureResults = std::vector<int>(10, 0);
-    ASSERT_TRUE(Apply());
-    EXPECT_TRUE(clock.pauses.empty());
-    EXPECT_FALSE(session.Locked([](ProfileSession::State& s) {
-        return DetectChanges(s.Current(), *s.appliedSnapshot).Any();
-    }));
+    LinksRig rig;
+    rig.Open("");
+    const QByteArray before = rig.Store();
+    rig.Current([](ProfileRecord& p) { p.polling_rate = 0; });
+    EXPECT_FALSE(rig.Apply());
+    EXPECT_EQ(rig.Store(), before);
+    EXPECT_TRUE(rig.session.Locked([](ProfileSession::State& s) { return s.fullSend; }));
+}
+
+// Whether a thread of this process sleeps (state S in /proc), as one blocked in a join does.
+bool Sleeping(pid_t thread)
+{
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(thread));
+    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "S";
+}
+
+// Quit() ends the worker after the messages already queued: an apply asked for just before the
+// window closes still reaches the mouse. The first message is held until Quit() waits for the
+// thread, so the rest are still queued when it is called.
+TEST(DeviceWorker, QuitServesEveryMessageQueuedBeforeItInOrderOnTheWorkerThread)
+{
+    const pid_t caller = gettid();
+    std::atomic<bool> quitting{false};
+    std::vector<std::uint32_t> served;
+    std::vector<pid_t> threads;
+    DeviceWorker worker([&](std::uint32_t message) {
+        for (QDeadlineTimer deadline(20000); message == 1 && !(quitting && Sleeping(caller)) && !deadline.hasExpired();)
+            std::this_thread::yield();
+        served.push_back(message);
+        threads.push_back(gettid());
+    });
+    for (std::uint32_t message : {1u, 2u, 3u, 4u})
+        worker.PostThreadMessage(message);
+    quitting = true;
+    worker.Quit();
+    EXPECT_EQ(served, (std::vector<std::uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(threads.size(), 4u);
+    EXPECT_EQ(std::count(threads.begin(), threads.end(), caller), 0);
 }
 
 }  // namespace

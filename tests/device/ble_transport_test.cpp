@@ -3,138 +3,97 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
-#include <functional>
+#include <QDeadlineTimer>
+#include <optional>
 
 #include "device/ble_link.h"
 #include "device/ble_transport.h"
 #include "device/bluez_names.h"
-#include "device/device_links.h"
-#include "device/profile_session.h"
+#include "device/links_rig.h"
 #include "fakes/fake_bluez.h"
-#include "fakes/fake_device.h"
 
 namespace {
 
-constexpr int kWaitMs = 5000;
-
-// Bounded wait for what happens on other threads; returns as soon as it is true.
+// Waits for what BlueZ's thread and the bus bring, as long as it takes up to a generous limit.
 bool WaitUntil(const std::function<bool()>& done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs)
+    for (QDeadlineTimer deadline(20000); !done(); QCoreApplication::processEvents(QEventLoop::AllEvents, 10))
+        if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
     return true;
 }
 
-struct Heard {
-    int scans = 0;
-    bool scanPresent = false;
-    int arrivals = 0;
-    int removals = 0;
-    std::vector<std::pair<std::uint16_t, std::uint16_t>> events;
-};
+Report SampleReport(std::size_t length = 9)
+{
+    Report report(length, 0x20);
+    if (length >= 3)
+        report[0] = 0x06, report[1] = std::uint8_t(length), report[2] = 1;
+    return report;
+}
 
 class BleTransportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { bus = std::make_unique<PrivateSystemBus>(); }
     static void TearDownTestSuite() { bus.reset(); }
-
     void SetUp() override { ASSERT_TRUE(bus->Running()) << "dbus-daemon could not be started"; }
 
-    // A transport following the fake, its first answer already in.
-    void Start(BleTransport& transport)
+    // Starts the transport and waits for BlueZ's first answer: whether the mouse was there.
+    bool Start(BleTransport& transport)
     {
-        BleTransport::Callbacks callbacks;
-        callbacks.initialScan = [this](bool present) {
-            ++heard.scans;
-            heard.scanPresent = present;
-        };
-        callbacks.arrived = [this] { ++heard.arrivals; };
-        callbacks.removed = [this] { ++heard.removals; };
-        callbacks.event = [this](std::uint16_t code, std::uint16_t value) { heard.events.emplace_back(code, value); };
-        transport.Start(callbacks);
-        ASSERT_TRUE(WaitUntil([this] { return heard.scans == 1; }));
-    }
-
-    static Report SampleReport(std::size_t length = 9)
-    {
-        Report report(length, 0x20);
-        report[0] = 0x06;
-        report[1] = std::uint8_t(length);
-        report[2] = 1;
-        return report;
-    }
-
-    static QByteArray Bytes(const Report& report)
-    {
-        return QByteArray(reinterpret_cast<const char*>(report.data()), qsizetype(report.size()));
+        transport.Start({[this](bool present) { scans.push_back(present); }, [this] { ++arrivals; }, [this] { ++removals; },
+                         [this](std::uint16_t code, std::uint16_t value) { events.emplace_back(code, value); }});
+        EXPECT_TRUE(WaitUntil([this] { return !scans.empty(); }));
+        return !scans.empty() && scans.back();
     }
 
     static inline std::unique_ptr<PrivateSystemBus> bus;
-    Heard heard;
+    std::vector<bool> scans;
+    int arrivals = 0, removals = 0;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> events;
 };
 
-TEST_F(BleTransportTest, WithoutAMouseAWriteReturnsZeroAtOnce)
+TEST_F(BleTransportTest, OnlyTheMousesWritableReportCharacteristicTakesReportsWhileArmed)
 {
-    FakeBluez bluez({.mouse = false});
+    FakeBluez bluez;
     ASSERT_TRUE(bluez.Published());
     BleTransport transport(BlueZ::SystemBusAddress());
-    EXPECT_EQ(transport.WriteReport(SampleReport()), 0);  // not armed: BlueZ is not even asked
-    Start(transport);
-    EXPECT_FALSE(heard.scanPresent);
-    transport.Arm(true);
-    EXPECT_EQ(transport.WriteReport(SampleReport()), 0);
-    EXPECT_TRUE(bluez.Writes().isEmpty());  // the other device's report characteristic is not the mouse's
+    EXPECT_TRUE(Start(transport));
+    const struct {
+        bool armed, refusing;
+        std::size_t length;
+        int result, writes;  // what WriteReport returns; the writes BlueZ has seen since the start
+    } rows[] = {{false, false, 9, 0, 0}, {true, false, 9, 1, 1},   {true, false, 997, 0, 1}, {true, false, 996, 1, 2},
+                {true, false, 0, 0, 2},  {true, true, 9, 0, 3},    {false, false, 9, 0, 3}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.armed << row.refusing << ' ' << row.length);
+        transport.Arm(row.armed);
+        bluez.SetWritesFail(row.refusing);
+        const Report report = SampleReport(row.length);
+        EXPECT_EQ(transport.WriteReport(report), row.result);
+        const auto writes = bluez.Writes();
+        ASSERT_EQ(writes.size(), row.writes);
+        const QByteArray bytes(reinterpret_cast<const char*>(report.data()), qsizetype(row.length));
+        EXPECT_TRUE(!row.result || writes.back() == qMakePair(FakeBluez::kReport, bytes));  // not the read-only 0xFEE3, nor the other device's
+    }
 }
 
-TEST_F(BleTransportTest, TheWritableReportCharacteristicTakesTheReportAndTheOthersAreSkipped)
+TEST_F(BleTransportTest, WithoutTheMouseBusBluezOrAdapterTheLinkStaysAbsent)
 {
-    FakeBluez bluez;
-    BleTransport transport(BlueZ::SystemBusAddress());
-    Start(transport);
-    EXPECT_TRUE(heard.scanPresent);
-    EXPECT_EQ(transport.WriteReport(SampleReport()), 0);  // present but not yet armed
-    transport.Arm(true);
-    const Report report = SampleReport();
-    EXPECT_EQ(transport.WriteReport(report), 1);
-    const auto writes = bluez.Writes();
-    ASSERT_EQ(writes.size(), 1);
-    EXPECT_EQ(writes[0].first, FakeBluez::kReport);  // not the read-only one before it, not the other device's
-    EXPECT_EQ(writes[0].second, Bytes(report));
-
-    transport.Arm(false);
-    EXPECT_EQ(transport.WriteReport(report), 0);
-    EXPECT_EQ(bluez.Writes().size(), 1);
-}
-
-TEST_F(BleTransportTest, ReportsLongerThan996BytesAreRefused)
-{
-    FakeBluez bluez;
-    BleTransport transport(BlueZ::SystemBusAddress());
-    Start(transport);
-    transport.Arm(true);
-    EXPECT_EQ(transport.WriteReport(SampleReport(997)), 0);
-    EXPECT_TRUE(bluez.Writes().isEmpty());
-    EXPECT_EQ(transport.WriteReport(SampleReport(996)), 1);
-    EXPECT_EQ(transport.WriteReport(Report{}), 0);
-    EXPECT_EQ(bluez.Writes().size(), 1);
-}
-
-TEST_F(BleTransportTest, AWriteTheMouseRefusesReturnsZero)
-{
-    FakeBluez bluez;
-    BleTransport transport(BlueZ::SystemBusAddress());
-    Start(transport);
-    transport.Arm(true);
-    bluez.SetWritesFail(true);
-    EXPECT_EQ(transport.WriteReport(SampleReport()), 0);
-    EXPECT_EQ(bluez.Writes().size(), 1);
+    const struct {
+        std::optional<FakeBluez::Options> bluez;  // none: nobody owns org.bluez
+        QString bus;
+    } rows[] = {{{}, QStringLiteral("unix:path=/nonexistent/karvo-test-bus")}, {{}, BlueZ::SystemBusAddress()},
+                {FakeBluez::Options{.adapter = false}, BlueZ::SystemBusAddress()}, {FakeBluez::Options{.mouse = false}, BlueZ::SystemBusAddress()}};
+    for (const auto& row : rows) {
+        std::optional<FakeBluez> bluez;
+        if (row.bluez)
+            bluez.emplace(*row.bluez);
+        BleTransport transport(row.bus);
+        EXPECT_FALSE(Start(transport));
+        transport.Arm(true);
+        EXPECT_EQ(transport.WriteReport(SampleReport()), 0);
+        EXPECT_TRUE(!bluez || bluez->Writes().isEmpty());  // the other device's report characteristic is not the mouse's
+    }
 }
 
 TEST_F(BleTransportTest, NotificationsBecomeEventsAndEmptyOrShortOnesReachNoHandler)
@@ -147,10 +106,9 @@ TEST_F(BleTransportTest, NotificationsBecomeEventsAndEmptyOrShortOnesReachNoHand
     bluez.Notify(QByteArray());
     bluez.Notify(QByteArray("\x00\x10\x03", 3));
     bluez.Notify(QByteArray("\x10\x40\x01\x0A\xFF", 5));  // bytes after the fourth are ignored
-    ASSERT_TRUE(WaitUntil([this] { return !heard.events.empty(); }));
+    ASSERT_TRUE(WaitUntil([this] { return !events.empty(); }));  // notifications arrive in order: the short ones are gone
     QCoreApplication::processEvents();
-    ASSERT_EQ(heard.events.size(), 1u);
-    EXPECT_EQ(heard.events[0], (std::pair<std::uint16_t, std::uint16_t>{0x4010, 0x0A01}));
+    EXPECT_EQ(events, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0x4010, 0x0A01}}));
 }
 
 TEST_F(BleTransportTest, ArrivalAndRemovalFollowTheMouse)
@@ -158,92 +116,45 @@ TEST_F(BleTransportTest, ArrivalAndRemovalFollowTheMouse)
     FakeBluez bluez({.mouse = false});
     BleTransport transport(BlueZ::SystemBusAddress());
     Start(transport);
-    transport.Arm(false);
-
     bluez.AddMouse(false);  // paired but not connected: not there yet
     bluez.SetMouseConnected(true);
-    ASSERT_TRUE(WaitUntil([this] { return heard.arrivals == 1; }));
+    ASSERT_TRUE(WaitUntil([this] { return arrivals == 1; }));
     transport.Arm(true);
     EXPECT_EQ(transport.WriteReport(SampleReport()), 1);
 
     bluez.SetMouseConnected(false);
-    ASSERT_TRUE(WaitUntil([this] { return heard.removals >= 1; }));
+    ASSERT_TRUE(WaitUntil([this] { return removals >= 1; }));
     EXPECT_EQ(transport.WriteReport(SampleReport()), 0);  // its characteristics no longer count
     bluez.SetMouseConnected(true);
-    ASSERT_TRUE(WaitUntil([this] { return heard.arrivals == 2; }));
-    const int removalsBefore = heard.removals;
+    ASSERT_TRUE(WaitUntil([this] { return arrivals == 2; }));
+    const int removalsBefore = removals;
     bluez.RemoveMouse();  // unpaired: its objects go, the device last
-    ASSERT_TRUE(WaitUntil([&] { return heard.removals > removalsBefore; }));
-    EXPECT_EQ(heard.arrivals, 2);
+    ASSERT_TRUE(WaitUntil([&] { return removals > removalsBefore; }));
+    EXPECT_EQ(arrivals, 2);
     EXPECT_EQ(transport.WriteReport(SampleReport()), 0);
 }
 
-TEST_F(BleTransportTest, WithoutBusOrAdapterTheLinkStaysAbsent)
-{
-    BleTransport nowhere(QStringLiteral("unix:path=/nonexistent/karvo-test-bus"));
-    Start(nowhere);
-    EXPECT_FALSE(heard.scanPresent);
-    nowhere.Arm(true);
-    EXPECT_EQ(nowhere.WriteReport(SampleReport()), 0);
-
-    heard = {};
-    BleTransport noBluez(BlueZ::SystemBusAddress());  // a bus, but nobody owns org.bluez
-    Start(noBluez);
-    EXPECT_FALSE(heard.scanPresent);
-
-    heard = {};
-    FakeBluez bluez({.adapter = false});
-    BleTransport noAdapter(BlueZ::SystemBusAddress());
-    Start(noAdapter);
-    EXPECT_FALSE(heard.scanPresent);
-}
-
-// The links over the transport: BlueZ's first answer finding the mouse as the only link brings
-// it in and repeats the start-up send; events reach the links; a report goes out with its pause.
+// The links over the transport: BlueZ's first answer finding the mouse as the only link brings it
+// in and asks for the start-up send again, once; its notifications reach the profile.
 TEST_F(BleTransportTest, TheMouseFoundAtStartIsTheLinkForTheStartUpSend)
 {
     FakeBluez bluez;
-    QTemporaryDir dir;
-    ProfileSession session(dir.path() + QLatin1Char('/'));
-    session.Load();
-    FakeClock clock;
-    FakeLinkHost host;
-    DeviceLinks links(host, session, clock);
-    FakeCable().Reset();
-    FakeReceiver().Reset();
-    FakeCable().openResult = 0;
-    FakeReceiver().openResult = 0;
-    links.SetCableDriver(FakeCable().Functions());
-    links.SetReceiverDriver(FakeReceiver().Functions());
+    LinksRig rig;
     int sendRequests = 0;
-    BleLink ble(links, [&] { ++sendRequests; }, BlueZ::SystemBusAddress());
-    KarvoPostTarget target{nullptr, nullptr};
-    links.Open(&target, {1327, 1328}, {1325, 1326});
+    BleLink ble(rig.links, [&] { ++sendRequests; }, BlueZ::SystemBusAddress());  // takes over arming and writes
+    rig.Open("");
     ble.Start();
-    ASSERT_TRUE(WaitUntil([&] { return links.BlePresent(); }));
-    EXPECT_EQ(sendRequests, 1);
-    EXPECT_TRUE(links.AnyLinkConnected());
-    EXPECT_FALSE(links.Asleep());
-
-    const Report report = SampleReport();
-    EXPECT_EQ(links.SendReport(report), 1);
-    EXPECT_EQ(clock.pauses, std::vector<int>{500});
-    ASSERT_EQ(bluez.Writes().size(), 1);
-
-    ASSERT_TRUE(WaitUntil([&] { return bluez.EventNotifying(); }));
-    bluez.Notify(QByteArray("\x00\x70\x05\x00", 4));
-    ASSERT_TRUE(WaitUntil([&] { return session.Locked([](ProfileSession::State& s) { return s.Current().light_effect; }) == 5; }));
-
+    ASSERT_TRUE(WaitUntil([&] { return rig.links.BlePresent(); }));
+    EXPECT_EQ(std::tuple(sendRequests, rig.links.AnyLinkConnected(), rig.links.Asleep()), std::tuple(1, true, false));
+    EXPECT_EQ(rig.links.SendReport(SampleReport()), 1);
+    EXPECT_EQ(bluez.Writes().size(), 1);
     bluez.SetMouseConnected(false);
-    ASSERT_TRUE(WaitUntil([&] { return !links.BlePresent(); }));
-    EXPECT_FALSE(links.AnyLinkConnected());
-    EXPECT_EQ(links.SendReport(report), 0);
-
-    // Back again: subscribed afresh, its events arrive; no send by itself.
-    bluez.SetMouseConnected(true);
-    ASSERT_TRUE(WaitUntil([&] { return links.BlePresent() && bluez.EventNotifying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !rig.links.BlePresent(); }));
+    EXPECT_EQ(rig.links.SendReport(SampleReport()), 0);
+    bluez.SetMouseConnected(true);  // back again: subscribed afresh, no send by itself
+    ASSERT_TRUE(WaitUntil([&] { return rig.links.BlePresent() && bluez.EventNotifying(); }));
     bluez.Notify(QByteArray("\x00\x70\x02\x00", 4));
-    ASSERT_TRUE(WaitUntil([&] { return session.Locked([](ProfileSession::State& s) { return s.Current().light_effect; }) == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return rig.Current([](ProfileRecord& p) { return p.light_effect; }) == 2; }));
     EXPECT_EQ(sendRequests, 1);
 }
 

@@ -1,432 +1,272 @@
+// The link logic over fake drivers and a fake clock: the link state machine, the mouse's events and
+// what they store, and which link carries a report with which pauses.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include "device/device_links.h"
-#include "device/profile_session.h"
 #include "core/report/report_encoders.h"
-#include "fakes/fake_device.h"
-#include "support/test_files.h"
+#include "device/links_rig.h"
 
 namespace {
 
-constexpr std::uint32_t kWiredEvent = 1327, kWiredLink = 1328, kReceiverEvent = 1325, kReceiverLink = 1326;
+constexpr std::uint32_t kIn = 0x7F000001, kOut = 0x7F000002;
 
-// Links over two fake driver libraries, a fake clock and a recording host, with a fresh store.
-class DeviceLinksTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FakeCable().Reset();
-        FakeReceiver().Reset();
-        DriverCallLog().clear();
-        session.Load();
-        links.SetCableDriver(FakeCable().Functions());
-        links.SetReceiverDriver(FakeReceiver().Functions());
-    }
-
-    void Open(bool cable, bool receiver, bool ble = false)
-    {
-        FakeCable().openResult = cable ? 1 : 0;
-        FakeReceiver().openResult = receiver ? 1 : 0;
-        links.SetBleProbe([ble] { return ble; });
-        links.Open(&target, {kWiredEvent, kWiredLink}, {kReceiverEvent, kReceiverLink});
-        host.log.clear();
-        FakeCable().calls.clear();
-        FakeReceiver().calls.clear();
-    }
-
-    // What pro.data holds once the saves asked for are written.
-    QByteArray Store()
-    {
-        session.FlushSaves();
-        return ReadFileBytes(folder.storeFile("pro.data"));
-    }
-    std::int32_t CurrentStage()
-    {
-        return session.Locked([](ProfileSession::State& s) { return s.Current().current_stage; });
-    }
-
-    TempDataFolder folder;
-    ProfileSession session{folder.path()};
-    FakeClock clock;
-    FakeLinkHost host;
-    DeviceLinks links{host, session, clock};
-    KarvoPostTarget target{nullptr, nullptr};
+// 'c' / 'r': a link message from the cable's / receiver's monitor; 'b': Bluetooth LE presence
+// (code 1 or 0); 't': the clock's deferred work runs; 'w': the online watchdog expires.
+struct Step {
+    char on;
+    std::uint32_t code = 0;
 };
 
-TEST_F(DeviceLinksTest, StartOpensCableThenReceiverInOrder)
+void Play(LinksRig& rig, const std::vector<Step>& steps)
 {
-    // The probe shares hidapi with the drivers' monitors, so it runs before any monitor starts.
-    links.SetBleProbe([] {
-        DriverCallLog() << QStringLiteral("ble-probe");
-        return false;
-    });
-    links.Open(&target, {kWiredEvent, kWiredLink}, {kReceiverEvent, kReceiverLink});
-    EXPECT_EQ(DriverCallLog(), (QStringList{"ble-probe", "cable:Set_VIDPID(1d57,fa61)", "cable:Open_DevMonitor(1327,1328)",
-                                            "cable:Open_FeatureDevice", "receiver:Set_VIDPID(1d57,fa60)",
-                                            "receiver:Open_DevMonitor(1325,1326)", "receiver:Open_FeatureDevice"}));
-    EXPECT_EQ(FakeCable().target, &target);
-    EXPECT_EQ(links.CableState(), LinkState::Open);
-    EXPECT_EQ(links.ReceiverState(), LinkState::Open);
-    EXPECT_FALSE(links.Asleep());
-    EXPECT_TRUE(links.AnyLinkConnected());
-    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "charging", "wired shown", "watchdog-start", "wireless shown",
-                                     "device-state"}));
+    for (const Step& step : steps) {
+        switch (step.on) {
+        case 'c': rig.links.HandleWiredLink(step.code); break;
+        case 'r': rig.links.HandleReceiverLink(step.code); break;
+        case 'b': rig.links.OnBlePresence(step.code != 0); break;
+        case 't': rig.clock.RunDeferred(); break;
+        default: rig.links.OnOnlineWatchdogExpired();
+        }
+    }
 }
 
-TEST_F(DeviceLinksTest, MissingLibrariesLeaveEveryLinkClosed)
+// Link states, flags that are set, the battery level when known and the pauses still pending.
+QString Summary(LinksRig& rig)
 {
-    DeviceLinks bare(host, session, clock);
-    QTemporaryDir empty;
-    bare.LoadDrivers(empty.path() + QLatin1Char('/'));
-    bare.Open(&target, {kWiredEvent, kWiredLink}, {kReceiverEvent, kReceiverLink});
-    EXPECT_EQ(bare.CableState(), LinkState::NotOpened);
-    EXPECT_EQ(bare.ReceiverState(), LinkState::NotOpened);
-    EXPECT_TRUE(bare.Asleep());
-    EXPECT_FALSE(bare.AnyLinkConnected());
-    EXPECT_EQ(bare.SendReport(Report{4, 3, 1}), 0);
-    bare.HandleWiredLink(0x7F000001);
-    clock.RunDeferred();  // the arrival completes without a library to call
-    bare.Shutdown();
+    const DeviceLinks& l = rig.links;
+    static const char* const kStates[] = {"none", "open", "removed"};
+    QStringList s{QStringLiteral("cable=%1").arg(QLatin1String(kStates[int(l.CableState())])),
+                  QStringLiteral("receiver=%1").arg(QLatin1String(kStates[int(l.ReceiverState())]))};
+    for (auto [on, name] : {std::pair{l.Asleep(), "asleep"}, {l.MouseOnline(), "online"}, {l.AnyLinkConnected(), "up"}, {l.BlePresent(), "ble"}})
+        if (on)
+            s << QLatin1String(name);
+    if (l.BatteryLevel() != 0)
+        s << QStringLiteral("battery=%1").arg(l.BatteryLevel());
+    for (const auto& [ms, work] : rig.clock.deferred)
+        s << QStringLiteral("pending=%1").arg(ms);
+    return s.join(QLatin1Char(' '));
 }
 
-TEST_F(DeviceLinksTest, ArrivalWaitsThenOpensAndRepeatsAreIgnored)
-{
-    Open(false, false);
-    links.HandleWiredLink(0x7F000001);
-    EXPECT_EQ(links.CableState(), LinkState::NotOpened);  // still in its pause
-    links.HandleWiredLink(0x7F000001);                     // a repeat while pending
-    ASSERT_EQ(clock.deferred.size(), 1u);
-    EXPECT_EQ(clock.deferred[0].first, 1000);
-    clock.RunDeferred();
-    EXPECT_EQ(links.CableState(), LinkState::Open);
-    EXPECT_FALSE(links.Asleep());
-    EXPECT_EQ(FakeCable().calls, QStringList{"Open_FeatureDevice"});
-    EXPECT_TRUE(host.log.contains("device-state"));
+// A row without steps checks the opening itself.
+struct LinkRow {
+    const char* what;
+    const char* up;
+    std::vector<Step> before, steps;
+    const char* summary;
+    QStringList told;   // the host's log during `steps`
+    QStringList calls;  // the drivers' calls during `steps`
+};
+// The probe shares hidapi with the monitors: it goes first.
+const QStringList kOpens{"ble-probe", "cable:Set_VIDPID(1d57,fa61)", "cable:Open_DevMonitor(1327,1328)", "cable:Open_FeatureDevice",
+                         "receiver:Set_VIDPID(1d57,fa60)", "receiver:Open_DevMonitor(1325,1326)", "receiver:Open_FeatureDevice"};
+const LinkRow kLinkRows[] = {
+    {"opening cable and receiver", "cr", {}, {}, "cable=open receiver=open up",
+     {"sleep hidden", "charging", "wired shown", "watchdog-start", "wireless shown", "device-state"}, kOpens},
+    {"opening with no link", "", {}, {}, "cable=none receiver=none asleep", {"sleep shown", "wired hidden", "wireless hidden", "device-state"}, kOpens},
+    {"opening with only Bluetooth LE", "b", {}, {}, "cable=none receiver=none asleep up ble",
+     {"sleep shown", "wired hidden", "wireless hidden", "device-state"}, kOpens},
+    {"cable arrives: a pause first, once", "", {}, {{'c', kIn}, {'c', kIn}}, "cable=none receiver=none asleep pending=1000", {}, {}},
+    {"cable opens after its pause", "", {{'c', kIn}, {'c', kIn}}, {{'t'}}, "cable=open receiver=none up",
+     {"sleep hidden", "wired shown", "layout", "charging", "device-state"}, {"cable:Open_FeatureDevice"}},
+    {"cable arrives while open: ignored", "c", {}, {{'c', kIn}}, "cable=open receiver=none up", {}, {}},
+    {"cable arrives beside the receiver: no device state", "r", {}, {{'c', kIn}, {'t'}}, "cable=open receiver=open up",
+     {"sleep hidden", "wired shown", "layout", "charging"}, {"cable:Open_FeatureDevice"}},
+    {"cable goes", "c", {}, {{'c', kOut}}, "cable=removed receiver=none asleep",
+     {"sleep shown", "wired hidden", "layout", "power-clear", "device-state"}, {"cable:Close_FeatureDevice"}},
+    {"cable goes again: ignored", "c", {{'c', kOut}}, {{'c', kOut}}, "cable=removed receiver=none asleep", {}, {}},
+    {"a removal overtakes an arrival in its pause", "c", {{'c', kOut}}, {{'c', kIn}, {'c', kOut}, {'t'}}, "cable=removed receiver=none asleep", {}, {}},
+    {"receiver opens after its pause", "", {}, {{'r', kIn}, {'t'}}, "cable=none receiver=open asleep up",
+     {"wireless shown", "layout", "watchdog-start", "device-state"}, {"receiver:Open_FeatureDevice"}},
+    {"status: online, awake, level 10", "r", {}, {{'r', 0x40100A01}}, "cable=none receiver=open online up battery=10",
+     {"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden", "battery 10"}, {}},
+    {"status with level 11: the level stays", "r", {{'r', 0x40100A01}}, {{'r', 0x40100B01}}, "cable=none receiver=open online up battery=10",
+     {"watchdog-stop", "watchdog-start", "sleep hidden"}, {}},
+    {"status asleep", "r", {{'r', 0x40100A01}}, {{'r', 0x40100000}}, "cable=none receiver=open asleep online up battery=10",
+     {"watchdog-stop", "watchdog-start", "sleep shown"}, {}},
+    {"watchdog: offline, the asleep flag left alone", "r", {{'r', 0x40100A01}}, {{'w'}}, "cable=none receiver=open up battery=10",
+     {"watchdog-stop", "wireless hidden", "layout", "sleep shown"}, {}},
+    {"status over the cable is a status too", "c", {}, {{'c', 0x40100701}}, "cable=open receiver=none online up battery=7",
+     {"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden", "battery 7"}, {}},
+    {"receiver goes: the watchdog stops, the online flag stays", "r", {{'r', 0x40100801}}, {{'r', kOut}}, "cable=none receiver=removed online battery=8",
+     {"wireless hidden", "layout", "watchdog-stop", "device-state"}, {"receiver:Close_FeatureDevice"}},
+    {"Bluetooth LE arrives beside the receiver: no device state", "r", {}, {{'b', 1}}, "cable=none receiver=open up ble",
+     {"arm 1", "sleep hidden", "ble shown", "layout"}, {}},
+    {"Bluetooth LE arrives as the only link", "", {}, {{'b', 1}}, "cable=none receiver=none up ble",
+     {"arm 1", "sleep hidden", "ble shown", "layout", "device-state"}, {}},
+    {"Bluetooth LE goes with the cable up", "cb", {}, {{'b', 0}}, "cable=open receiver=none up", {"arm 0", "ble hidden", "layout"}, {}},
+    {"Bluetooth LE goes with nothing else up, and again", "b", {}, {{'b', 0}, {'b', 0}}, "cable=none receiver=none asleep",
+     {"arm 0", "ble hidden", "sleep shown", "layout", "device-state", "arm 0", "ble hidden", "sleep shown", "layout", "device-state"}, {}},
+    {"Bluetooth LE goes while the receiver has the mouse online: no sleep notice", "rb", {{'r', 0x40100001}}, {{'b', 0}},
+     "cable=none receiver=open online up", {"arm 0", "ble hidden", "layout"}, {}},
+};
 
-    host.log.clear();
-    links.HandleWiredLink(0x7F000001);  // already open: no pause, no open call
-    EXPECT_TRUE(clock.deferred.empty());
-    EXPECT_TRUE(host.log.isEmpty());
+TEST(DeviceLinks, LinkStateMachine)
+{
+    for (const LinkRow& row : kLinkRows) {
+        SCOPED_TRACE(row.what);
+        LinksRig rig;
+        rig.Open(row.up);
+        Play(rig, row.before);
+        rig.host.log.clear();
+        DriverCallLog().clear();
+        Play(rig, row.steps);
+        EXPECT_EQ(Summary(rig), QLatin1String(row.summary));
+        EXPECT_EQ(row.steps.empty() ? rig.opened : rig.host.log, row.told);
+        EXPECT_EQ(row.steps.empty() ? rig.openCalls : DriverCallLog(), row.calls);
+        EXPECT_EQ(FakeCable().target, &rig.target);
+    }
 }
 
-TEST_F(DeviceLinksTest, RemovalOnceThenIgnoredAndOvertakesAPendingArrival)
-{
-    Open(true, false);
-    links.HandleWiredLink(0x7F000002);
-    EXPECT_EQ(links.CableState(), LinkState::Removed);
-    EXPECT_TRUE(links.Asleep());
-    EXPECT_FALSE(links.AnyLinkConnected());
-    EXPECT_EQ(host.log, (QStringList{"sleep shown", "wired hidden", "layout", "power-clear", "device-state"}));
-    host.log.clear();
-    links.HandleWiredLink(0x7F000002);
-    EXPECT_TRUE(host.log.isEmpty());
+// The mouse's events, as the cable's monitor posts them. Before each, an edit is made in memory
+// only: a row that rewrites pro.data puts it into the file, one that does not leaves the file alone.
+struct EventRow {
+    std::uint32_t code;
+    QStringList told;
+    int stage, polling, effect, battery;  // the current profile and the links afterwards
+    bool written;
+};
+const EventRow kEvents[] = {
+    {0x10000001, {"stage-option 1", "show-dpi 20"}, 0, 2, 7, 0, true},
+    {0x10000008, {"stage-option 8", "show-dpi 99"}, 7, 2, 7, 0, true},
+    {0x10000000, {}, 1, 2, 7, 0, false}, {0x10000009, {}, 1, 2, 7, 0, false},
+    {0x20000001, {}, 1, 1, 7, 0, true}, {0x20000008, {}, 1, 8, 7, 0, true},
+    {0x20000000, {}, 1, 2, 7, 0, false}, {0x20000009, {}, 1, 2, 7, 0, false},
+    {0x70000000, {}, 1, 2, 0, 0, true}, {0x70000007, {}, 1, 2, 7, 0, true}, {0x70000008, {}, 1, 2, 7, 0, false},
+    {0x60000001, {}, 1, 2, 7, 1, false}, {0x6000000A, {}, 1, 2, 7, 10, false},  // battery: kept, not shown, not stored
+    {0x60000000, {}, 1, 2, 7, 0, false}, {0x6000000B, {}, 1, 2, 7, 0, false}, {0x6000FFFF, {}, 1, 2, 7, 0, false},
+    {0x80000001, {}, 1, 2, 7, 0, true}, {0x80000005, {}, 1, 2, 7, 0, true},  // only rewrites the store
+    {0x80000000, {}, 1, 2, 7, 0, false}, {0x80000006, {}, 1, 2, 7, 0, false},
+    {0x90000003, {}, 1, 2, 7, 0, false}, {0x30000001, {}, 1, 2, 7, 0, false}, {0x0FFF0003, {}, 1, 2, 7, 0, false},
+    {0x90010003, {}, 1, 2, 7, 0, false}, {0x7F000000, {}, 1, 2, 7, 0, false},
+};
 
-    links.HandleWiredLink(0x7F000001);
-    links.HandleWiredLink(0x7F000002);  // removed again before the arrival's pause ended
-    clock.RunDeferred();
-    EXPECT_EQ(links.CableState(), LinkState::Removed);
+TEST(DeviceLinks, EventsChangeTheCurrentProfileAndPutItInProData)
+{
+    for (const EventRow& row : kEvents) {
+        SCOPED_TRACE(QString::number(row.code, 16).toStdString());
+        LinksRig rig;
+        rig.Open("c");
+        const QByteArray before = rig.Store();
+        rig.Current([](ProfileRecord& p) { p.brightness = 3, p.dpi_value[7] = 99; });
+        rig.links.HandleWiredLink(row.code);
+        EXPECT_EQ(rig.host.log, row.told);
+        EXPECT_EQ(rig.Current([](ProfileRecord& p) { return std::tuple(p.current_stage, p.polling_rate, p.light_effect); }),
+                  std::tuple(row.stage, row.polling, row.effect));
+        EXPECT_EQ(rig.links.BatteryLevel(), row.battery);
+        const QByteArray after = rig.Store();
+        if (!row.written) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        EXPECT_EQ(GetU32(after, 164884 + 2340), 3u);  // offsets of the current (first) profile's fields
+        EXPECT_EQ(std::tuple(GetU32(after, 164884 + 2352), GetU32(after, 164884 + 2356), GetU32(after, 164884 + 2364)),
+                  std::tuple(std::uint32_t(row.stage), std::uint32_t(row.polling), std::uint32_t(row.effect)));
+    }
 }
 
-TEST_F(DeviceLinksTest, CableArrivalWhileReceiverOpenPostsNoDeviceState)
+// Which link takes a 9-byte report: cable, then the receiver while the mouse is online behind it,
+// then Bluetooth LE; a report taken is followed by a 500 ms pause.
+struct SendRow {
+    const char* what;
+    const char* up;
+    std::vector<Step> before;
+    std::vector<int> cableAnswers;  // the cable's SetFeature results, 1 when exhausted
+    int result;
+    std::vector<std::size_t> tried;  // writes tried on cable, receiver, Bluetooth LE
+    std::vector<int> pauses;
+};
+const SendRow kSends[] = {
+    {"receiver while the mouse is offline", "r", {}, {}, 0, {0, 0, 0}, {}},
+    {"receiver once the mouse is online", "r", {{'r', 0x40100801}}, {}, 1, {0, 1, 0}, {500}},
+    {"cable before the receiver", "cr", {{'r', 0x40100801}}, {}, 1, {1, 0, 0}, {500}},
+    {"a refusing cable falls through to the receiver", "cr", {{'r', 0x40100801}}, {0}, 1, {1, 1, 0}, {500}},
+    {"receiver gone", "r", {{'r', 0x40100801}, {'r', kOut}}, {}, 0, {0, 0, 0}, {}},
+    {"cable gone", "c", {{'c', kOut}}, {}, 0, {0, 0, 0}, {}},
+    {"Bluetooth LE when nothing else is up", "b", {}, {}, 1, {0, 0, 1}, {500}},
+    {"a refusing cable falls through to Bluetooth LE", "cb", {}, {0}, 1, {1, 0, 1}, {500}},
+    {"Bluetooth LE gone: writes stop at once", "b", {{'b', 0}}, {}, 0, {0, 0, 0}, {}},
+};
+
+TEST(DeviceLinks, ReportGoesOverTheFirstLinkThatTakesItThenPauses)
 {
-    Open(false, true);
-    links.HandleWiredLink(0x7F000001);
-    clock.RunDeferred();
-    EXPECT_TRUE(host.log.contains("wired shown"));
-    EXPECT_FALSE(host.log.contains("device-state"));
+    const Report report = EncodePollingReport(*CreateProfile(QStringLiteral("P")));
+    for (const SendRow& row : kSends) {
+        SCOPED_TRACE(row.what);
+        LinksRig rig;
+        rig.Open(row.up);
+        Play(rig, row.before);
+        FakeCable().setFeatureResults = row.cableAnswers;
+        EXPECT_EQ(rig.links.SendReport(report), row.result);
+        std::size_t link = 0;
+        for (const std::vector<Report>* writes : {&FakeCable().writes, &FakeReceiver().writes, &rig.bleWrites})
+            EXPECT_EQ(*writes, std::vector<Report>(row.tried[link++], report));
+        EXPECT_EQ(rig.clock.pauses, row.pauses);
+    }
 }
 
-TEST_F(DeviceLinksTest, UnknownLinkStatesAndForeignCodesDoNothing)
+// The cable takes 64 bytes at most: a macro goes in two halves, report bytes 3..62 then 63..122,
+// each paused 200 ms, then the report's pause. Refused whole, it falls through to the receiver.
+TEST(DeviceLinks, MacroReportGoesOverTheCableInTwoHalvesOf60Bytes)
 {
-    Open(true, false);
-    const QByteArray before = Store();
-    for (std::uint32_t code : {0x7F000000u, 0x0FFF0003u, 0x90010003u, 0x90000003u, 0x30000001u})
-        links.HandleWiredLink(code);
-    EXPECT_TRUE(host.log.isEmpty());
-    EXPECT_EQ(Store(), before);
-}
-
-TEST_F(DeviceLinksTest, DpiStageEventStoresSelectsAndShows)
-{
-    Open(true, false);
-    links.HandleWiredLink(0x10000003);
-    EXPECT_EQ(CurrentStage(), 2);
-    EXPECT_EQ(host.log, (QStringList{"stage-option 3", "show-dpi 40"}));
-    EXPECT_EQ(GetU32(Store(), 164884 + 2352), 2u);  // written to pro.data at once
-
-    host.log.clear();
-    const QByteArray before = Store();
-    links.HandleReceiverLink(0x10000000);
-    links.HandleDeviceEvent(0x1000, 9);
-    EXPECT_EQ(CurrentStage(), 2);
-    EXPECT_TRUE(host.log.isEmpty());
-    EXPECT_EQ(Store(), before);
-}
-
-TEST_F(DeviceLinksTest, PollingAndLightingEventsWithinRangeOnly)
-{
-    Open(true, false);
-    links.HandleDeviceEvent(0x2000, 9);
-    links.HandleDeviceEvent(0x7000, 8);
-    auto fields = [this] {
-        return session.Locked([](ProfileSession::State& s) {
-            return std::pair{s.Current().polling_rate, s.Current().light_effect};
-        });
-    };
-    EXPECT_EQ(fields(), (std::pair{2, 7}));
-    links.HandleDeviceEvent(0x2000, 5);
-    links.HandleDeviceEvent(0x7000, 0);
-    EXPECT_EQ(fields(), (std::pair{5, 0}));
-    EXPECT_EQ(GetU32(Store(), 164884 + 2356), 5u);
-}
-
-TEST_F(DeviceLinksTest, StatusEventsSetOnlineAwakeAndBattery)
-{
-    Open(false, true);
-    links.HandleReceiverLink(0x40100A01);
-    EXPECT_TRUE(links.MouseOnline());
-    EXPECT_FALSE(links.Asleep());
-    EXPECT_EQ(links.BatteryLevel(), 10);
-    EXPECT_EQ(host.log, (QStringList{"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown",
-                                     "sleep hidden", "battery 10"}));
-    host.log.clear();
-    links.HandleReceiverLink(0x40100B01);  // level 11: display unchanged
-    EXPECT_FALSE(host.log.join(' ').contains("battery"));
-    EXPECT_EQ(links.BatteryLevel(), 10);
-    links.HandleReceiverLink(0x40100000);
-    EXPECT_TRUE(links.Asleep());
-    EXPECT_EQ(host.log.last(), QStringLiteral("sleep shown"));
-
-    links.OnOnlineWatchdogExpired();
-    EXPECT_FALSE(links.MouseOnline());
-    EXPECT_TRUE(links.Asleep());  // the watchdog leaves the asleep flag alone
-}
-
-TEST_F(DeviceLinksTest, StatusOverTheCableIsHandledAsOverTheReceiver)
-{
-    Open(true, false);
-    links.HandleWiredLink(0x40100701);
-    EXPECT_TRUE(links.MouseOnline());
-    EXPECT_FALSE(links.Asleep());
-    EXPECT_EQ(links.BatteryLevel(), 7);
-    EXPECT_EQ(host.log, (QStringList{"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown",
-                                     "sleep hidden", "battery 7"}));
-    host.log.clear();
-    links.HandleWiredLink(0x40100000);  // asleep, no level
-    EXPECT_TRUE(links.Asleep());
-    EXPECT_EQ(host.log, (QStringList{"watchdog-stop", "watchdog-start", "sleep shown"}));
-}
-
-// Events that only rewrite pro.data are told apart from those that do not by an edit that is
-// still only in memory: a rewrite puts it into the file.
-TEST_F(DeviceLinksTest, BatteryEventStoresTheLevelWithoutWritingTheStore)
-{
-    Open(true, false);
-    const QByteArray before = Store();
-    session.Locked([](ProfileSession::State& s) { s.Current().brightness = 3; });
-    links.HandleWiredLink(0x60000006);
-    EXPECT_EQ(links.BatteryLevel(), 6);
-    for (std::uint16_t outOfRange : {0, 11, 0xFFFF})
-        links.HandleDeviceEvent(0x6000, outOfRange);
-    EXPECT_EQ(links.BatteryLevel(), 6);
-    links.HandleDeviceEvent(0x6000, 10);
-    EXPECT_EQ(links.BatteryLevel(), 10);
-    EXPECT_TRUE(host.log.isEmpty());  // the display keeps what the last status showed
-    EXPECT_EQ(Store(), before);
-}
-
-TEST_F(DeviceLinksTest, Event8000RewritesTheStoreAndChangesNothingElse)
-{
-    Open(true, false);
-    const QByteArray before = Store();
-    session.Locked([](ProfileSession::State& s) { s.Current().brightness = 3; });
-    links.HandleDeviceEvent(0x8000, 0);
-    links.HandleDeviceEvent(0x8000, 6);
-    EXPECT_EQ(Store(), before);  // out of range: dropped
-
-    links.HandleWiredLink(0x80000003);
-    const QByteArray after = Store();
-    EXPECT_EQ(GetU32(after, 164884 + 2340), 3u);
-    QByteArray expected = before;
-    expected.replace(164884 + 2340, 4, after.mid(164884 + 2340, 4));
-    EXPECT_EQ(after, expected);  // only the edit made in memory reached the file
-    EXPECT_TRUE(host.log.isEmpty());
-    links.HandleDeviceEvent(0x8000, 1);
-    links.HandleDeviceEvent(0x8000, 5);
-    EXPECT_EQ(Store(), after);
-}
-
-TEST_F(DeviceLinksTest, ReceiverRemovalStopsTheWatchdogAndKeepsTheOnlineFlag)
-{
-    Open(false, true);
-    links.HandleReceiverLink(0x40100801);
-    ASSERT_TRUE(links.MouseOnline());
-    host.log.clear();
-    FakeReceiver().calls.clear();
-    links.HandleReceiverLink(0x7F000002);
-    EXPECT_EQ(links.ReceiverState(), LinkState::Removed);
-    EXPECT_EQ(host.log, (QStringList{"wireless hidden", "layout", "watchdog-stop", "device-state"}));
-    EXPECT_EQ(FakeReceiver().calls, QStringList{"Close_FeatureDevice"});
-    EXPECT_FALSE(links.AnyLinkConnected());
-    EXPECT_TRUE(links.MouseOnline());  // left as it was
-    EXPECT_FALSE(links.AnyLinkUp());
-    EXPECT_EQ(links.SendReport(Report{6, 9, 1, 2, 0, 0, 0, 0, 0}), 0);
-    EXPECT_TRUE(FakeReceiver().writes.empty());
-}
-
-TEST_F(DeviceLinksTest, ReceiverCarriesReportsOnlyOnceTheMouseIsOnline)
-{
-    Open(false, true);
-    const Report polling = EncodePollingReport(*CreateProfile(QStringLiteral("P")));
-    EXPECT_EQ(links.SendReport(polling), 0);
-    EXPECT_TRUE(FakeReceiver().writes.empty());
-    links.HandleReceiverLink(0x40100801);
-    EXPECT_EQ(links.SendReport(polling), 1);
-    ASSERT_EQ(FakeReceiver().writes.size(), 1u);
-    EXPECT_EQ(FakeReceiver().writes[0], polling);
-    EXPECT_EQ(clock.pauses, std::vector<int>{500});
-}
-
-TEST_F(DeviceLinksTest, CableWinsOverReceiverAndFailuresFallThrough)
-{
-    Open(true, true);
-    links.HandleReceiverLink(0x40100801);
-    const Report polling = EncodePollingReport(*CreateProfile(QStringLiteral("P")));
-    links.SendReport(polling);
-    EXPECT_EQ(FakeCable().writes.size(), 1u);
-    EXPECT_TRUE(FakeReceiver().writes.empty());
-
-    FakeCable().setFeatureResults = {0};
-    EXPECT_EQ(links.SendReport(polling), 1);
-    EXPECT_EQ(FakeReceiver().writes.size(), 1u);
-    EXPECT_EQ(clock.pauses, (std::vector<int>{500, 500}));
-}
-
-TEST_F(DeviceLinksTest, MacroReportGoesOverTheCableInTwoHalves)
-{
-    Open(true, true);
-    links.HandleReceiverLink(0x40100801);
     Report macro = NewReport(ReportCommand::kMacro, ReportLength::kMacro, 2);
     for (std::size_t i = 3; i < macro.size(); ++i)
         macro[i] = std::uint8_t(i);
-    EXPECT_EQ(links.SendReport(macro), 1);
-    ASSERT_EQ(FakeCable().writes.size(), 2u);
-    for (std::size_t half = 0; half < 2; ++half) {
-        const auto& packet = FakeCable().writes[half];
-        ASSERT_EQ(packet.size(), 64u);
-        EXPECT_EQ(packet[0], 9);
-        EXPECT_EQ(packet[1], 64);
-        EXPECT_EQ(packet[2], 2);
-        EXPECT_EQ(packet[3], half);
-        EXPECT_EQ(packet[4], 3 + 60 * half);   // report bytes 3..62, then 63..122
-        EXPECT_EQ(packet[63], 62 + 60 * half);
+    std::vector<std::vector<std::uint8_t>> halves{{9, 64, 2, 0}, {9, 64, 2, 1}};
+    for (std::uint8_t i = 0; i < 120; ++i)
+        halves[i / 60].push_back(std::uint8_t(3 + i));
+    const struct {
+        std::vector<int> cableAnswers;
+        int result;
+        std::vector<int> pauses;
+        std::vector<Report> receiverWrites;
+    } rows[] = {{{}, 1, {200, 200, 500}, {}},
+                {{1, 0}, 0, {200}, {}},  // half taken: the cable had it, the receiver is not tried
+                {{0, 0}, 1, {500}, {macro}}};
+    for (const auto& row : rows) {
+        LinksRig rig;
+        rig.Open("cr");
+        rig.links.HandleReceiverLink(0x40100801);
+        FakeCable().setFeatureResults = row.cableAnswers;
+        EXPECT_EQ(rig.links.SendReport(macro), row.result);
+        EXPECT_EQ(FakeCable().writes, halves);
+        EXPECT_EQ(rig.clock.pauses, row.pauses);
+        EXPECT_EQ(FakeReceiver().writes, row.receiverWrites);
     }
-    EXPECT_EQ(clock.pauses, (std::vector<int>{200, 200, 500}));
-
-    // A first half taken and a second refused: the cable had it, the receiver is not tried.
-    FakeCable().writes.clear();
-    clock.pauses.clear();
-    FakeCable().setFeatureResults = {1, 0};
-    EXPECT_EQ(links.SendReport(macro), 0);
-    EXPECT_TRUE(FakeReceiver().writes.empty());
-    EXPECT_EQ(clock.pauses, std::vector<int>{200});
 }
 
-TEST_F(DeviceLinksTest, ShutdownClosesReceiverThenCable)
+TEST(DeviceLinks, ShutdownClosesReceiverThenCableAndSendsNothingAfter)
 {
-    Open(true, true);
-    DriverCallLog().clear();
-    links.Shutdown();
-    EXPECT_EQ(DriverCallLog(), (QStringList{"receiver:Close_FeatureDevice", "receiver:Close_DevMonitor",
-                                            "cable:Close_FeatureDevice", "cable:Close_DevMonitor"}));
-    EXPECT_EQ(links.SendReport(Report{6, 9, 1, 2, 0, 0, 0, 0, 0}), 0);
+    LinksRig rig;
+    rig.Open("cr");
+    rig.links.Shutdown();
+    EXPECT_EQ(DriverCallLog(), (QStringList{"receiver:Close_FeatureDevice", "receiver:Close_DevMonitor", "cable:Close_FeatureDevice",
+                                            "cable:Close_DevMonitor"}));
+    EXPECT_EQ(rig.links.SendReport(Report{6, 9, 1, 2, 0, 0, 0, 0, 0}), 0);
 }
 
-TEST_F(DeviceLinksTest, ChargingAnimationWrapsAfterHundred)
+TEST(DeviceLinks, WithoutDriverLibrariesEveryLinkStaysClosed)
 {
-    std::vector<int> shown;
-    for (int i = 0; i < 53; ++i)
-        shown.push_back(links.NextChargingValue());
-    EXPECT_EQ(shown[0], 0);
-    EXPECT_EQ(shown[50], 100);  // 100 is still shown
-    EXPECT_EQ(shown[51], 0);
+    LinksRig rig;
+    DeviceLinks bare(rig.host, rig.session, rig.clock);
+    QTemporaryDir empty;
+    bare.LoadDrivers(empty.path() + QLatin1Char('/'));
+    bare.Open(&rig.target, {1327, 1328}, {1325, 1326});
+    EXPECT_EQ(std::tuple(bare.CableState(), bare.ReceiverState(), bare.Asleep(), bare.AnyLinkConnected()),
+              std::tuple(LinkState::NotOpened, LinkState::NotOpened, true, false));
+    EXPECT_EQ(bare.SendReport(Report{4, 3, 1}), 0);
+    bare.HandleWiredLink(kIn);
+    rig.clock.RunDeferred();  // the arrival completes without a library to call
+    bare.Shutdown();
 }
 
-// Bluetooth LE presence: the mouse arriving and going over BlueZ.
-
-TEST_F(DeviceLinksTest, BleArrivalWhileTheReceiverIsUpShowsTheIndicatorButKeepsTheDeviceState)
+TEST(DeviceLinks, ChargingAnimationCountsInTwosToHundredThenWraps)
 {
-    Open(false, true);
-    std::vector<bool> armed;
-    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
-    links.OnBlePresence(true);
-    EXPECT_TRUE(links.BlePresent());
-    EXPECT_FALSE(links.Asleep());
-    EXPECT_EQ(armed, std::vector<bool>{true});
-    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout"}));  // no device-state
+    LinksRig rig;
+    std::vector<int> shown(53);
+    std::generate(shown.begin(), shown.end(), [&] { return rig.links.NextChargingValue(); });
+    EXPECT_EQ(std::tuple(shown[0], shown[1], shown[50], shown[51], shown[52]), std::tuple(0, 2, 100, 0, 2));
 }
 
-TEST_F(DeviceLinksTest, BleArrivalAsTheOnlyLinkReportsTheDeviceState)
-{
-    Open(false, false);
-    links.OnBlePresence(true);
-    EXPECT_TRUE(links.AnyLinkConnected());
-    EXPECT_EQ(host.log, (QStringList{"sleep hidden", "ble shown", "layout", "device-state"}));
-}
-
-TEST_F(DeviceLinksTest, BleRemovalWithTheCableUpChangesNothingAtTheMainWindow)
-{
-    Open(true, false, true);
-    std::vector<bool> armed;
-    links.SetBleArm([&armed](bool on) { armed.push_back(on); });
-    links.OnBlePresence(false);
-    EXPECT_FALSE(links.BlePresent());
-    EXPECT_TRUE(links.AnyLinkConnected());
-    EXPECT_EQ(armed, std::vector<bool>{false});
-    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));  // no sleep notice, no device-state
-}
-
-TEST_F(DeviceLinksTest, BleRemovalWithNothingElseUpRepeatsHarmlessly)
-{
-    Open(false, false, true);
-    EXPECT_TRUE(links.AnyLinkConnected());
-    for (int i = 0; i < 3; ++i)
-        links.OnBlePresence(false);
-    EXPECT_FALSE(links.AnyLinkConnected());
-    EXPECT_FALSE(links.BlePresent());
-    const QStringList once{"ble hidden", "sleep shown", "layout", "device-state"};
-    EXPECT_EQ(host.log, once + once + once);
-    // Writes stop at once: no link takes the report and no pause follows.
-    int bleWrites = 0;
-    links.SetBleWriter([&bleWrites](const Report&) { return ++bleWrites; });
-    EXPECT_EQ(links.SendReport(NewReport(0x06, 9)), 0);
-    EXPECT_EQ(bleWrites, 0);
-    EXPECT_TRUE(clock.pauses.empty());
-}
-
-TEST_F(DeviceLinksTest, BleRemovalWhileTheReceiverHasTheMouseOnlineShowsNoSleepNotice)
-{
-    Open(false, true, true);
-    links.HandleReceiverLink(0x40100001);  // status: awake
-    host.log.clear();
-    links.OnBlePresence(false);
-    EXPECT_EQ(host.log, (QStringList{"ble hidden", "layout"}));
-}
-
-TEST_F(DeviceLinksTest, ReportsGoOverBluetoothLeOnlyWhenNoOtherLinkTakesThem)
-{
-    Open(false, false, true);
-    std::vector<Report> bleReports;
-    links.SetBleWriter([&bleReports](const Report& r) {
-        bleReports.push_back(r);
-        return 1;
-    });
-    const Report report = NewReport(0x06, 9);
-    EXPECT_EQ(links.SendReport(report), 1);
-    EXPECT_EQ(bleReports, std::vector<Report>{report});
-    EXPECT_EQ(clock.pauses, std::vector<int>{500});
-}
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class BluezObjectTree;
 class QProcess;
@@ -26,8 +28,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_daemon;
     QString m_address;
-    QByteArray m_previous;
-    bool m_hadPrevious = false;
+    std::optional<QByteArray> m_previous;
 };
 
 // BlueZ as the mouse's tests need it, served from a thread of its own on the private bus: an
@@ -37,18 +38,11 @@ private:
 // writable 0xFEE3 of its own.
 class FakeBluez {
 public:
-    static inline const QString kAdapter = QStringLiteral("/org/bluez/hci0");
     static inline const QString kMouse = QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01");
-    static inline const QString kReadOnlyReport = kMouse + QStringLiteral("/service0010/char0011");
-    static inline const QString kReport = kMouse + QStringLiteral("/service0010/char0013");
-    static inline const QString kEvent = kMouse + QStringLiteral("/service0010/char0015");
-    static inline const QString kOther = QStringLiteral("/org/bluez/hci0/dev_11_22_33_44_55_66");
-    static inline const QString kOtherReport = kOther + QStringLiteral("/service0020/char0021");
+    static inline const QString kReport = kMouse + QStringLiteral("/service0010/char0013");  // the writable 0xFEE3
 
     struct Options {
-        bool adapter = true;
-        bool mouse = true;
-        bool mouseConnected = true;
+        bool adapter = true, mouse = true, mouseConnected = true;
     };
 
     FakeBluez() : FakeBluez(Options{}) {}
@@ -57,22 +51,21 @@ public:
     bool Published() const { return m_published; }
 
     void AddMouse(bool connected = true);
-    void RemoveMouse();
+    void RemoveMouse();  // unpaired: its objects go, the device last
     void SetMouseConnected(bool connected);
-    void Notify(const QByteArray& value);
+    void Notify(const QByteArray& value);  // on 0xFEE4
     bool EventNotifying();
-    void SetWritesFail(bool fail);
-    // Every write the fake took or refused: characteristic path and value.
-    QList<QPair<QString, QByteArray>> Writes();
+    void SetWritesFail(bool fail);  // the mouse stops answering WriteValue
+    QList<QPair<QString, QByteArray>> Writes();  // every write taken or refused: characteristic path and value
 
 private:
     void OnTree(const std::function<void(BluezObjectTree&)>& work);
 
     QString m_connectionName;
     std::unique_ptr<QThread> m_thread;
-    BluezObjectTree* m_tree = nullptr;
+    BluezObjectTree* m_tree = nullptr;  // lives on m_thread
     bool m_published = false;
-    std::mutex m_mutex;
+    std::mutex m_mutex;  // guards m_writes
     QList<QPair<QString, QByteArray>> m_writes;
-    bool m_writesFail = false;
+    std::atomic<bool> m_writesFail{false};
 };
