@@ -3,7 +3,7 @@
 // key shown for it and the three bytes the button report carries.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 #include "core/profile/button_function_table.h"
 #include "core/profile/profile_record.h"
@@ -59,53 +59,36 @@ const FunctionRow kRows[] = {
     {89, "ms_1_my_computer", "my_computer_text", {35, 0, 0}},     {115, "", "", {20, 0, 0}},
 };
 
-// A button record whose key-combination fields differ from every fixed byte of the table.
-DeviceBytes BytesOf(int code) {
+// Every code 0..255: a row's menu item (found again in any letter case), display key and device
+// bytes, taken against a button record whose key-combination fields differ from every fixed byte;
+// codes without a row show nothing and send zeros.
+TEST(FunctionTable, EveryCodeMapsMenuItemDisplayKeyAndDeviceBytes) {
     ButtonRecord button{};
     button.modifiers = kModsInRecord;
     button.key_code = kKeyInRecord;
-    return FunctionDeviceBytes(std::uint8_t(code), button, kMacroNumberOfApply);
-}
-
-TEST(FunctionTable, EveryRowMapsMenuItemDisplayKeyAndDeviceBytes) {
-    std::set<int> codes;
-    for (const FunctionRow& row : kRows) {
-        SCOPED_TRACE(row.code);
-        codes.insert(row.code);
-        EXPECT_EQ(FunctionMenuItem(std::uint8_t(row.code)), QLatin1String(row.menuItem));
-        if (*row.menuItem) {
-            EXPECT_EQ(FunctionFromMenuItem(QLatin1String(row.menuItem)), row.code);
-            EXPECT_EQ(FunctionFromMenuItem(QString::fromLatin1(row.menuItem).toUpper()), row.code);
-        }
-        EXPECT_EQ(FunctionDisplayKey(std::uint8_t(row.code)), QLatin1String(row.displayKey));
-        DeviceBytes expected{};
-        for (int i = 0; i < 3; ++i) {
-            const int b = row.bytes[i];
-            expected[std::size_t(i)] = b == kMods ? kModsInRecord : b == kKey ? kKeyInRecord
-                                       : b == kMacroNo ? kMacroNumberOfApply : std::uint8_t(b);
-        }
-        EXPECT_EQ(BytesOf(row.code), expected);
-    }
-    EXPECT_EQ(codes.size(), 63u);
-}
-
-TEST(FunctionTable, CodesWithoutARowShowNothingAndSendZeros) {
-    std::set<int> listed;
-    for (const FunctionRow& row : kRows)
-        listed.insert(row.code);
+    int rows = 0;
     for (int code = 0; code < 256; ++code) {
-        if (listed.count(code))
-            continue;
         SCOPED_TRACE(code);
-        EXPECT_TRUE(FunctionMenuItem(std::uint8_t(code)).isEmpty());
-        EXPECT_TRUE(FunctionDisplayKey(std::uint8_t(code)).isEmpty());
-        EXPECT_EQ(BytesOf(code), (DeviceBytes{0, 0, 0}));
+        const auto row = std::find_if(std::begin(kRows), std::end(kRows), [code](const FunctionRow& r) { return r.code == code; });
+        const bool listed = row != std::end(kRows);
+        rows += listed;
+        const FunctionRow expected = listed ? *row : FunctionRow{code, "", "", {0, 0, 0}};
+        EXPECT_EQ(FunctionMenuItem(std::uint8_t(code)), QLatin1String(expected.menuItem));
+        if (*expected.menuItem) {
+            EXPECT_EQ(FunctionFromMenuItem(QLatin1String(expected.menuItem)), code);
+            EXPECT_EQ(FunctionFromMenuItem(QString::fromLatin1(expected.menuItem).toUpper()), code);
+        }
+        EXPECT_EQ(FunctionDisplayKey(std::uint8_t(code)), QLatin1String(expected.displayKey));
+        DeviceBytes bytes{};
+        for (int i = 0; i < 3; ++i) {
+            const int b = expected.bytes[i];
+            bytes[std::size_t(i)] = b == kMods ? kModsInRecord : b == kKey ? kKeyInRecord : b == kMacroNo ? kMacroNumberOfApply : std::uint8_t(b);
+        }
+        EXPECT_EQ(FunctionDeviceBytes(std::uint8_t(code), button, kMacroNumberOfApply), bytes);
     }
-}
-
-TEST(FunctionTable, NamesThatAreNoMenuItemGiveLeftClick) {
+    EXPECT_EQ(rows, 63);
     for (const char* name : {"", "ms_1_btn_macro", "ms_1_undo", "ms_1_email ", "ms_1_emai", "undo_text"})
-        EXPECT_EQ(FunctionFromMenuItem(QLatin1String(name)), 1) << name;
+        EXPECT_EQ(FunctionFromMenuItem(QLatin1String(name)), 1) << name;  // no menu item: left click
 }
 
 }  // namespace

@@ -5,8 +5,7 @@
 
 #include <QFile>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <semaphore>
 
 #include "core/storage/store_files.h"
 #include "core/storage/store_writer.h"
@@ -14,37 +13,21 @@
 
 namespace {
 
-// Records every write; while closed, the writer waits inside its next write until opened.
-class GatedDisk {
-public:
+// Records every write. While gated, the writer's next write waits (inside) until the test lets it go.
+struct GatedDisk {
     bool Write(const QString& path, const QByteArray& bytes, QString* error) {
-        std::unique_lock lock(m_mutex);
-        ++m_arrived;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
+        if (gated.exchange(false)) {
+            inside.release();
+            go.acquire();
+        }
         log << QStringLiteral("%1=%2").arg(path, QString::fromLatin1(bytes));
         *error = failWith;
         return failWith.isEmpty();
     }
-    void SetOpen(bool open) {
-        std::lock_guard lock(m_mutex);
-        m_open = open;
-        m_changed.notify_all();
-    }
-    // Waits until the writer is inside its n-th write.
-    void WaitForWrite(int n) {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_arrived >= n; });
-    }
-
+    std::atomic<bool> gated{false};
+    std::binary_semaphore inside{0}, go{0};
     QStringList log;   // read once the writer is flushed
     QString failWith;  // set before the writer runs
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = true;
-    int m_arrived = 0;
 };
 
 class StoreWriterTest : public ::testing::Test {
@@ -54,49 +37,32 @@ protected:
             return disk.Write(path, bytes, error);
         });
     }
-    // Holds the writer inside the write of "first" while the test asks for more.
+    // Holds the writer inside the write of "first" ("pro" writes "p1") while the test asks for more.
     void HoldFirstWrite(const QString& first) {
-        disk.SetOpen(false);
+        disk.gated = true;
         writer.Request(first, QByteArray(first.left(1).toLatin1() + "1"));
-        disk.WaitForWrite(1);
-    }
-    static StoreWriter::ImageSource Image(QByteArray bytes, QStringList* built = nullptr, const char* name = "") {
-        return [=]() -> std::optional<QByteArray> {
-            if (built)
-                *built << QLatin1String(name);
-            return bytes;
-        };
+        disk.inside.acquire();
     }
 
     GatedDisk disk;
     StoreWriter writer;
 };
 
+// Content from a source is built when the writer gets to it, so "other" gets what state held then.
 TEST_F(StoreWriterTest, ABurstIsOneWriteWithTheLatestContentAndFilesKeepTheirOrder) {
     HoldFirstWrite(QStringLiteral("pro"));
+    QByteArray state = "a";
+    int taken = 0;
+    writer.Request(QStringLiteral("other"), [&] { return ++taken, std::optional<QByteArray>(state); });
     for (const char* request : {"pro=p2", "macro=m1", "pro=p3", "macro=m2"}) {
         const QList<QByteArray> parts = QByteArray(request).split('=');
         writer.Request(QString::fromLatin1(parts[0]), parts[1]);
     }
-    disk.SetOpen(true);
+    state = "b";
+    disk.go.release();
     writer.Flush();
-    EXPECT_EQ(disk.log, (QStringList{"pro=p1", "pro=p3", "macro=m2"}));
-    EXPECT_EQ(writer.WriteCount(), 3);
-}
-
-TEST_F(StoreWriterTest, ContentIsTakenWhenTheWriterGetsToIt) {
-    HoldFirstWrite(QStringLiteral("macro"));
-    QByteArray state = "a";
-    int taken = 0;
-    writer.Request(QStringLiteral("pro"), [&]() -> std::optional<QByteArray> {
-        ++taken;
-        return state;
-    });
-    state = "b";  // changed before the writer came to it: the file gets "b"
-    disk.SetOpen(true);
-    writer.Flush();
-    EXPECT_EQ(taken, 1);
-    EXPECT_EQ(disk.log, (QStringList{"macro=m1", "pro=b"}));
+    EXPECT_EQ(disk.log, (QStringList{"pro=p1", "other=b", "pro=p3", "macro=m2"}));
+    EXPECT_EQ(std::pair(writer.WriteCount(), taken), std::pair(4, 1));
 }
 
 TEST_F(StoreWriterTest, FlushWaitsForTheWriteUnderWay) {
@@ -107,7 +73,7 @@ TEST_F(StoreWriterTest, FlushWaitsForTheWriteUnderWay) {
         flushed = true;
     });
     EXPECT_FALSE(flushed);  // the write is held at the gate, so Flush cannot have returned
-    disk.SetOpen(true);
+    disk.go.release();
     flusher.join();
     EXPECT_EQ(disk.log, QStringList{"pro=p1"});
 }
@@ -130,31 +96,25 @@ TEST_F(StoreWriterTest, AFailedSaveIsToldAndTriedAgainWithTheNextRequest) {
     EXPECT_EQ(std::pair(writer.WriteCount(), int(told)), std::pair(1, 1));
 }
 
-TEST_F(StoreWriterTest, AFileChangedOnDiskIsNotWrittenOverAndNothingToWriteWritesNothing) {
+// A file changed beside the writer is a failure that is told; a guard that holds a save back, or
+// a source that gives nothing, leaves the file unwritten and untold.
+TEST_F(StoreWriterTest, ChecksGuardsAndEmptySourcesKeepFilesUnwritten) {
     writer.SetWriteCheck([](const QString& path) {
         return path == QLatin1String("pro") ? QStringLiteral("pro was changed by another program") : QString();
     });
-    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
-    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
-    writer.Request(QStringLiteral("other"), [] { return std::optional<QByteArray>(); });
-    writer.Flush();
-    EXPECT_EQ(disk.log, QStringList{"macro=m1"});
-    EXPECT_EQ(writer.TakeFailures(), QStringList{"pro was changed by another program"});
-}
-
-TEST_F(StoreWriterTest, AGuardThatHoldsBackASaveLeavesItUnwrittenAndUntold) {
     QStringList guarded;
     writer.SetSaveGuard([&](const QStringList& paths, const std::function<bool()>& save) {
         guarded << paths.join(QLatin1Char('+'));
-        if (!paths.contains(QStringLiteral("pro")))
+        if (!paths.contains(QStringLiteral("held")))
             save();
     });
-    writer.Request(QStringLiteral("pro"), QByteArray("p1"));
-    writer.Request(QStringLiteral("macro"), QByteArray("m1"));
+    for (const char* path : {"pro", "macro", "held"})
+        writer.Request(QLatin1String(path), QByteArray(path).left(1) + "1");
+    writer.Request(QStringLiteral("other"), [] { return std::optional<QByteArray>(); });
     writer.Flush();
     EXPECT_EQ(disk.log, QStringList{"macro=m1"});
-    EXPECT_EQ(guarded, (QStringList{"pro", "macro"}));
-    EXPECT_TRUE(writer.TakeFailures().isEmpty());
+    EXPECT_EQ(guarded, (QStringList{"pro", "macro", "held", "other"}));
+    EXPECT_EQ(writer.TakeFailures(), QStringList{"pro was changed by another program"});
 }
 
 TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeepTheirOrder) {
@@ -162,18 +122,20 @@ TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeep
     writer.Request(QStringLiteral("pro"), QByteArray("p1"));
     writer.Request(QStringLiteral("macro"), QByteArray("m1"));
     QStringList built;
-    writer.RequestTogether({{QStringLiteral("macro"), Image("m2", &built, "macro")},
-                            {QStringLiteral("pro"), Image("p2", &built, "pro")}});
-    disk.SetOpen(true);
+    auto image = [&](const char* name, const char* bytes) {
+        return [&built, name, bytes] { return built << QLatin1String(name), std::optional<QByteArray>(bytes); };
+    };
+    writer.RequestTogether({{QStringLiteral("macro"), image("macro", "m2")}, {QStringLiteral("pro"), image("pro", "p2")}});
+    disk.go.release();
     writer.Flush();
     EXPECT_EQ(disk.log, (QStringList{"other=o1", "macro=m2", "pro=p2"}));
     EXPECT_EQ(built, (QStringList{"pro", "macro"}));  // the file written later is built first
 }
 
-TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgainUnlessForgotten) {
+TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgainUnlessForgottenAndNothingWaitingIsLost) {
     TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("ms_1/pro.data"));  // the folder is made
-    const QString macros = folder.file(QStringLiteral("macro.data"));
+    const QString path = folder.file("ms_1/pro.data");  // the folder is made
+    const QString macros = folder.file("macro.data");
     WriteFileBytes(macros, "same");
     StoreWriter writer;
     struct Step { const QString& path; const char* bytes; int writes, skips; };
@@ -191,35 +153,28 @@ TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgainUnlessForgotten) {
     writer.Flush();
     EXPECT_EQ(ReadFileBytes(path), QByteArray("two"));
     EXPECT_EQ(writer.WriteCount(), 3);
-}
-
-TEST(StoreWriterDisk, WhatIsWaitingIsWrittenBeforeTheWriterGoes) {
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("macro.data"));
     {
-        StoreWriter writer;
+        StoreWriter leaving;  // what is waiting is written before the writer goes
         for (char c = 'a'; c <= 'z'; ++c)
-            writer.Request(path, QByteArray(1, c));
+            leaving.Request(macros, QByteArray(1, c));
     }
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("z"));
+    EXPECT_EQ(ReadFileBytes(macros), QByteArray("z"));
 }
 
 TEST(StoreWriterDisk, AFolderThatCannotBeMadeIsAFailure) {
     TempDataFolder folder;
-    WriteFileBytes(folder.file(QStringLiteral("ms_1")), "a file where the folder should be");
+    WriteFileBytes(folder.file("ms_1"), "a file where the folder should be");
     StoreWriter writer;
-    writer.Request(folder.file(QStringLiteral("ms_1/pro.data")), QByteArray("x"));
+    writer.Request(folder.file("ms_1/pro.data"), QByteArray("x"));
     writer.Flush();
     const QStringList failures = writer.TakeFailures();
-    ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0].contains(QLatin1String("ms_1"))) << failures[0].toStdString();
-    EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("ms_1"))), QByteArray("a file where the folder should be"));
+    EXPECT_TRUE(failures.size() == 1 && failures[0].contains("ms_1")) << failures.join(',').toStdString();
+    EXPECT_EQ(ReadFileBytes(folder.file("ms_1")), QByteArray("a file where the folder should be"));
 }
 
 TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWhatTheyHeld) {
     TempDataFolder folder;
-    const QString held = folder.file(QStringLiteral("macro.data")), fresh = folder.file(QStringLiteral("new.data"));
-    const QString refused = folder.file(QStringLiteral("pro.data"));
+    const QString held = folder.file("macro.data"), fresh = folder.file("new.data"), refused = folder.file("pro.data");
     WriteFileBytes(held, "old macros");
     WriteFileBytes(refused, "old profiles");
     StoreWriter writer;

@@ -1,17 +1,22 @@
 // The two store files, pro.data (a 164884-byte header, then 32976-byte profiles) and macro.data
 // (240-byte macros): first start, byte-exact round trips, where a size stops being sound, repair
-// with the original kept aside, a full disk, and saving both stores together.
+// with the original kept aside, a full disk, and saving both stores together; unique names in
+// the lists, and where the program and data folders are.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <map>
 #include <sys/resource.h>
-#include <thread>
 
+#include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
-#include "core/storage/profile_store.h"
+#include "core/storage/store_names.h"
 #include "core/storage/store_pair.h"
+#include "core/text/language_text.h"
+#include "core/text/name_field.h"
 #include "support/test_files.h"
 
 namespace {
@@ -47,32 +52,24 @@ QByteArray StoreImage(const QStringList& names, std::uint32_t index) {
     return image;
 }
 
-QByteArray MacroImage(const QStringList& names) {
-    QByteArray image;
-    for (const QString& name : names)
-        image.append(reinterpret_cast<const char*>(CreateMacro(name).get()), kMacro);
-    return image;
-}
-
-QStringList Names(const ProfileList& list) {
+template <typename List>
+QStringList Names(const List& list) {
     QStringList names;
     for (const auto& record : list)
-        names << ProfileName(*record);
+        names << ReadNameField(record->name);
     return names;
 }
 
-QStringList Names(const MacroList& list) {
-    QStringList names;
-    for (const auto& record : list)
-        names << MacroName(*record);
-    return names;
+// Everything in the store folder: each file's bytes, "folder" for a folder.
+using Content = std::map<QString, QByteArray>;
+Content StoreFolderContent(const TempDataFolder& folder) {
+    Content content;
+    for (const QFileInfo& entry : QDir(folder.path() + QStringLiteral("ms_1")).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        content[entry.fileName()] = entry.isDir() ? QByteArray("folder") : ReadFileBytes(entry.filePath());
+    return content;
 }
 
-QStringList StoreFolderFiles(const TempDataFolder& folder) {
-    return QDir(folder.path() + QStringLiteral("ms_1")).entryList(QDir::Files, QDir::Name);
-}
-
-// Simulates a full disk: the file size limit makes the write fail part-way.
+// Simulates a full disk: the file size limit makes a write fail part-way.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
@@ -91,40 +88,37 @@ private:
 TEST(Stores, FirstStartCreatesOneDefaultProfileAndNoMacroStore) {
     TempDataFolder folder;
     const Stores stores = Load(folder);
-    EXPECT_EQ(stores.result.outcome, Outcome::Missing);
-    EXPECT_TRUE(stores.result.saved);
-    EXPECT_EQ(stores.macroResult.outcome, Outcome::Missing);
+    EXPECT_EQ(std::tuple(stores.result.outcome, stores.macroResult.outcome, stores.result.saved),
+              std::tuple(Outcome::Missing, Outcome::Missing, true));
     ASSERT_EQ(Names(stores.profiles), QStringList{QStringLiteral("Profile1")});
     EXPECT_TRUE(stores.macros.empty());
-    const QByteArray bytes = ReadFileBytes(folder.storeFile("pro.data"));
-    ASSERT_EQ(bytes.size(), kHeader + kRecord);
-    EXPECT_EQ(bytes.left(kHeader), QByteArray(kHeader, '\0'));
-    EXPECT_EQ(bytes.mid(kHeader), QByteArray(reinterpret_cast<const char*>(stores.profiles[0].get()), kRecord));
-    EXPECT_EQ(StoreFolderFiles(folder), QStringList{"pro.data"});
+    const QByteArray record(reinterpret_cast<const char*>(stores.profiles[0].get()), kRecord);
+    EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", QByteArray(kHeader, '\0') + record}}));
+
+    TempDataFolder blocked;  // a file where the store folder belongs: reported, and a profile in memory only
+    WriteFileBytes(blocked.file("ms_1"), "a file where the folder belongs");
+    const Stores inMemory = Load(blocked);
+    EXPECT_EQ(std::tuple(inMemory.result.outcome, inMemory.result.saved, inMemory.profiles.size()),
+              std::tuple(Outcome::Missing, false, std::size_t(1)));
 }
 
 TEST(Stores, RoundTripsAreByteForByteIncludingTheReservedBlock) {
     TempDataFolder folder;
-    const QByteArray image = StoreImage({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, 2);
+    const QByteArray image = StoreImage({"A", "B", "C"}, 2);
     WriteFileBytes(folder.storeFile("pro.data"), image);
     Stores stores = Load(folder);
-    EXPECT_EQ(stores.result.outcome, Outcome::Loaded);
+    EXPECT_EQ(std::tuple(stores.result.outcome, stores.header->current_profile_index, stores.profiles[2]->reserved_value_1),
+              std::tuple(Outcome::Loaded, 2u, 77));
     EXPECT_EQ(Names(stores.profiles), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(stores.header->current_profile_index, 2u);
-    EXPECT_EQ(stores.profiles[2]->reserved_value_1, 77);
     ASSERT_TRUE(SaveProfileStore(stores.profiles, *stores.header, folder.path()));
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), image);
 
-    // Adding a macro saves at once.
-    MacroRecord& first = AddDefaultMacro(stores.macros, folder.path());
-    first.action_count = 2;
+    MacroRecord& first = AddDefaultMacro(stores.macros, folder.path());  // saved at once
     first.actions[0] = {4, 1, 50};
     AddDefaultMacro(stores.macros, folder.path());
-    EXPECT_EQ(Names(stores.macros), (QStringList{"Macro1", "Macro2"}));
     const QByteArray macros = ReadFileBytes(folder.storeFile("macro.data"));
-    ASSERT_EQ(macros.size(), 2 * kMacro);
     EXPECT_EQ(macros.left(kMacro), QByteArray(reinterpret_cast<const char*>(&first), kMacro));
-    EXPECT_EQ(Load(folder).macroResult.outcome, Outcome::Loaded);
+    EXPECT_EQ(Names(Load(folder).macros), (QStringList{"Macro1", "Macro2"}));
     stores.macros.clear();
     ASSERT_TRUE(SaveMacroStore(stores.macros, folder.path()));  // an empty list empties the store
     EXPECT_EQ(QFileInfo(folder.storeFile("macro.data")).size(), 0);
@@ -135,73 +129,62 @@ TEST(Stores, RoundTripsAreByteForByteIncludingTheReservedBlock) {
 // repaired store is written (and then loads cleanly).
 TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
     const QByteArray two = StoreImage({"A", "B"}, 1), one = StoreImage({"A"}, 0);
-    struct Row { const char* name; QByteArray image; QStringList names; std::uint32_t index; bool keepsReserved; Outcome outcome; };
-    const Row rows[] = {
-        {"empty", {}, {"Profile1"}, 0, false, Outcome::Repaired},
-        {"short_header", QByteArray(1000, 'x'), {"Profile1"}, 0, false, Outcome::Repaired},
-        {"header_less_one_byte", StoreImage({}, 0).chopped(1), {"Profile1"}, 0, false, Outcome::Repaired},
-        {"header_only", StoreImage({}, 0), {"Profile1"}, 0, true, Outcome::Repaired},
-        {"one_record_less_one_byte", one.chopped(1), {"Profile1"}, 0, true, Outcome::Repaired},
-        {"one_record", one, {"A"}, 0, true, Outcome::Loaded},
-        {"one_record_and_one_byte", one + "z", {"A"}, 0, true, Outcome::Repaired},
-        {"two_records_less_one_byte", two.chopped(1), {"A"}, 0, true, Outcome::Repaired},
-        {"partial_record", two + QByteArray(500, 'z'), {"A", "B"}, 1, true, Outcome::Repaired},
-        {"index_equal_to_count", StoreImage({"A", "B"}, 2), {"A", "B"}, 0, true, Outcome::Repaired},
-        {"index_far_beyond_count", StoreImage({"A"}, 0xFFFFFFFF), {"A"}, 0, true, Outcome::Repaired},
-        {"partial_record_and_bad_index", StoreImage({"A"}, 5) + QByteArray(kRecord - 1, 'z'), {"A"}, 0, true,
-         Outcome::Repaired},
+    struct Row { const char* name; QByteArray image; QStringList names; std::uint32_t index; bool keepsReserved; };
+    const Row rows[] = {  // keepsReserved: the header's bytes after the index survive the repair
+        {"empty", {}, {"Profile1"}, 0, false}, {"short_header", QByteArray(1000, 'x'), {"Profile1"}, 0, false},
+        {"header_less_one_byte", StoreImage({}, 0).chopped(1), {"Profile1"}, 0, false},
+        {"header_only", StoreImage({}, 0), {"Profile1"}, 0, true}, {"one_record", one, {"A"}, 0, true},  // sound
+        {"one_record_less_one_byte", one.chopped(1), {"Profile1"}, 0, true},
+        {"one_record_and_one_byte", one + "z", {"A"}, 0, true}, {"two_less_one_byte", two.chopped(1), {"A"}, 0, true},
+        {"partial_record", two + QByteArray(500, 'z'), {"A", "B"}, 1, true},
+        {"index_equal_to_count", StoreImage({"A", "B"}, 2), {"A", "B"}, 0, true},
+        {"index_far_beyond_count", StoreImage({"A"}, 0xFFFFFFFF), {"A"}, 0, true},
+        {"partial_record_and_bad_index", StoreImage({"A"}, 5) + QByteArray(kRecord - 1, 'z'), {"A"}, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempDataFolder folder;
         WriteFileBytes(folder.storeFile("pro.data"), row.image);
         const Stores stores = Load(folder);
-        EXPECT_EQ(stores.result.outcome, row.outcome);
-        EXPECT_EQ(Names(stores.profiles), row.names);
-        EXPECT_EQ(stores.header->current_profile_index, row.index);
-        if (row.outcome == Outcome::Loaded) {
-            EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), row.image);
-            EXPECT_EQ(StoreFolderFiles(folder), QStringList{"pro.data"});
-            continue;
+        EXPECT_EQ(std::pair(Names(stores.profiles), stores.header->current_profile_index), std::pair(row.names, row.index));
+        const bool sound = row.image == one;
+        EXPECT_EQ(std::tuple(stores.result.outcome, stores.result.problem.isEmpty(), stores.result.saved),
+                  std::tuple(sound ? Outcome::Loaded : Outcome::Repaired, sound, true));
+        const QByteArray now = ReadFileBytes(folder.storeFile("pro.data"));  // the repaired store as written
+        EXPECT_EQ(std::tuple(now.size(), GetU32(now, 0), now.mid(4, kHeader - 4) == row.image.mid(4, kHeader - 4)),
+                  std::tuple(kHeader + kRecord * row.names.size(), row.index, row.keepsReserved));
+        EXPECT_EQ(StoreFolderContent(folder).size(), sound ? 1u : 2u);
+        if (!sound) {
+            EXPECT_EQ(stores.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
+            EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), row.image);
+            EXPECT_EQ(Load(folder).result.outcome, Outcome::Loaded);
         }
-        EXPECT_FALSE(stores.result.problem.isEmpty());
-        EXPECT_TRUE(stores.result.saved);
-        EXPECT_EQ(stores.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
-        EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), row.image);
-        const QByteArray repaired = ReadFileBytes(folder.storeFile("pro.data"));
-        EXPECT_EQ(repaired.size(), kHeader + kRecord * row.names.size());
-        EXPECT_EQ(GetU32(repaired, 0), row.index);
-        if (row.keepsReserved) {
-            EXPECT_EQ(repaired.mid(4, kHeader - 4), row.image.mid(4, kHeader - 4));
-        }
-        EXPECT_EQ(Load(folder).result.outcome, Outcome::Loaded);
     }
-
-    const QByteArray macros = MacroImage({"Keep", "More"});
-    struct MacroRow { int size; QStringList names; Outcome outcome; };
-    for (const MacroRow& row : {MacroRow{0, {}, Outcome::Loaded}, MacroRow{kMacro - 1, {}, Outcome::Repaired},
-                                MacroRow{kMacro, {"Keep"}, Outcome::Loaded}, MacroRow{kMacro + 1, {"Keep"}, Outcome::Repaired},
-                                MacroRow{2 * kMacro - 1, {"Keep"}, Outcome::Repaired}}) {
-        SCOPED_TRACE(row.size);
+    QByteArray macros;
+    for (const char* name : {"Keep", "More"})
+        macros.append(reinterpret_cast<const char*>(CreateMacro(QLatin1String(name)).get()), kMacro);
+    for (auto [size, count] : {std::pair{0, 0}, {kMacro - 1, 0}, {kMacro, 1}, {kMacro + 1, 1}, {2 * kMacro - 1, 1}}) {
+        SCOPED_TRACE(size);
         TempDataFolder folder;
-        WriteFileBytes(folder.storeFile("macro.data"), macros.left(row.size));
+        WriteFileBytes(folder.storeFile("macro.data"), macros.left(size));
         const Stores stores = Load(folder);
-        EXPECT_EQ(stores.macroResult.outcome, row.outcome);
-        EXPECT_EQ(Names(stores.macros), row.names);
-        EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), macros.left(row.names.size() * kMacro));
-        if (row.outcome == Outcome::Repaired) {
-            EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data.damaged")), macros.left(row.size));
-        }
+        const bool sound = size == count * kMacro;
+        EXPECT_EQ(std::pair(stores.macroResult.outcome, Names(stores.macros)),
+                  std::pair(sound ? Outcome::Loaded : Outcome::Repaired, QStringList({"Keep"}).mid(0, count)));
+        Content expected = {{"pro.data", ReadFileBytes(folder.storeFile("pro.data"))}, {"macro.data", macros.left(count * kMacro)}};
+        if (!sound)
+            expected["macro.data.damaged"] = macros.left(size);
+        EXPECT_EQ(StoreFolderContent(folder), expected);
     }
 }
 
 TEST(Stores, NameWithoutTerminatorIsReadWithinItsFieldAndEarlierCopiesAreNeverOverwritten) {
     TempDataFolder folder;
-    QByteArray image = StoreImage({QStringLiteral("A")}, 0);
+    QByteArray image = StoreImage({"A"}, 0);
     for (int i = 0; i < 100; ++i)
         PutU16(image, kHeader + 2 * i, u'n');
     WriteFileBytes(folder.storeFile("pro.data"), image);
-    EXPECT_EQ(ProfileName(*Load(folder).profiles[0]), QString(100, QLatin1Char('n')));
+    EXPECT_EQ(Names(Load(folder).profiles), QStringList(QString(100, QLatin1Char('n'))));
 
     WriteFileBytes(folder.storeFile("pro.data.damaged"), "first");
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(10, 'x'));
@@ -210,7 +193,7 @@ TEST(Stores, NameWithoutTerminatorIsReadWithinItsFieldAndEarlierCopiesAreNeverOv
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged.1")), QByteArray(10, 'x'));
 }
 
-TEST(Stores, AFullDiskLeavesThePreviousFileWhole) {
+TEST(Stores, AFullDiskLeavesThePreviousFileWholeAndADamagedStoreOneCopyOfItsBytes) {
     TempDataFolder folder;
     Stores stores = Load(folder);
     const QByteArray before = ReadFileBytes(folder.storeFile("pro.data"));
@@ -219,120 +202,108 @@ TEST(Stores, AFullDiskLeavesThePreviousFileWhole) {
         FileSizeLimit limit(before.size() + 1000);
         EXPECT_FALSE(SaveProfileStore(stores.profiles, *stores.header, folder.path()));
     }
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), before);
-    EXPECT_EQ(StoreFolderFiles(folder), QStringList{"pro.data"});
-}
+    EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", before}}));
 
-TEST(Stores, DamagedStoreThatCannotBeRepairedKeepsOneCopyOfItsBytes) {
-    TempDataFolder folder;
     const QByteArray damaged(1000, 'x');
     WriteFileBytes(folder.storeFile("pro.data"), damaged);
+    FileSizeLimit limit(kHeader);  // the copy fits, the repaired store does not
     for (int run = 0; run < 3; ++run) {
-        FileSizeLimit limit(kHeader);  // the copy fits, the repaired store does not
-        const Stores stores = Load(folder);
-        EXPECT_EQ(stores.result.outcome, Outcome::Repaired);
-        EXPECT_FALSE(stores.result.saved);
-        EXPECT_EQ(stores.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
+        const Stores again = Load(folder);
+        EXPECT_EQ(std::pair(again.result.outcome, again.result.saved), std::pair(Outcome::Repaired, false));
+        EXPECT_EQ(again.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
     }
-    EXPECT_EQ(StoreFolderFiles(folder), (QStringList{"pro.data", "pro.data.damaged"}));
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), damaged);
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), damaged);
+    EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", damaged}, {"pro.data.damaged", damaged}}));
     // Other damage is kept beside it, and an identical later copy is found too.
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(900, 'y'));
-    FileSizeLimit limit(kHeader);
     EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
     EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
-    EXPECT_EQ(StoreFolderFiles(folder).size(), 3);
-}
-
-TEST(Stores, StoreFolderIsMadeWhenMissingAndAFileInItsPlaceIsReported) {
-    TempDataFolder folder;
-    ProfileList profiles;
-    AddDefaultProfile(profiles);
-    ASSERT_TRUE(SaveProfileStore(profiles, StoreHeader{}, folder.path()));
-    EXPECT_TRUE(QFileInfo(folder.path() + QStringLiteral("ms_1")).isDir());
-
-    TempDataFolder blocked;
-    WriteFileBytes(blocked.file(QStringLiteral("ms_1")), "a file where the folder belongs");
-    const Stores stores = Load(blocked);
-    EXPECT_EQ(stores.result.outcome, Outcome::Missing);
-    EXPECT_FALSE(stores.result.saved);
-    EXPECT_EQ(stores.profiles.size(), 1u);  // the utility still has a profile to work with
-}
-
-TEST(Stores, ConcurrentSavesEachLeaveACompleteStore) {
-    TempDataFolder folder;
-    ProfileList one, two;
-    AddDefaultProfile(one);
-    AddDefaultProfile(two);
-    AddDefaultProfile(two);
-    const StoreHeader header{};
-    auto saveMany = [&](const ProfileList& list) {
-        for (int i = 0; i < 20; ++i)
-            SaveProfileStore(list, header, folder.path());
-    };
-    std::thread a(saveMany, std::cref(one)), b(saveMany, std::cref(two));
-    a.join();
-    b.join();
-    const qsizetype size = ReadFileBytes(folder.storeFile("pro.data")).size();
-    EXPECT_TRUE(size == kHeader + kRecord || size == kHeader + 2 * kRecord) << size;
+    EXPECT_EQ(StoreFolderContent(folder).size(), 3);
 }
 
 // After an import: a second profile made current and a macro brought along.
-Stores Imported(const TempDataFolder& folder) {
+bool SaveImported(const TempDataFolder& folder, QString* error) {
     Stores stores = Load(folder);
     AddDefaultProfile(stores.profiles);
     stores.macros.push_back(CreateMacro(QStringLiteral("Brought")));
     stores.header->current_profile_index = 1;
-    return stores;
-}
-
-bool SavePair(Stores& stores, const TempDataFolder& folder, QString* error) {
     return SaveProfileAndMacroStores(stores.profiles, *stores.header, stores.macros, error, folder.path());
 }
 
-TEST(StorePair, SavesBothOrOnAFailedProfileSaveLeavesBothAsTheyWere) {
+TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
     TempDataFolder folder;
-    Stores stores = Imported(folder);
     QString error;
-    ASSERT_TRUE(SavePair(stores, folder, &error));
+    ASSERT_TRUE(SaveImported(folder, &error));
     const Stores loaded = Load(folder);
-    EXPECT_EQ(Names(loaded.profiles), (QStringList{"Profile1", "Profile2"}));
+    EXPECT_EQ(Names(loaded.profiles) + Names(loaded.macros), (QStringList{"Profile1", "Profile2", "Brought"}));
     EXPECT_EQ(loaded.header->current_profile_index, 1u);
-    EXPECT_EQ(Names(loaded.macros), QStringList{"Brought"});
 
-    for (bool hadMacros : {true, false}) {
-        SCOPED_TRACE(hadMacros);
-        TempDataFolder full;
-        if (hadMacros) {
-            MacroList existing;
-            AddDefaultMacro(existing, full.path());
-        }
-        Stores more = Imported(full);
-        const QByteArray profilesBefore = ReadFileBytes(full.storeFile("pro.data"));
-        const QByteArray macrosBefore = hadMacros ? ReadFileBytes(full.storeFile("macro.data")) : QByteArray();
+    // A failed pro.data save puts macro.data back, or removes it when it was not there; an
+    // unreadable macro.data (a folder in its place) is not written.
+    for (int setup : {0, 1, 2}) {
+        SCOPED_TRACE(setup);
+        TempDataFolder other;
+        Load(other);
+        MacroList existing;
+        if (setup == 1)
+            AddDefaultMacro(existing, other.path());
+        if (setup == 2)
+            QDir().mkpath(other.storeFile("macro.data"));
+        const auto before = StoreFolderContent(other);
         {
-            FileSizeLimit limit(profilesBefore.size() + 1000);  // pro.data outgrows it, macro.data does not
-            EXPECT_FALSE(SavePair(more, full, &error));
+            FileSizeLimit limit(kHeader + kRecord + 1000);  // pro.data outgrows it, macro.data does not
+            EXPECT_FALSE(SaveImported(other, &error));
         }
-        EXPECT_TRUE(error.contains(QStringLiteral("pro.data"))) << error.toStdString();
-        EXPECT_EQ(ReadFileBytes(full.storeFile("pro.data")), profilesBefore);
-        EXPECT_EQ(StoreFolderFiles(full), hadMacros ? QStringList({"macro.data", "pro.data"}) : QStringList("pro.data"));
-        if (hadMacros) {
-            EXPECT_EQ(ReadFileBytes(full.storeFile("macro.data")), macrosBefore);  // put back
-        }
+        EXPECT_TRUE(error.contains(setup == 2 ? "cannot read macro.data" : "cannot write pro.data")) << error.toStdString();
+        EXPECT_TRUE(error.contains("nothing was changed"));
+        EXPECT_EQ(StoreFolderContent(other), before);
+        EXPECT_EQ(before.size(), setup == 0 ? 1u : 2u);
     }
 }
 
-TEST(StorePair, UnreadableMacroStoreIsNotWritten) {
-    TempDataFolder folder;
-    Stores stores = Imported(folder);
-    ASSERT_TRUE(QDir().mkpath(folder.storeFile("macro.data")));
-    const QByteArray profilesBefore = ReadFileBytes(folder.storeFile("pro.data"));
-    QString error;
-    EXPECT_FALSE(SavePair(stores, folder, &error));
-    EXPECT_TRUE(QFileInfo(folder.storeFile("macro.data")).isDir());
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), profilesBefore);
+TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseAndFitTheField) {
+    ProfileList list;
+    for (const char* name : {"Profile1", "Work"})
+        list.push_back(CreateProfile(QLatin1String(name)));
+    EXPECT_TRUE(NameExists(list, QStringLiteral("profile1")) && NameExists(list, QStringLiteral("WORK")));
+    EXPECT_FALSE(NameExists(list, QStringLiteral("Profile")));
+    EXPECT_EQ(MakeUniqueName(list, QStringLiteral("Game")), QStringLiteral("Game"));
+    EXPECT_EQ(MakeUniqueName(list, QStringLiteral("PROFILE1")), QStringLiteral("PROFILE1_1"));
+    list.push_back(CreateProfile(QStringLiteral("profile1_1")));
+    EXPECT_EQ(MakeUniqueName(list, QStringLiteral("Profile1")), QStringLiteral("Profile1_2"));
+    list.push_back(CreateProfile(QString(99, QLatin1Char('p'))));
+    EXPECT_EQ(MakeUniqueName(list, QString(99, QLatin1Char('p'))), QString(97, QLatin1Char('p')) + "_1");
+    MacroList macros;
+    macros.push_back(CreateMacro(QString(60, QLatin1Char('m'))));  // stored cut to 23 characters
+    EXPECT_EQ(MakeUniqueName(macros, QString(60, QLatin1Char('m'))), QString(21, QLatin1Char('m')) + "_1");
+}
+
+TEST(StoreNames, DefaultNamesComeFromTheLanguageTextsAndSkipTakenNames) {
+    ProfileList list;
+    list.push_back(CreateProfile(QStringLiteral("profile2")));
+    EXPECT_EQ(ProfileName(AddDefaultProfile(list)), QStringLiteral("Profile2_1"));
+    SetTextLookup([](const QString& key) { return key == "add_profile_text" ? QStringLiteral("Profil") : QString(); });
+    list.clear();
+    EXPECT_EQ(ProfileName(AddDefaultProfile(list)), QStringLiteral("Profil1"));
+    SetTextLookup({});
+    EXPECT_EQ(LanguageText(QStringLiteral("add_macro_text")), QStringLiteral("Macro"));
+}
+
+// The data folder is made inside $XDG_DATA_HOME on first use; a file in its place counts as
+// missing, and its path is still given.
+TEST(AppFolders, ProgramFolderAndDataFolderInsideUserData) {
+    EXPECT_EQ(GetAppFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    TempDataFolder home;
+    for (const QString& userData : {home.file("share"), home.file("blocked")}) {
+        qputenv("XDG_DATA_HOME", userData.toUtf8());
+        const bool blocked = userData.endsWith(QStringLiteral("blocked"));
+        if (blocked)
+            WriteFileBytes(userData + QStringLiteral("/Karvo Gaming Mouse"), "not a folder");
+        for (int use = 0; use < 2; ++use)  // made on first use, found on the second
+            EXPECT_EQ(GetDataFolder(), userData + QStringLiteral("/Karvo Gaming Mouse/"));
+        EXPECT_EQ(QFileInfo(userData + QStringLiteral("/Karvo Gaming Mouse")).isDir(), !blocked);
+    }
+    saved.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved);
 }
 
 }  // namespace
