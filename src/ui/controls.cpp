@@ -73,6 +73,12 @@ void SetSelected(QAbstractButton* option, bool selected, bool notify)
     option->setChecked(selected);
 }
 
+void SetShown(QWidget* control, bool shown)
+{
+    if (control)
+        control->setVisible(shown);
+}
+
 void SetControlValue(QWidget* sliderOrProgress, int value)
 {
     const QSignalBlocker blocker(sliderOrProgress);

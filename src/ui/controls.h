@@ -41,6 +41,9 @@ void SetSelected(QAbstractButton* option, bool selected, bool notify);
 // Sliders and progress bars, always without notification.
 void SetControlValue(QWidget* sliderOrProgress, int value);
 
+// Shows or hides a control the skin may lack (null is ignored).
+void SetShown(QWidget* control, bool shown);
+
 // A tab layout: -1 shows no page.
 void SelectTabItem(QStackedWidget* tabs, int index);
 int SelectedTabItem(const QStackedWidget* tabs);

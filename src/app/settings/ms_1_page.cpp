@@ -26,15 +26,6 @@
 
 Q_LOGGING_CATEGORY(lcPage, "karvo.settings.page")
 
-namespace {
-
-void SetShown(QWidget* control, bool shown)
-{
-    if (control)
-        control->setVisible(shown);
-}
-}  // namespace
-
 CMS_1_Page::CMS_1_Page(const QString& dataFolder) : m_session(dataFolder)
 {
     // The drawing of the mouse is a widget of the page's own; the skin can use it once known.

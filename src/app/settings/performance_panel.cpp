@@ -15,12 +15,6 @@
 
 namespace {
 
-void SetShown(QWidget* control, bool shown)
-{
-    if (control)
-        control->setVisible(shown);
-}
-
 QString PollingKey(int pollingRate)
 {
     return QStringLiteral("prate_%1_text").arg(pollingRate + 1);
