@@ -11,20 +11,18 @@ namespace {
 
 constexpr std::uint32_t kIn = 0x7F000001, kOut = 0x7F000002;
 
-// 'c' / 'r': a link message from the cable's / receiver's monitor; 'b': Bluetooth LE presence
-// (code 1 or 0); 't': the clock's deferred work runs; 'w': the online watchdog expires.
-struct Step {
-    char on;
-    std::uint32_t code = 0;
-};
-
-void Play(LinksRig& rig, const std::vector<Step>& steps)
+// Steps, space-separated: "c+" / "c-" the cable arrives / goes, "r+" / "r-" the receiver; "c40100A01"
+// a code from the cable's monitor ("r…" the receiver's); "b1" / "b0" Bluetooth LE presence; "t" the
+// clock's deferred work runs; "w" the online watchdog expires.
+void Play(LinksRig& rig, const char* steps)
 {
-    for (const Step& step : steps) {
-        switch (step.on) {
-        case 'c': rig.links.HandleWiredLink(step.code); break;
-        case 'r': rig.links.HandleReceiverLink(step.code); break;
-        case 'b': rig.links.OnBlePresence(step.code != 0); break;
+    for (const QString& step : QString::fromLatin1(steps).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString rest = step.mid(1);
+        const std::uint32_t code = rest == QLatin1String("+") ? kIn : rest == QLatin1String("-") ? kOut : rest.toUInt(nullptr, 16);
+        switch (step[0].toLatin1()) {
+        case 'c': rig.links.HandleWiredLink(code); break;
+        case 'r': rig.links.HandleReceiverLink(code); break;
+        case 'b': rig.links.OnBlePresence(code != 0); break;
         case 't': rig.clock.RunDeferred(); break;
         default: rig.links.OnOnlineWatchdogExpired();
         }
@@ -48,57 +46,53 @@ QString Summary(LinksRig& rig)
     return s.join(QLatin1Char(' '));
 }
 
-// A row without steps checks the opening itself.
+// The link state machine: links up at the opening, steps before, the steps, then the links'
+// summary, what the host was told and what the drivers were asked during the steps. A row
+// without steps checks the opening itself.
 struct LinkRow {
-    const char* what;
-    const char* up;
-    std::vector<Step> before, steps;
-    const char* summary;
-    QStringList told;   // the host's log during `steps`
-    QStringList calls;  // the drivers' calls during `steps`
+    const char *what, *up, *before, *steps, *summary;
+    QStringList told, calls;
 };
 // The probe shares hidapi with the monitors: it goes first.
 const QStringList kOpens{"ble-probe", "cable:Set_VIDPID(1d57,fa61)", "cable:Open_DevMonitor(1327,1328)", "cable:Open_FeatureDevice",
                          "receiver:Set_VIDPID(1d57,fa60)", "receiver:Open_DevMonitor(1325,1326)", "receiver:Open_FeatureDevice"};
+const QStringList kStatus{"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden"};  // first status
+const QStringList kOpenAlone{"sleep shown", "wired hidden", "wireless hidden", "device-state"};
 const LinkRow kLinkRows[] = {
-    {"opening cable and receiver", "cr", {}, {}, "cable=open receiver=open up",
+    {"opening both", "cr", "", "", "cable=open receiver=open up",
      {"sleep hidden", "charging", "wired shown", "watchdog-start", "wireless shown", "device-state"}, kOpens},
-    {"opening with no link", "", {}, {}, "cable=none receiver=none asleep", {"sleep shown", "wired hidden", "wireless hidden", "device-state"}, kOpens},
-    {"opening with only Bluetooth LE", "b", {}, {}, "cable=none receiver=none asleep up ble",
-     {"sleep shown", "wired hidden", "wireless hidden", "device-state"}, kOpens},
-    {"cable arrives: a pause first, once", "", {}, {{'c', kIn}, {'c', kIn}}, "cable=none receiver=none asleep pending=1000", {}, {}},
-    {"cable opens after its pause", "", {{'c', kIn}, {'c', kIn}}, {{'t'}}, "cable=open receiver=none up",
+    {"opening none", "", "", "", "cable=none receiver=none asleep", kOpenAlone, kOpens},
+    {"opening with only Bluetooth LE", "b", "", "", "cable=none receiver=none asleep up ble", kOpenAlone, kOpens},
+    {"cable arrives: a pause first, once", "", "", "c+ c+", "cable=none receiver=none asleep pending=1000", {}, {}},
+    {"cable opens after its pause", "", "c+ c+", "t", "cable=open receiver=none up",
      {"sleep hidden", "wired shown", "layout", "charging", "device-state"}, {"cable:Open_FeatureDevice"}},
-    {"cable arrives while open: ignored", "c", {}, {{'c', kIn}}, "cable=open receiver=none up", {}, {}},
-    {"cable arrives beside the receiver: no device state", "r", {}, {{'c', kIn}, {'t'}}, "cable=open receiver=open up",
+    {"cable arrives while open: ignored", "c", "", "c+", "cable=open receiver=none up", {}, {}},
+    {"cable arrives beside the receiver: no device state", "r", "", "c+ t", "cable=open receiver=open up",
      {"sleep hidden", "wired shown", "layout", "charging"}, {"cable:Open_FeatureDevice"}},
-    {"cable goes", "c", {}, {{'c', kOut}}, "cable=removed receiver=none asleep",
-     {"sleep shown", "wired hidden", "layout", "power-clear", "device-state"}, {"cable:Close_FeatureDevice"}},
-    {"cable goes again: ignored", "c", {{'c', kOut}}, {{'c', kOut}}, "cable=removed receiver=none asleep", {}, {}},
-    {"a removal overtakes an arrival in its pause", "c", {{'c', kOut}}, {{'c', kIn}, {'c', kOut}, {'t'}}, "cable=removed receiver=none asleep", {}, {}},
-    {"receiver opens after its pause", "", {}, {{'r', kIn}, {'t'}}, "cable=none receiver=open asleep up",
+    {"cable goes", "c", "", "c-", "cable=removed receiver=none asleep", {"sleep shown", "wired hidden", "layout", "power-clear", "device-state"},
+     {"cable:Close_FeatureDevice"}},
+    {"cable goes again: ignored", "c", "c-", "c-", "cable=removed receiver=none asleep", {}, {}},
+    {"a removal overtakes an arrival in its pause", "c", "c-", "c+ c- t", "cable=removed receiver=none asleep", {}, {}},
+    {"receiver opens after its pause", "", "", "r+ t", "cable=none receiver=open asleep up",
      {"wireless shown", "layout", "watchdog-start", "device-state"}, {"receiver:Open_FeatureDevice"}},
-    {"status: online, awake, level 10", "r", {}, {{'r', 0x40100A01}}, "cable=none receiver=open online up battery=10",
-     {"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden", "battery 10"}, {}},
-    {"status with level 11: the level stays", "r", {{'r', 0x40100A01}}, {{'r', 0x40100B01}}, "cable=none receiver=open online up battery=10",
+    {"status: online, awake, level 10", "r", "", "r40100A01", "cable=none receiver=open online up battery=10", kStatus + QStringList{"battery 10"}, {}},
+    {"status with level 11: the level stays", "r", "r40100A01", "r40100B01", "cable=none receiver=open online up battery=10",
      {"watchdog-stop", "watchdog-start", "sleep hidden"}, {}},
-    {"status asleep", "r", {{'r', 0x40100A01}}, {{'r', 0x40100000}}, "cable=none receiver=open asleep online up battery=10",
+    {"status asleep", "r", "r40100A01", "r40100000", "cable=none receiver=open asleep online up battery=10",
      {"watchdog-stop", "watchdog-start", "sleep shown"}, {}},
-    {"watchdog: offline, the asleep flag left alone", "r", {{'r', 0x40100A01}}, {{'w'}}, "cable=none receiver=open up battery=10",
+    {"watchdog: offline, the asleep flag left alone", "r", "r40100A01", "w", "cable=none receiver=open up battery=10",
      {"watchdog-stop", "wireless hidden", "layout", "sleep shown"}, {}},
-    {"status over the cable is a status too", "c", {}, {{'c', 0x40100701}}, "cable=open receiver=none online up battery=7",
-     {"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden", "battery 7"}, {}},
-    {"receiver goes: the watchdog stops, the online flag stays", "r", {{'r', 0x40100801}}, {{'r', kOut}}, "cable=none receiver=removed online battery=8",
+    {"status over the cable", "c", "", "c40100701", "cable=open receiver=none online up battery=7", kStatus + QStringList{"battery 7"}, {}},
+    {"receiver goes: the watchdog stops, the online flag stays", "r", "r40100801", "r-", "cable=none receiver=removed online battery=8",
      {"wireless hidden", "layout", "watchdog-stop", "device-state"}, {"receiver:Close_FeatureDevice"}},
-    {"Bluetooth LE arrives beside the receiver: no device state", "r", {}, {{'b', 1}}, "cable=none receiver=open up ble",
+    {"Bluetooth LE arrives beside the receiver: no device state", "r", "", "b1", "cable=none receiver=open up ble",
      {"arm 1", "sleep hidden", "ble shown", "layout"}, {}},
-    {"Bluetooth LE arrives as the only link", "", {}, {{'b', 1}}, "cable=none receiver=none up ble",
-     {"arm 1", "sleep hidden", "ble shown", "layout", "device-state"}, {}},
-    {"Bluetooth LE goes with the cable up", "cb", {}, {{'b', 0}}, "cable=open receiver=none up", {"arm 0", "ble hidden", "layout"}, {}},
-    {"Bluetooth LE goes with nothing else up, and again", "b", {}, {{'b', 0}, {'b', 0}}, "cable=none receiver=none asleep",
+    {"Bluetooth LE arrives as the only link", "", "", "b1", "cable=none receiver=none up ble", {"arm 1", "sleep hidden", "ble shown", "layout", "device-state"}, {}},
+    {"Bluetooth LE goes with the cable up", "cb", "", "b0", "cable=open receiver=none up", {"arm 0", "ble hidden", "layout"}, {}},
+    {"Bluetooth LE goes with nothing else up, and again", "b", "", "b0 b0", "cable=none receiver=none asleep",
      {"arm 0", "ble hidden", "sleep shown", "layout", "device-state", "arm 0", "ble hidden", "sleep shown", "layout", "device-state"}, {}},
-    {"Bluetooth LE goes while the receiver has the mouse online: no sleep notice", "rb", {{'r', 0x40100001}}, {{'b', 0}},
-     "cable=none receiver=open online up", {"arm 0", "ble hidden", "layout"}, {}},
+    {"Bluetooth LE goes while the receiver has the mouse online: no sleep notice", "rb", "r40100001", "b0", "cable=none receiver=open online up",
+     {"arm 0", "ble hidden", "layout"}, {}},
 };
 
 TEST(DeviceLinks, LinkStateMachine)
@@ -112,8 +106,8 @@ TEST(DeviceLinks, LinkStateMachine)
         DriverCallLog().clear();
         Play(rig, row.steps);
         EXPECT_EQ(Summary(rig), QLatin1String(row.summary));
-        EXPECT_EQ(row.steps.empty() ? rig.opened : rig.host.log, row.told);
-        EXPECT_EQ(row.steps.empty() ? rig.openCalls : DriverCallLog(), row.calls);
+        EXPECT_EQ(*row.steps ? rig.host.log : rig.opened, row.told);
+        EXPECT_EQ(*row.steps ? DriverCallLog() : rig.openCalls, row.calls);
         EXPECT_EQ(FakeCable().target, &rig.target);
     }
 }
@@ -166,26 +160,25 @@ TEST(DeviceLinks, EventsChangeTheCurrentProfileAndPutItInProData)
 }
 
 // Which link takes a 9-byte report: cable, then the receiver while the mouse is online behind it,
-// then Bluetooth LE; a report taken is followed by a 500 ms pause.
+// then Bluetooth LE; a report taken is followed by a 500 ms pause. The cable answers SetFeature as
+// listed (then 1); `tried` counts the writes tried on cable, receiver and Bluetooth LE.
 struct SendRow {
-    const char* what;
-    const char* up;
-    std::vector<Step> before;
-    std::vector<int> cableAnswers;  // the cable's SetFeature results, 1 when exhausted
+    const char *what, *up, *before;
+    std::vector<int> cableAnswers;
     int result;
-    std::vector<std::size_t> tried;  // writes tried on cable, receiver, Bluetooth LE
+    std::vector<std::size_t> tried;
     std::vector<int> pauses;
 };
 const SendRow kSends[] = {
-    {"receiver while the mouse is offline", "r", {}, {}, 0, {0, 0, 0}, {}},
-    {"receiver once the mouse is online", "r", {{'r', 0x40100801}}, {}, 1, {0, 1, 0}, {500}},
-    {"cable before the receiver", "cr", {{'r', 0x40100801}}, {}, 1, {1, 0, 0}, {500}},
-    {"a refusing cable falls through to the receiver", "cr", {{'r', 0x40100801}}, {0}, 1, {1, 1, 0}, {500}},
-    {"receiver gone", "r", {{'r', 0x40100801}, {'r', kOut}}, {}, 0, {0, 0, 0}, {}},
-    {"cable gone", "c", {{'c', kOut}}, {}, 0, {0, 0, 0}, {}},
-    {"Bluetooth LE when nothing else is up", "b", {}, {}, 1, {0, 0, 1}, {500}},
-    {"a refusing cable falls through to Bluetooth LE", "cb", {}, {0}, 1, {1, 0, 1}, {500}},
-    {"Bluetooth LE gone: writes stop at once", "b", {{'b', 0}}, {}, 0, {0, 0, 0}, {}},
+    {"receiver while the mouse is offline", "r", "", {}, 0, {0, 0, 0}, {}},
+    {"receiver once the mouse is online", "r", "r40100801", {}, 1, {0, 1, 0}, {500}},
+    {"cable before the receiver", "cr", "r40100801", {}, 1, {1, 0, 0}, {500}},
+    {"a refusing cable falls through to the receiver", "cr", "r40100801", {0}, 1, {1, 1, 0}, {500}},
+    {"receiver gone", "r", "r40100801 r-", {}, 0, {0, 0, 0}, {}},
+    {"cable gone", "c", "c-", {}, 0, {0, 0, 0}, {}},
+    {"Bluetooth LE when nothing else is up", "b", "", {}, 1, {0, 0, 1}, {500}},
+    {"a refusing cable falls through to Bluetooth LE", "cb", "", {0}, 1, {1, 0, 1}, {500}},
+    {"Bluetooth LE gone: writes stop at once", "b", "b0", {}, 0, {0, 0, 0}, {}},
 };
 
 TEST(DeviceLinks, ReportGoesOverTheFirstLinkThatTakesItThenPauses)
@@ -267,6 +260,5 @@ TEST(DeviceLinks, ChargingAnimationCountsInTwosToHundredThenWraps)
     std::generate(shown.begin(), shown.end(), [&] { return rig.links.NextChargingValue(); });
     EXPECT_EQ(std::tuple(shown[0], shown[1], shown[50], shown[51], shown[52]), std::tuple(0, 2, 100, 0, 2));
 }
-
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The session over its stores. Saves: the background writer puts in pro.data and macro.data exactly
-// what the store functions write, an apply that changed nothing leaves pro.data alone, and a load
-// reads only after the saves asked for are on disk. Stores: one that could not be read is never
-// handed to the writer; one changed beside the utility is read again rather than written over (also
-// while an apply or a save is under way); both stores of an import are saved as one.
+// what the store functions write, and a load reads only after the saves asked for are on disk.
+// Stores: one that could not be read is never handed to the writer; one changed beside the utility
+// is read again rather than written over (also while an apply or a save is under way); both stores
+// of an import are saved as one.
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
@@ -32,222 +32,9 @@ QStringList Names(const ProfileList& profiles, const StoreHeader& header)
         names << ProfileName(*profile);
     return names << QString::number(header.current_profile_index);
 }
-QStringList StoredNames(const TempDataFolder& folder)
-{
-    ProfileList profiles;
-    StoreHeader header{};
-    LoadProfileStore(profiles, header, folder.path());
-    return Names(profiles, header);
-}
-QStringList SessionNames(ProfileSession& session)
-{
-    return session.Locked([](State& state) { return Names(state.profiles, *state.header); });
-}
-// The current profile is the applied snapshot and the next apply sends it whole.
-bool SnapshotFollowsCurrent(ProfileSession& session)
-{
-    return session.Locked([](State& s) { return s.fullSend && std::memcmp(&s.Current(), s.appliedSnapshot.get(), sizeof(ProfileRecord)) == 0; });
-}
-// What SaveProfileStore makes of the session's state.
-QByteArray ReferenceStore(ProfileSession& session)
-{
-    TempDataFolder reference;
-    session.Locked([&](State& state) { SaveProfileStore(state.profiles, *state.header, reference.path()); });
-    return ReadFileBytes(reference.storeFile("pro.data"));
-}
-QByteArray SaveProfiles(ProfileSession& session, const TempDataFolder& folder)
-{
-    session.RequestProfileSave();
-    session.FlushSaves();
-    return ReadFileBytes(folder.storeFile("pro.data"));
-}
-// What karvoctl's import does, from another process: both stores rewritten, the new profile current.
-void ImportBeside(const TempDataFolder& folder, const QString& name, bool withMacro = true)
-{
-    ProfileList profiles;
-    StoreHeader header{};
-    MacroList macros;
-    LoadProfileStore(profiles, header, folder.path());
-    LoadMacroStore(macros, folder.path());
-    auto record = CreateProfile(name);
-    record->buttons[4].function = withMacro ? 17 : record->buttons[4].function;
-    header.current_profile_index = std::uint32_t(ImportProfileRecord(profiles, macros, std::move(record)).profileIndex);
-    ASSERT_TRUE(SaveProfileAndMacroStores(profiles, header, macros, nullptr, folder.path()));
-}
 
-TEST(ProfileSessionSaves, ProDataIsWhatTheStoreFunctionsWriteAfterEditsOfTheCurrentProfileAndOfTheList)
-{
-    TempDataFolder folder;
-    ProfileSession session(folder.path());
-    session.Load();
-    session.Locked([](State& state) {
-        for (int i = 0; i < 40; ++i)  // more than one turn of the writer's copy
-            AddDefaultProfile(state.profiles).polling_rate = std::uint8_t(i % 4);
-        state.header->current_profile_index = 40;
-        state.header->reserved[7] = 0x5A;
-    });
-    const QByteArray first = SaveProfiles(session, folder);
-    EXPECT_EQ(first.size(), 164884 + 41 * 32976);
-    EXPECT_EQ(first, ReferenceStore(session));
-    for (int stage : {4, 5})  // as the mouse reports a new DPI stage: only the current record is copied again
-        session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
-    const QByteArray afterStage = SaveProfiles(session, folder);
-    EXPECT_EQ(GetU32(afterStage, 164884 + 40 * 32976 + 2352), 5u);
-    EXPECT_EQ(afterStage, ReferenceStore(session));
-    session.Locked([](State& state) {  // the list changes, then the mouse reports again
-        state.profiles.erase(state.profiles.begin() + 3);
-        state.header->current_profile_index = 7;
-    });
-    session.LockedCurrentProfile([](ProfileRecord& current) { current.light_effect = 2; });
-    const QByteArray afterErase = SaveProfiles(session, folder);
-    EXPECT_EQ(afterErase.size(), 164884 + 40 * 32976);
-    EXPECT_EQ(afterErase, ReferenceStore(session));
-
-    std::atomic<bool> done{false};
-    std::thread window([&] {  // as the window edits while the writer copies: the file stays whole
-        for (int i = 0; !done; ++i, std::this_thread::yield())
-            session.Locked([i](State& state) { state.profiles[std::size_t(i % 40)]->move_mode = i % 2; });
-    });
-    for (int round = 0; round < 5; ++round)
-        SaveProfiles(session, folder);
-    done = true;
-    window.join();
-    EXPECT_EQ(SaveProfiles(session, folder), ReferenceStore(session));  // after the last edit: the file catches up
-}
-
-TEST(ProfileSessionSaves, MacroDataIsTheListAsItStoodWhenTheSaveWasAskedFor)
-{
-    TempDataFolder folder, reference;
-    ProfileSession session(folder.path());
-    session.Load();
-    session.Locked([&](State& state) {
-        for (int i = 0; i < 2; ++i)
-            AddDefaultMacro(state.macros, reference.path());  // also saves the reference store
-    });
-    session.RequestMacroSave();
-    session.Locked([](State& state) { state.macros.clear(); });  // after the request
-    session.FlushSaves();
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), ReadFileBytes(reference.storeFile("macro.data")));
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")).size(), 2 * 240);
-}
-
-TEST(ProfileSessionSaves, AnApplyThatChangedNothingLeavesProDataAlone)
-{
-    TempDataFolder folder;
-    ProfileSession session(folder.path());
-    session.Load();
-    const auto apply = [&] {  // the writer's writes and skips so far
-        EXPECT_TRUE(ApplyProfile({session, [] { return false; }, [](const Report&) { return 1; }, {}}));
-        session.FlushSaves();
-        return std::pair(session.Writer().WriteCount(), session.Writer().SkipCount());
-    };
-    EXPECT_EQ(apply(), std::pair(0, 1));  // the first full send: the store is as loaded
-    EXPECT_EQ(apply(), std::pair(0, 2));
-    session.Locked([](State& state) { state.Current().polling_rate = 3; });
-    EXPECT_EQ(apply().first, 1);
-    EXPECT_EQ(GetU32(ReadFileBytes(folder.storeFile("pro.data")), 164884 + 2356), 3u);
-}
-
-TEST(ProfileSessionSaves, ALoadReadsWhatWasAskedToBeSavedAndTheEndWritesWhatWaits)
-{
-    TempDataFolder folder;
-    const auto addProfile = [](State& state) { AddDefaultProfile(state.profiles); };
-    {
-        ProfileSession session(folder.path());
-        session.Load();
-        session.Locked(addProfile);
-        session.RequestProfileSave();
-        session.Load();  // waits for the save first
-        EXPECT_EQ(SessionNames(session).size(), 3);
-        session.Locked(addProfile);
-        session.RequestProfileSave();
-    }
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")).size(), 164884 + 3 * 32976);
-}
-
-TEST(ProfileSessionStores, AStoreThatCouldNotBeReadIsNeverHandedToTheWriter)
-{
-    for (const char* unreadable : {"pro.data", "macro.data"}) {  // a folder in its place, a link to itself
-        SCOPED_TRACE(unreadable);
-        TempDataFolder folder;
-        ProfileSession session(folder.path());
-        const bool profiles = unreadable == std::string_view("pro.data");
-        const QString path = folder.storeFile(unreadable);
-        ASSERT_TRUE(QDir().mkpath(folder.path() + QStringLiteral("ms_1")));
-        ASSERT_TRUE(profiles ? QDir().mkpath(path) : QFile::link(path, path));
-        StoreLoadResult results[2];
-        session.Load(&results[0], &results[1]);
-        EXPECT_EQ(results[profiles ? 0 : 1].outcome, StoreLoadResult::Outcome::Unreadable);
-        EXPECT_EQ(std::pair(session.ProfileStoreIsOurs(), session.MacroStoreIsOurs()), std::pair(!profiles, profiles));
-        EXPECT_EQ(SessionNames(session), (QStringList{"Profile1", "0"}));  // something to show, in memory only
-        session.Locked([&](State& state) {  // every kind of save asked for
-            state.Current().brightness = 1;
-            state.macros.push_back(CreateMacro(QStringLiteral("New")));
-            session.RequestMacroSaveLocked(state);
-        });
-        session.RequestProfileSave();
-        EXPECT_FALSE(session.RequestProfileAndMacroSave());
-        session.FlushSaves();
-        session.RequestMacroSave();  // once macro.data is written, a skip where it is ours
-        session.FlushSaves();
-        // The other store is written once; the unreadable one is neither written, skipped nor failed.
-        EXPECT_EQ(std::pair(session.Writer().WriteCount(), session.Writer().SkipCount()), std::pair(1, profiles ? 1 : 0));
-        EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
-        EXPECT_TRUE(profiles ? QFileInfo(path).isDir() : QFileInfo(path).isSymLink());
-    }
-}
-
-// A store changed beside while an apply's reports are on their way: found by the writer before it
-// saves, or by the watch first; either way the file wins and nothing is written.
-TEST(ProfileSessionStores, AnApplyUnderWayNeverWritesOverANewerStore)
-{
-    for (bool watchFirst : {false, true}) {
-        SCOPED_TRACE(watchFirst);
-        TempDataFolder folder;
-        ProfileSession session(folder.path());
-        session.Load();
-        bool imported = false;
-        ApplyProfile({session, [] { return false; },
-                      [&](const Report&) {
-                          if (!std::exchange(imported, true)) {
-                              ImportBeside(folder, QStringLiteral("Beside"), false);
-                              if (watchFirst)
-                                  session.CheckStores();
-                          }
-                          return 1;
-                      },
-                      {}});
-        session.FlushSaves();
-        EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-        EXPECT_EQ(SessionNames(session), StoredNames(folder));
-        EXPECT_TRUE(SnapshotFollowsCurrent(session));
-        EXPECT_EQ(session.Writer().WriteCount(), 0);
-    }
-}
-
-// A store deleted beside is written again from memory; one that went out of reach is not written.
-TEST(ProfileSessionStores, AStoreRemovedBesideIsWrittenAgainUnlessItWentOutOfReach)
-{
-    for (bool outOfReach : {false, true}) {
-        SCOPED_TRACE(outOfReach);
-        TempDataFolder folder;
-        ProfileSession session(folder.path());
-        session.Load();
-        ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
-        ASSERT_TRUE(!outOfReach || QDir().mkpath(folder.storeFile("pro.data")));
-        const Changes changes = session.CheckStores();
-        EXPECT_EQ(std::pair(changes.unreadable, changes.profiles), std::pair(outOfReach, false));
-        session.Locked([](State& state) { state.Current().brightness = 3; });
-        session.RequestProfileSave();
-        session.FlushSaves();
-        EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
-        EXPECT_EQ(QFileInfo(folder.storeFile("pro.data")).isDir(), outOfReach);
-        EXPECT_EQ(outOfReach ? 3u : GetU32(ReadFileBytes(folder.storeFile("pro.data")), 164884 + 2340), 3u);
-    }
-}
-
-// A session whose change handler's news are kept.
-class ProfileSessionWatch : public ::testing::Test {
+// A session on a fresh folder (not yet loaded) whose change handler's news are kept.
+class ProfileSessionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -258,6 +45,44 @@ protected:
     }
     void TearDown() override { session.SetChangeHandler({}); }  // the watch thread may still be looking
 
+    template <typename Function>
+    auto Edit(Function&& function) { return session.Locked([&](State& state) { return function(state); }); }
+    QStringList SessionNames() { return Edit([](State& s) { return Names(s.profiles, *s.header); }); }
+    QStringList StoredNames()
+    {
+        ProfileList profiles;
+        StoreHeader header{};
+        LoadProfileStore(profiles, header, folder.path());
+        return Names(profiles, header);
+    }
+    std::size_t Macros() { return Edit([](State& s) { return s.macros.size(); }); }
+    int EditCurrent() { return Edit([](State& s) { return s.Current().brightness = 1 + s.Current().brightness % 3; }); }
+    // The current profile is the applied snapshot and the next apply sends it whole.
+    bool SnapshotFollowsCurrent()
+    {
+        return Edit([](State& s) { return s.fullSend && std::memcmp(&s.Current(), s.appliedSnapshot.get(), sizeof(ProfileRecord)) == 0; });
+    }
+    QByteArray Stored(const char* store = "pro.data") { return ReadFileBytes(folder.storeFile(store)); }
+    QByteArray SaveProfiles() { return session.RequestProfileSave(), session.FlushSaves(), Stored(); }
+    QByteArray Reference()  // what SaveProfileStore makes of the session's state
+    {
+        TempDataFolder reference;
+        Edit([&](State& s) { SaveProfileStore(s.profiles, *s.header, reference.path()); });
+        return ReadFileBytes(reference.storeFile("pro.data"));
+    }
+    // What karvoctl's import does, from another process: both stores rewritten, the new profile current.
+    void ImportBeside(const QString& name, bool withMacro = true)
+    {
+        ProfileList profiles;
+        StoreHeader header{};
+        MacroList macros;
+        LoadProfileStore(profiles, header, folder.path());
+        LoadMacroStore(macros, folder.path());
+        auto record = CreateProfile(name);
+        record->buttons[4].function = withMacro ? 17 : record->buttons[4].function;
+        header.current_profile_index = std::uint32_t(ImportProfileRecord(profiles, macros, std::move(record)).profileIndex);
+        ASSERT_TRUE(SaveProfileAndMacroStores(profiles, header, macros, nullptr, folder.path()));
+    }
     // What the handler heard, once `done` holds (the watch thread's work) or after a generous limit.
     std::vector<Changes> Heard(const std::function<bool()>& done = [] { return true; })
     {
@@ -266,67 +91,180 @@ protected:
         std::lock_guard lock(mutex);
         return heard;
     }
-    int EditCurrent()
-    {
-        return session.Locked([](State& state) { return state.Current().brightness = 1 + state.Current().brightness % 3; });
-    }
-    std::size_t Macros() { return session.Locked([](State& state) { return state.macros.size(); }); }
 
     TempDataFolder folder;
     ProfileSession session{folder.path()};
     std::mutex mutex;
     std::vector<Changes> heard;
 };
+// Tests run both ways of a case.
+class ProfileSessionBothWays : public ProfileSessionTest, public ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(Both, ProfileSessionBothWays, ::testing::Bool());
 
-TEST_F(ProfileSessionWatch, OwnSavesAreNotChangesBesideButAnImportIsAndSurvivesADpiPress)
+TEST_F(ProfileSessionTest, ProDataIsWhatTheStoreFunctionsWriteAfterEditsOfTheCurrentProfileOrTheListAndWhileEditing)
 {
     session.Load();
-    EditCurrent();
-    SaveProfiles(session, folder);
-    EXPECT_FALSE(session.CheckStores().Any());
-    session.Locked([this](State& state) {
-        state.macros.push_back(CreateMacro(QStringLiteral("M")));
-        session.RequestMacroSaveLocked(state);
+    Edit([](State& s) {
+        for (int i = 0; i < 40; ++i)  // more than one turn of the writer's copy
+            AddDefaultProfile(s.profiles).polling_rate = std::uint8_t(i % 4);
+        s.header->current_profile_index = 40;
+        s.header->reserved[7] = 0x5A;
     });
+    EXPECT_EQ(SaveProfiles().size(), 164884 + 41 * 32976);
+    EXPECT_EQ(Stored(), Reference());
+    for (int stage : {4, 5})  // as the mouse reports a new DPI stage: only the current record is copied again
+        session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
+    EXPECT_EQ(GetU32(SaveProfiles(), 164884 + 40 * 32976 + 2352), 5u);
+    EXPECT_EQ(Stored(), Reference());
+    Edit([](State& s) { s.profiles.erase(s.profiles.begin() + 3), s.header->current_profile_index = 7; });
+    session.LockedCurrentProfile([](ProfileRecord& current) { current.light_effect = 2; });
+    EXPECT_EQ(SaveProfiles().size(), 164884 + 40 * 32976);
+    EXPECT_EQ(Stored(), Reference());
+
+    std::atomic<bool> done{false};
+    std::thread window([&] {  // as the window edits while the writer copies: the file stays whole
+        for (int i = 0; !done; ++i, std::this_thread::yield())
+            Edit([i](State& s) { s.profiles[std::size_t(i % 40)]->move_mode = i % 2; });
+    });
+    for (int round = 0; round < 5; ++round)
+        SaveProfiles();
+    done = true;
+    window.join();
+    EXPECT_EQ(SaveProfiles(), Reference());  // after the last edit: the file catches up
+}
+
+TEST_F(ProfileSessionTest, MacroDataIsTheListAsItStoodWhenAskedForAndALoadWaitsForTheSaves)
+{
+    session.Load();
+    TempDataFolder reference;
+    Edit([&](State& s) { AddDefaultMacro(s.macros, reference.path()), AddDefaultMacro(s.macros, reference.path()); });
+    session.RequestMacroSave();
+    Edit([](State& s) { s.macros.clear(), AddDefaultProfile(s.profiles); });  // after the request
+    session.RequestProfileSave();
+    session.Load();  // waits for both saves first
+    EXPECT_EQ(Stored("macro.data"), ReadFileBytes(reference.storeFile("macro.data")));
+    EXPECT_EQ(Stored("macro.data").size(), 2 * 240);
+    EXPECT_EQ(std::pair(SessionNames().size(), Macros()), std::pair(qsizetype(3), std::size_t(2)));
+    {
+        ProfileSession last(folder.path());  // the end writes what waits
+        last.Load();
+        last.Locked([](State& s) { AddDefaultProfile(s.profiles); });
+        last.RequestProfileSave();
+    }
+    EXPECT_EQ(Stored().size(), 164884 + 3 * 32976);
+}
+
+// A folder in the place of pro.data, or a macro.data that links to itself.
+TEST_P(ProfileSessionBothWays, AStoreThatCouldNotBeReadIsNeverHandedToTheWriter)
+{
+    const bool profiles = GetParam();
+    const QString path = folder.storeFile(profiles ? "pro.data" : "macro.data");
+    ASSERT_TRUE(QDir().mkpath(folder.path() + QStringLiteral("ms_1")));
+    ASSERT_TRUE(profiles ? QDir().mkpath(path) : QFile::link(path, path));
+    StoreLoadResult results[2];
+    session.Load(&results[0], &results[1]);
+    EXPECT_EQ(results[profiles ? 0 : 1].outcome, StoreLoadResult::Outcome::Unreadable);
+    EXPECT_EQ(std::pair(session.ProfileStoreIsOurs(), session.MacroStoreIsOurs()), std::pair(!profiles, profiles));
+    EXPECT_EQ(SessionNames(), (QStringList{"Profile1", "0"}));  // something to show, in memory only
+    Edit([&](State& s) {  // every kind of save asked for
+        s.Current().brightness = 1;
+        s.macros.push_back(CreateMacro(QStringLiteral("New")));
+        session.RequestMacroSaveLocked(s);
+    });
+    session.RequestProfileSave();
+    EXPECT_FALSE(session.RequestProfileAndMacroSave());
     session.FlushSaves();
-    EXPECT_FALSE(session.CheckStores().Any());
-    session.Locked([](State& state) { state.macros.push_back(CreateMacro(QStringLiteral("N"))); });
-    EditCurrent();
-    ASSERT_TRUE(session.RequestProfileAndMacroSave());
+    session.RequestMacroSave();  // once macro.data is written, a skip where it is ours
     session.FlushSaves();
-    EXPECT_FALSE(session.CheckStores().Any());
+    // The other store is written once; the unreadable one is neither written, skipped nor failed.
+    EXPECT_EQ(std::pair(session.Writer().WriteCount(), session.Writer().SkipCount()), std::pair(1, profiles ? 1 : 0));
+    EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
+    EXPECT_TRUE(profiles ? QFileInfo(path).isDir() : QFileInfo(path).isSymLink());
+}
+
+// A store changed beside while an apply's reports are on their way, found by the writer before it
+// saves or by the watch first: the file wins, and nothing is written.
+TEST_P(ProfileSessionBothWays, AnApplyUnderWayNeverWritesOverANewerStore)
+{
+    session.Load();
+    bool imported = false;
+    ApplyProfile({session, [] { return false; },
+                  [&](const Report&) {
+                      if (!std::exchange(imported, true)) {
+                          ImportBeside(QStringLiteral("Beside"), false);
+                          if (GetParam())
+                              session.CheckStores();  // as the watch would
+                      }
+                      return 1;
+                  },
+                  {}});
+    session.FlushSaves();
+    EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Beside", "1"}));
+    EXPECT_EQ(SessionNames(), StoredNames());
+    EXPECT_TRUE(SnapshotFollowsCurrent());
+    EXPECT_EQ(session.Writer().WriteCount(), 0);
+}
+
+// A store deleted beside is written again from memory; one that went out of reach is not written.
+TEST_P(ProfileSessionBothWays, AStoreRemovedBesideIsWrittenAgainUnlessItWentOutOfReach)
+{
+    const bool outOfReach = GetParam();
+    session.Load();
+    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
+    ASSERT_TRUE(!outOfReach || QDir().mkpath(folder.storeFile("pro.data")));
+    const Changes changes = session.CheckStores();
+    EXPECT_EQ(std::pair(changes.unreadable, changes.profiles), std::pair(outOfReach, false));
+    Edit([](State& s) { s.Current().brightness = 3; });
+    session.RequestProfileSave();
+    session.FlushSaves();
+    EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
+    EXPECT_EQ(QFileInfo(folder.storeFile("pro.data")).isDir(), outOfReach);
+    EXPECT_EQ(outOfReach ? 3u : GetU32(Stored(), 164884 + 2340), 3u);
+}
+
+TEST_F(ProfileSessionTest, OwnSavesAreNotChangesBesideButAnImportIsAndSurvivesADpiPress)
+{
+    session.Load();
+    for (int save = 0; save < 3; ++save) {  // profiles, macros, both
+        EditCurrent();
+        Edit([&](State& s) { s.macros.push_back(CreateMacro(QString::number(save))); });
+        const bool both = save == 2 && session.RequestProfileAndMacroSave();
+        if (save == 0)
+            session.RequestProfileSave();
+        if (save == 1)
+            session.RequestMacroSave();
+        EXPECT_EQ(both, save == 2);
+        session.FlushSaves();
+        EXPECT_FALSE(session.CheckStores().Any());
+    }
     EXPECT_EQ(session.Writer().WriteCount(), 4);
     EXPECT_TRUE(Heard().empty());
 
-    ImportBeside(folder, QStringLiteral("Beside"));
+    ImportBeside(QStringLiteral("Beside"));
     for (int stage : {2, 4}) {  // the mouse's DPI button, stored: the first save finds the import and gives way
         session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
-        const QByteArray saved = SaveProfiles(session, folder);
-        EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-        EXPECT_EQ(SessionNames(session), StoredNames(folder));
+        EXPECT_EQ(GetU32(SaveProfiles(), 164884 + 32976 + 2352), stage == 2 ? 1u : 4u);
+        EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Beside", "1"}));
+        EXPECT_EQ(SessionNames(), StoredNames());
         const std::vector<Changes> told = Heard();
         ASSERT_EQ(told.size(), 1u);
         EXPECT_TRUE(told[0].profiles && told[0].macros);
-        EXPECT_EQ(SnapshotFollowsCurrent(session), stage == 2);
-        EXPECT_EQ(GetU32(saved, 164884 + 32976 + 2352), stage == 2 ? 1u : 4u);
+        EXPECT_EQ(SnapshotFollowsCurrent(), stage == 2);
     }
-    EXPECT_EQ(Macros(), 3u);  // M, N and the one the import brought
+    EXPECT_EQ(Macros(), 4u);  // the three saved and the one the import brought
 }
 
-TEST_F(ProfileSessionWatch, TheWatchNoticesEveryChangeBesideAlsoInAStoreFolderMadeLater)
+TEST_F(ProfileSessionTest, TheWatchNoticesEveryChangeBesideAlsoInAStoreFolderMadeLater)
 {
     session.Load();  // makes the folder: removed again, the watch must wait for it
-    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")));
-    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("ms_1")));
+    ASSERT_TRUE(QFile::remove(folder.storeFile("pro.data")) && QDir(folder.path()).rmdir(QStringLiteral("ms_1")));
     session.WatchStores();
-    const auto named = [this](QStringList expected) { return [this, expected] { return SessionNames(session) == expected; }; };
-    ImportBeside(folder, QStringLiteral("First"));
-    const std::vector<Changes> told = Heard(named({"Profile1", "First", "1"}));
-    EXPECT_EQ(SessionNames(session), (QStringList{"Profile1", "First", "1"}));
-    EXPECT_TRUE(std::any_of(told.begin(), told.end(), [](const Changes& c) { return c.profiles; }));
-    ImportBeside(folder, QStringLiteral("Second"), false);  // replaced by a rename: the watch follows the new file
-    Heard(named({"Profile1", "First", "Second", "2"}));
-    EXPECT_EQ(SessionNames(session), (QStringList{"Profile1", "First", "Second", "2"}));
+    for (const QStringList& names : {QStringList{"Profile1", "First", "1"}, QStringList{"Profile1", "First", "Second", "2"}}) {
+        ImportBeside(names[names.size() - 2], names.size() == 3);  // the second replaces the file by a rename
+        const std::vector<Changes> told = Heard([&] { return SessionNames() == names; });
+        EXPECT_EQ(SessionNames(), names);
+        EXPECT_TRUE(std::any_of(told.begin(), told.end(), [](const Changes& c) { return c.profiles; }));
+    }
     MacroList macros;
     LoadMacroStore(macros, folder.path());
     macros.push_back(CreateMacro(QStringLiteral("Beside")));
@@ -335,7 +273,7 @@ TEST_F(ProfileSessionWatch, TheWatchNoticesEveryChangeBesideAlsoInAStoreFolderMa
     EXPECT_EQ(Macros(), 2u);
 }
 
-TEST_F(ProfileSessionWatch, AStoreChangedWhileASaveWaitsIsReadAgainNotWrittenOver)
+TEST_F(ProfileSessionTest, AStoreChangedWhileASaveWaitsIsReadAgainNotWrittenOver)
 {
     session.Load();
     // The writer is held inside a write of macro.data, with a profile save waiting behind it.
@@ -349,23 +287,20 @@ TEST_F(ProfileSessionWatch, AStoreChangedWhileASaveWaitsIsReadAgainNotWrittenOve
         gate.wait_for(lock, std::chrono::seconds(20), [&] { return stage == 2; });
         return WriteFileAtomically(path, {QByteArrayView(bytes)});
     });
-    session.Locked([this](State& state) {
-        state.macros.push_back(CreateMacro(QStringLiteral("Mine")));
-        session.RequestMacroSaveLocked(state);
-    });
+    Edit([this](State& s) { s.macros.push_back(CreateMacro(QStringLiteral("Mine"))), session.RequestMacroSaveLocked(s); });
     {
         std::unique_lock lock(gateMutex);
         ASSERT_TRUE(gate.wait_for(lock, std::chrono::seconds(20), [&] { return stage == 1; }));
         EditCurrent();
         session.RequestProfileSave();
-        ImportBeside(folder, QStringLiteral("Beside"), false);
+        ImportBeside(QStringLiteral("Beside"), false);
         stage = 2;
         gate.notify_all();
     }
     session.FlushSaves();
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Beside", "1"}));
-    EXPECT_EQ(SessionNames(session), StoredNames(folder));
-    EXPECT_TRUE(SnapshotFollowsCurrent(session));
+    EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Beside", "1"}));
+    EXPECT_EQ(SessionNames(), StoredNames());
+    EXPECT_TRUE(SnapshotFollowsCurrent());
     EXPECT_TRUE(session.TakeSaveFailures().isEmpty());  // a reload is not a failed save
     const std::vector<Changes> told = Heard();
     ASSERT_EQ(told.size(), 1u);
@@ -374,17 +309,16 @@ TEST_F(ProfileSessionWatch, AStoreChangedWhileASaveWaitsIsReadAgainNotWrittenOve
     LoadMacroStore(stored, folder.path());
     EXPECT_EQ(Macros(), stored.size());
     const int brightness = EditCurrent();  // the reloaded profiles are saved again like any others
-    EXPECT_EQ(GetU32(SaveProfiles(session, folder), 164884 + 32976 + 2340), std::uint32_t(brightness));
+    EXPECT_EQ(GetU32(SaveProfiles(), 164884 + 32976 + 2340), std::uint32_t(brightness));
 }
 
-TEST_F(ProfileSessionWatch, AnImportSavesBothStoresAsOneAndAFailurePutsTheMacrosBackUntilTheNextSave)
+TEST_F(ProfileSessionTest, AnImportSavesBothStoresAsOneAndAFailurePutsTheMacrosBackUntilTheNextSave)
 {
     MacroList kept;
     kept.push_back(CreateMacro(QStringLiteral("Kept")));
     ASSERT_TRUE(SaveMacroStore(kept, folder.path()));
     session.Load();
-    const QByteArray macrosBefore = ReadFileBytes(folder.storeFile("macro.data"));
-    const QByteArray profilesBefore = ReadFileBytes(folder.storeFile("pro.data"));
+    const QByteArray macrosBefore = Stored("macro.data"), profilesBefore = Stored();
     QStringList order;
     bool failProfiles = true;
     session.Writer().SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString* error) {
@@ -395,21 +329,19 @@ TEST_F(ProfileSessionWatch, AnImportSavesBothStoresAsOneAndAFailurePutsTheMacros
     });
     auto record = CreateProfile(QStringLiteral("Imported"));
     record->buttons[4].function = 17;
-    ASSERT_EQ(session.Locked([&](State& s) { return ImportProfileRecord(s.profiles, s.macros, std::move(record)); }).macrosCreated, 1);
+    ASSERT_EQ(Edit([&](State& s) { return ImportProfileRecord(s.profiles, s.macros, std::move(record)); }).macrosCreated, 1);
     ASSERT_TRUE(session.RequestProfileAndMacroSave());
     session.FlushSaves();
     EXPECT_EQ(order, (QStringList{"macro.data", "pro.data", "macro.data"}));  // macro.data first, then put back
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("macro.data")), macrosBefore);
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), profilesBefore);
+    EXPECT_EQ(std::pair(Stored("macro.data"), Stored()), std::pair(macrosBefore, profilesBefore));
     EXPECT_EQ(session.TakeSaveFailures(), QStringList{"pro.data refused"});
-
     failProfiles = false;  // the next profile save brings the macros along; then nothing is left to write
     for (const QStringList& written : {QStringList{"macro.data", "pro.data"}, QStringList{}}) {
         order.clear();
-        SaveProfiles(session, folder);
+        SaveProfiles();
         EXPECT_EQ(order, written);
     }
-    EXPECT_EQ(StoredNames(folder), (QStringList{"Profile1", "Imported", "0"}));
+    EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Imported", "0"}));
     MacroList stored;
     LoadMacroStore(stored, folder.path());
     EXPECT_EQ(stored.size(), 2u);
