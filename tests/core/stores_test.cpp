@@ -1,18 +1,23 @@
 // The two store files, pro.data (a 164884-byte header, then 32976-byte profiles) and macro.data
 // (240-byte macros): first start, byte-exact round trips, where a size stops being sound, repair
 // with the original kept aside, a full disk, and saving both stores together; unique names in
-// the lists, and where the program and data folders are.
+// the lists, and where the program and data folders are; stores that are there but out of reach,
+// telling a store file from any other, and file stamps.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
+#include "core/storage/store_access.h"
 #include "core/storage/store_names.h"
 #include "core/storage/store_pair.h"
 #include "core/text/language_text.h"
@@ -24,19 +29,14 @@ namespace {
 constexpr int kHeader = 164884, kRecord = 32976, kMacro = 240;
 using Outcome = StoreLoadResult::Outcome;
 
-struct Stores {
+struct Stores {  // both stores as loaded from a data folder
+    explicit Stores(const TempDataFolder& folder)
+        : result(LoadProfileStore(profiles, *header, folder.path())), macroResult(LoadMacroStore(macros, folder.path())) {}
     ProfileList profiles;
     std::unique_ptr<StoreHeader> header = std::make_unique<StoreHeader>();
     MacroList macros;
     StoreLoadResult result, macroResult;
 };
-
-Stores Load(const TempDataFolder& folder) {
-    Stores stores;
-    stores.result = LoadProfileStore(stores.profiles, *stores.header, folder.path());
-    stores.macroResult = LoadMacroStore(stores.macros, folder.path());
-    return stores;
-}
 
 // A store image with the given names, index and a recognisable reserved block.
 QByteArray StoreImage(const QStringList& names, std::uint32_t index) {
@@ -55,8 +55,7 @@ QByteArray StoreImage(const QStringList& names, std::uint32_t index) {
 template <typename List>
 QStringList Names(const List& list) {
     QStringList names;
-    for (const auto& record : list)
-        names << ReadNameField(record->name);
+    std::ranges::for_each(list, [&](const auto& record) { names << ReadNameField(record->name); });
     return names;
 }
 
@@ -69,35 +68,28 @@ Content StoreFolderContent(const TempDataFolder& folder) {
     return content;
 }
 
-// Simulates a full disk: the file size limit makes a write fail part-way.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
+// Simulates a full disk: the file size limit makes a write fail part-way, until the result goes.
+auto LimitFileSize(rlim_t bytes) {
+    static rlimit saved;
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    return std::unique_ptr<rlimit, void (*)(rlimit*)>(&saved, [](rlimit* r) { setrlimit(RLIMIT_FSIZE, r); });
+}
 
 TEST(Stores, FirstStartCreatesOneDefaultProfileAndNoMacroStore) {
     TempDataFolder folder;
-    const Stores stores = Load(folder);
-    EXPECT_EQ(std::tuple(stores.result.outcome, stores.macroResult.outcome, stores.result.saved),
-              std::tuple(Outcome::Missing, Outcome::Missing, true));
+    const Stores stores(folder);
+    EXPECT_EQ(std::tuple(stores.result.outcome, stores.macroResult.outcome, stores.result.saved, stores.macros.size()),
+              std::tuple(Outcome::Missing, Outcome::Missing, true, 0u));
     ASSERT_EQ(Names(stores.profiles), QStringList{QStringLiteral("Profile1")});
-    EXPECT_TRUE(stores.macros.empty());
     const QByteArray record(reinterpret_cast<const char*>(stores.profiles[0].get()), kRecord);
     EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", QByteArray(kHeader, '\0') + record}}));
-
     TempDataFolder blocked;  // a file where the store folder belongs: reported, and a profile in memory only
     WriteFileBytes(blocked.file("ms_1"), "a file where the folder belongs");
-    const Stores inMemory = Load(blocked);
+    const Stores inMemory(blocked);
     EXPECT_EQ(std::tuple(inMemory.result.outcome, inMemory.result.saved, inMemory.profiles.size()),
               std::tuple(Outcome::Missing, false, std::size_t(1)));
 }
@@ -106,19 +98,17 @@ TEST(Stores, RoundTripsAreByteForByteIncludingTheReservedBlock) {
     TempDataFolder folder;
     const QByteArray image = StoreImage({"A", "B", "C"}, 2);
     WriteFileBytes(folder.storeFile("pro.data"), image);
-    Stores stores = Load(folder);
-    EXPECT_EQ(std::tuple(stores.result.outcome, stores.header->current_profile_index, stores.profiles[2]->reserved_value_1),
-              std::tuple(Outcome::Loaded, 2u, 77));
-    EXPECT_EQ(Names(stores.profiles), (QStringList{"A", "B", "C"}));
+    Stores stores(folder);
+    EXPECT_EQ(std::tuple(stores.result.outcome, stores.header->current_profile_index, Names(stores.profiles)),
+              std::tuple(Outcome::Loaded, 2u, QStringList{"A", "B", "C"}));
     ASSERT_TRUE(SaveProfileStore(stores.profiles, *stores.header, folder.path()));
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), image);
-
     MacroRecord& first = AddDefaultMacro(stores.macros, folder.path());  // saved at once
     first.actions[0] = {4, 1, 50};
     AddDefaultMacro(stores.macros, folder.path());
     const QByteArray macros = ReadFileBytes(folder.storeFile("macro.data"));
     EXPECT_EQ(macros.left(kMacro), QByteArray(reinterpret_cast<const char*>(&first), kMacro));
-    EXPECT_EQ(Names(Load(folder).macros), (QStringList{"Macro1", "Macro2"}));
+    EXPECT_EQ(Names(Stores(folder).macros), (QStringList{"Macro1", "Macro2"}));
     stores.macros.clear();
     ASSERT_TRUE(SaveMacroStore(stores.macros, folder.path()));  // an empty list empties the store
     EXPECT_EQ(QFileInfo(folder.storeFile("macro.data")).size(), 0);
@@ -145,7 +135,7 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
         SCOPED_TRACE(row.name);
         TempDataFolder folder;
         WriteFileBytes(folder.storeFile("pro.data"), row.image);
-        const Stores stores = Load(folder);
+        const Stores stores(folder);
         EXPECT_EQ(std::pair(Names(stores.profiles), stores.header->current_profile_index), std::pair(row.names, row.index));
         const bool sound = row.image == one;
         EXPECT_EQ(std::tuple(stores.result.outcome, stores.result.problem.isEmpty(), stores.result.saved),
@@ -157,7 +147,7 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
         if (!sound) {
             EXPECT_EQ(stores.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
             EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), row.image);
-            EXPECT_EQ(Load(folder).result.outcome, Outcome::Loaded);
+            EXPECT_EQ(Stores(folder).result.outcome, Outcome::Loaded);
         }
     }
     QByteArray macros;
@@ -167,7 +157,7 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
         SCOPED_TRACE(size);
         TempDataFolder folder;
         WriteFileBytes(folder.storeFile("macro.data"), macros.left(size));
-        const Stores stores = Load(folder);
+        const Stores stores(folder);
         const bool sound = size == count * kMacro;
         EXPECT_EQ(std::pair(stores.macroResult.outcome, Names(stores.macros)),
                   std::pair(sound ? Outcome::Loaded : Outcome::Repaired, QStringList({"Keep"}).mid(0, count)));
@@ -176,53 +166,49 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
             expected["macro.data.damaged"] = macros.left(size);
         EXPECT_EQ(StoreFolderContent(folder), expected);
     }
-}
-
-TEST(Stores, NameWithoutTerminatorIsReadWithinItsFieldAndEarlierCopiesAreNeverOverwritten) {
+    // A name without terminator is read within its field; earlier damaged copies are never overwritten.
     TempDataFolder folder;
     QByteArray image = StoreImage({"A"}, 0);
     for (int i = 0; i < 100; ++i)
         PutU16(image, kHeader + 2 * i, u'n');
     WriteFileBytes(folder.storeFile("pro.data"), image);
-    EXPECT_EQ(Names(Load(folder).profiles), QStringList(QString(100, QLatin1Char('n'))));
-
+    EXPECT_EQ(Names(Stores(folder).profiles), QStringList(QString(100, QLatin1Char('n'))));
     WriteFileBytes(folder.storeFile("pro.data.damaged"), "first");
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(10, 'x'));
-    EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+    EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), QByteArray("first"));
     EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged.1")), QByteArray(10, 'x'));
 }
 
 TEST(Stores, AFullDiskLeavesThePreviousFileWholeAndADamagedStoreOneCopyOfItsBytes) {
     TempDataFolder folder;
-    Stores stores = Load(folder);
+    Stores stores(folder);
     const QByteArray before = ReadFileBytes(folder.storeFile("pro.data"));
     AddDefaultProfile(stores.profiles);
     {
-        FileSizeLimit limit(before.size() + 1000);
+        const auto limit = LimitFileSize(before.size() + 1000);
         EXPECT_FALSE(SaveProfileStore(stores.profiles, *stores.header, folder.path()));
     }
     EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", before}}));
-
     const QByteArray damaged(1000, 'x');
     WriteFileBytes(folder.storeFile("pro.data"), damaged);
-    FileSizeLimit limit(kHeader);  // the copy fits, the repaired store does not
+    const auto limit = LimitFileSize(kHeader);  // the copy fits, the repaired store does not
     for (int run = 0; run < 3; ++run) {
-        const Stores again = Load(folder);
+        const Stores again(folder);
         EXPECT_EQ(std::pair(again.result.outcome, again.result.saved), std::pair(Outcome::Repaired, false));
         EXPECT_EQ(again.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
     }
     EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", damaged}, {"pro.data.damaged", damaged}}));
     // Other damage is kept beside it, and an identical later copy is found too.
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(900, 'y'));
-    EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
-    EXPECT_EQ(Load(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+    EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+    EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
     EXPECT_EQ(StoreFolderContent(folder).size(), 3);
 }
 
 // After an import: a second profile made current and a macro brought along.
 bool SaveImported(const TempDataFolder& folder, QString* error) {
-    Stores stores = Load(folder);
+    Stores stores(folder);
     AddDefaultProfile(stores.profiles);
     stores.macros.push_back(CreateMacro(QStringLiteral("Brought")));
     stores.header->current_profile_index = 1;
@@ -233,7 +219,7 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
     TempDataFolder folder;
     QString error;
     ASSERT_TRUE(SaveImported(folder, &error));
-    const Stores loaded = Load(folder);
+    const Stores loaded(folder);
     EXPECT_EQ(Names(loaded.profiles) + Names(loaded.macros), (QStringList{"Profile1", "Profile2", "Brought"}));
     EXPECT_EQ(loaded.header->current_profile_index, 1u);
 
@@ -242,7 +228,7 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
     for (int setup : {0, 1, 2}) {
         SCOPED_TRACE(setup);
         TempDataFolder other;
-        Load(other);
+        (void)Stores(other);  // first start: the default pro.data
         MacroList existing;
         if (setup == 1)
             AddDefaultMacro(existing, other.path());
@@ -250,7 +236,7 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
             QDir().mkpath(other.storeFile("macro.data"));
         const auto before = StoreFolderContent(other);
         {
-            FileSizeLimit limit(kHeader + kRecord + 1000);  // pro.data outgrows it, macro.data does not
+            const auto limit = LimitFileSize(kHeader + kRecord + 1000);  // pro.data outgrows it, macro.data does not
             EXPECT_FALSE(SaveImported(other, &error));
         }
         EXPECT_TRUE(error.contains(setup == 2 ? "cannot read macro.data" : "cannot write pro.data")) << error.toStdString();
@@ -260,7 +246,7 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
     }
 }
 
-TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseAndFitTheField) {
+TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseFitTheFieldAndDefaultNamesComeFromTheLanguageTexts) {
     ProfileList list;
     for (const char* name : {"Profile1", "Work"})
         list.push_back(CreateProfile(QLatin1String(name)));
@@ -275,10 +261,7 @@ TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseAndFitTheField) {
     MacroList macros;
     macros.push_back(CreateMacro(QString(60, QLatin1Char('m'))));  // stored cut to 23 characters
     EXPECT_EQ(MakeUniqueName(macros, QString(60, QLatin1Char('m'))), QString(21, QLatin1Char('m')) + "_1");
-}
-
-TEST(StoreNames, DefaultNamesComeFromTheLanguageTextsAndSkipTakenNames) {
-    ProfileList list;
+    list.clear();  // default names skip taken ones and come from the language texts
     list.push_back(CreateProfile(QStringLiteral("profile2")));
     EXPECT_EQ(ProfileName(AddDefaultProfile(list)), QStringLiteral("Profile2_1"));
     SetTextLookup([](const QString& key) { return key == "add_profile_text" ? QStringLiteral("Profil") : QString(); });
@@ -304,6 +287,87 @@ TEST(AppFolders, ProgramFolderAndDataFolderInsideUserData) {
         EXPECT_EQ(QFileInfo(userData + QStringLiteral("/Karvo Gaming Mouse")).isDir(), !blocked);
     }
     saved.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved);
+}
+
+void LinkBeside(const QString& target, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_TRUE(QFile::link(target, path));
+}
+
+// Ways to put something unreadable at a store's path.
+const std::pair<const char*, void (*)(const QString& path)> kUnreadable[] = {
+    {"folder_in_its_place", [](const QString& path) { ASSERT_TRUE(QDir().mkpath(path)); }},
+    {"symlink_loop", [](const QString& path) { LinkBeside(path + ".loop", path), LinkBeside(path, path + ".loop"); }},
+    {"link_to_nothing", [](const QString& path) { LinkBeside(path + ".elsewhere", path); }},
+    {"io_error", [](const QString& path) { LinkBeside("/proc/self/mem", path); }},  // reading it from 0 fails
+    {"no_permission", [](const QString& path) {  // (not for root, whom permissions do not stop)
+         WriteFileBytes(path, QByteArray(10, 'x'));
+         ASSERT_TRUE(::geteuid() == 0 || QFile::setPermissions(path, {}));
+     }},
+};
+
+TEST(UnreadableStore, IsLeftAloneAndReportedForBothStores) {
+    for (const auto& [name, make] : kUnreadable) {
+        if (::geteuid() == 0 && name == std::string("no_permission"))
+            continue;
+        for (const bool profileStore : {true, false}) {
+            SCOPED_TRACE(testing::Message() << name << (profileStore ? " pro.data" : " macro.data"));
+            TempDataFolder folder;
+            make(folder.storeFile(profileStore ? "pro.data" : "macro.data"));
+            const auto entries = [&] { return QDir(folder.file("ms_1")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden); };
+            const QStringList before = entries();
+            ProfileList profiles;
+            auto header = std::make_unique<StoreHeader>();
+            MacroList macros;
+            const StoreLoadResult result = profileStore ? LoadProfileStore(profiles, *header, folder.path())
+                                                        : LoadMacroStore(macros, folder.path());
+            EXPECT_EQ(std::tuple(result.outcome, result.problem.isEmpty(), result.saved, result.keptAsidePath),
+                      std::tuple(StoreLoadResult::Outcome::Unreadable, false, false, QString()));
+            // Something to work with, in memory only.
+            EXPECT_EQ(std::tuple(profiles.size(), header->current_profile_index, macros.size()),
+                      std::tuple(profileStore ? 1u : 0u, 0u, 0u));
+            EXPECT_EQ(entries(), before);
+        }
+    }
+}
+
+TEST(IsStoreFile, ComparesFilesNotSpellings) {
+    TempDataFolder folder;
+    WriteFileBytes(folder.storeFile("pro.data"), "profiles");
+    const QString data = folder.path();
+    // macro.data is not there yet: still a store, also through a link to it.
+    EXPECT_TRUE(IsStoreFile(folder.storeFile("macro.data"), data));
+    LinkBeside(folder.storeFile("macro.data"), folder.file("to-macros.macro"));
+    EXPECT_TRUE(IsStoreFile(folder.file("to-macros.macro"), data));
+    WriteFileBytes(folder.storeFile("macro.data"), "macros");
+    ASSERT_EQ(::link(QFile::encodeName(folder.storeFile("pro.data")).constData(),
+                     QFile::encodeName(folder.file("hard.pro")).constData()), 0);
+    LinkBeside(folder.storeFile("macro.data"), folder.file("soft.macro"));
+    LinkBeside(data, folder.file("linked"));  // another spelling of the data folder
+    WriteFileBytes(folder.file("copy.pro"), "profiles");
+    struct Case { QString path, dataFolder; bool store; };
+    const Case cases[] = {
+        {folder.storeFile("pro.data"), data, true},         {folder.storeFile("macro.data"), data, true},
+        {data + "ms_1/../ms_1//./pro.data", data, true},    {folder.file("hard.pro"), data, true},
+        {folder.file("soft.macro"), data, true},            {folder.storeFile("pro.data"), folder.file("linked/"), true},
+        {folder.file("copy.pro"), data, false},             {folder.file("new.pro"), data, false},
+        {folder.storeFile("pro.data.damaged"), data, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsStoreFile(c.path, c.dataFolder), c.store) << c.path.toStdString();
+}
+
+TEST(FileStamp, ChangesWithEveryReplacement) {
+    TempDataFolder folder;
+    const QString path = folder.file("f");
+    EXPECT_FALSE(StampOf(path).exists);
+    WriteFileBytes(path, "one");
+    const FileStamp first = StampOf(path);
+    EXPECT_TRUE(first.exists && first == StampOf(path));
+    // Same size, and possibly the same time: the new inode tells.
+    WriteFileBytes(folder.file("g"), "two");
+    ASSERT_TRUE(QFile::remove(path) && QFile::rename(folder.file("g"), path));
+    EXPECT_NE(StampOf(path), first);
 }
 
 }  // namespace

@@ -1,44 +1,32 @@
 #pragma once
 
+// What the fuzz targets share: a scratch data folder (on a memory file system where there is one),
+// checks that stop the run with a message (libFuzzer keeps the input), the checks every store load
+// owes, and karvoctl run against the scratch folder. Qt's log output is dropped: damaged input
+// warns on nearly every run.
 #include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
-#include <cstddef>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 
-// The data folder one fuzzing process works in, on a memory file system where there is one.
-// path() ends in a separator, as a data folder does.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-    QString file(const QString& relative) const { return path() + relative; }
-    QString storeFile(const char* name) const { return path() + QStringLiteral("ms_1/") + QLatin1String(name); }
-    // Removes everything inside, so each input starts from the same folder.
-    void Clear() const;
+#include "core/storage/store_load_result.h"
 
-private:
-    QTemporaryDir m_dir;
-};
-
-ScratchFolder& Scratch();
-
+QString Scratch(const QString& relative = {});  // the data folder, or a file in it
+void ClearScratch();                            // so each input starts from an empty folder
 QByteArray ReadAll(const QString& path);
 void WriteAll(const QString& path, const QByteArray& bytes);
-inline QByteArray InputBytes(const std::uint8_t* data, std::size_t size)
-{
-    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
-}
-
-// Stops the run with a message when an invariant does not hold; libFuzzer keeps the input.
 void Check(bool condition, const char* what);
-
-// Drops Qt's log output: warnings about damaged input are expected on nearly every run.
-void QuietQtMessages();
-
-// The byte image of a record, as it lies in a store or file.
 template <typename Record>
-QByteArray ImageOf(const Record& record)
-{
-    return QByteArray(reinterpret_cast<const char*>(&record), sizeof(Record));
-}
+QByteArray ImageOf(const Record& record) { return QByteArray(reinterpret_cast<const char*>(&record), sizeof(Record)); }
+
+// Writes the input as the store file ms_1/<store> and loads it with load(), which gives the result
+// and the image of what it loaded. A sound store is left as it was; a damaged one is kept aside (or
+// left in place when no copy could be made) and, once written back, loads again as it stands.
+using StoreLoad = std::function<std::pair<StoreLoadResult, QByteArray>()>;
+void FuzzStoreLoad(const char* store, const std::uint8_t* data, std::size_t size, const StoreLoad& load);
+
+// The data folder an import starts from: karvoctl's default pro.data and a macro.data whose only
+// macro is "Burst", so that imported names meet a taken one. Gives the two stores' bytes.
+std::pair<QByteArray, QByteArray> ResetStores();
+// Runs one karvoctl command against the scratch folder; false when it refused (saying why).
+bool RunCtl(const QString& command, const QStringList& arguments = {});
