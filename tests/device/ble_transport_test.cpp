@@ -96,22 +96,10 @@ TEST_F(BleTransportTest, WithoutTheMouseBusBluezOrAdapterTheLinkStaysAbsent)
     }
 }
 
-TEST_F(BleTransportTest, NotificationsBecomeEventsAndEmptyOrShortOnesReachNoHandler)
-{
-    FakeBluez bluez;
-    BleTransport transport(BlueZ::SystemBusAddress());
-    Start(transport);
-    transport.Arm(true);
-    ASSERT_TRUE(WaitUntil([&] { return bluez.EventNotifying(); }));
-    bluez.Notify(QByteArray());
-    bluez.Notify(QByteArray("\x00\x10\x03", 3));
-    bluez.Notify(QByteArray("\x10\x40\x01\x0A\xFF", 5));  // bytes after the fourth are ignored
-    ASSERT_TRUE(WaitUntil([this] { return !events.empty(); }));  // notifications arrive in order: the short ones are gone
-    QCoreApplication::processEvents();
-    EXPECT_EQ(events, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0x4010, 0x0A01}}));
-}
-
-TEST_F(BleTransportTest, ArrivalAndRemovalFollowTheMouse)
+// The mouse pairs, connects, goes and comes back, and is unpaired. While it is there and the
+// transport armed, its notifications become events: empty or short ones reach no handler, bytes
+// after the fourth are ignored.
+TEST_F(BleTransportTest, ArrivalRemovalAndNotificationsFollowTheMouse)
 {
     FakeBluez bluez({.mouse = false});
     BleTransport transport(BlueZ::SystemBusAddress());
@@ -121,6 +109,12 @@ TEST_F(BleTransportTest, ArrivalAndRemovalFollowTheMouse)
     ASSERT_TRUE(WaitUntil([this] { return arrivals == 1; }));
     transport.Arm(true);
     EXPECT_EQ(transport.WriteReport(SampleReport()), 1);
+    ASSERT_TRUE(WaitUntil([&] { return bluez.EventNotifying(); }));
+    for (const QByteArray& value : {QByteArray(), QByteArray("\x00\x10\x03", 3), QByteArray("\x10\x40\x01\x0A\xFF", 5)})
+        bluez.Notify(value);
+    ASSERT_TRUE(WaitUntil([this] { return !events.empty(); }));  // in order: the short ones came first
+    QCoreApplication::processEvents();
+    EXPECT_EQ(events, (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0x4010, 0x0A01}}));
 
     bluez.SetMouseConnected(false);
     ASSERT_TRUE(WaitUntil([this] { return removals >= 1; }));

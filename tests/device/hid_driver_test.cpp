@@ -34,16 +34,12 @@ TEST(HidDriver, WithoutTheMouseCallsFailQuietlyAndTheMonitorStartsAndStops)
                                          static_cast<std::vector<uint32_t>*>(to)->push_back(message);
                                      }};
         driver.Set_VIDPID(0x1D57, 0x7FFF);  // an ID no device answers to
-        for (int round = 0; round < 3; ++round) {
-            ASSERT_EQ(driver.Open_DevMonitor(&target, 1327, 1328), 1);
-            EXPECT_EQ(driver.Open_DevMonitor(&target, 1327, 1328), 1);  // a second open changes nothing
+        const uint8_t report[9] = {6, 9, 1, 2, 0, 0, 0, 0, 0};
+        for (int round = 0; round < 3; ++round) {  // in order (braces); a second open changes nothing
+            EXPECT_EQ((std::pair{driver.Open_DevMonitor(&target, 1327, 1328), driver.Open_DevMonitor(&target, 1327, 1328)}), std::pair(1, 1));
             EXPECT_EQ(ThreadsNamed(thread), 1);
-            EXPECT_EQ(driver.Open_FeatureDevice(), 0);
-            const uint8_t report[9] = {6, 9, 1, 2, 0, 0, 0, 0, 0};
-            EXPECT_EQ(driver.SetFeature(report, 9), 0);
-            EXPECT_EQ(driver.Close_FeatureDevice(), 1);
-            // The monitor sleeps in poll() without a timeout: a close that did not wake it would hang here.
-            EXPECT_EQ(driver.Close_DevMonitor(), 1);
+            EXPECT_EQ((std::tuple{driver.Open_FeatureDevice(), driver.SetFeature(report, 9), driver.Close_FeatureDevice()}), std::tuple(0, 0, 1));
+            EXPECT_EQ(driver.Close_DevMonitor(), 1);  // without a timeout: a close that did not wake it would hang here
             EXPECT_EQ(ThreadsNamed(thread), 0);
         }
         EXPECT_EQ(driver.Close_DevMonitor(), 1);  // closing a closed monitor is harmless
