@@ -1,26 +1,29 @@
-// The macro editor over a data folder of the test's own, a hand-moved clock and a stand-in for the
-// input-hook library that notes every call and can post input as the library would.
+// The macro editor and the two button dialogs over a data folder of the test's own, a hand-moved
+// clock and a stand-in for the input-hook library that notes every call and posts input as the
+// library would. The Open… helpers open each window as the user meets it, for tests of every window.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QThreadPool>
-#include <initializer_list>
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/macro/macro_editor.h"
+#include "app/macro/select_macro_wnd.h"
+#include "app/macro/shortcut_wnd.h"
 #include "app/shell/hook_library.h"
-#include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
+#include "karvo_hook.h"  // the message number the library posts
 #include "core/storage/macro_store.h"
 #include "device/profile_session.h"
 #include "support/ui_test_support.h"
@@ -29,65 +32,141 @@
 
 namespace macro_test {
 
-// What the stand-in library was asked, in order, and where it posts.
-inline std::vector<std::string> g_hookCalls;
+using Calls = std::vector<std::string>;
+// What the stand-in library was asked, in order, where it posts, and whether it sees the desktop.
+inline Calls g_hookCalls;
 inline const KarvoPostTarget* g_hookTarget = nullptr;
-// Whether the stand-in says it sees the whole desktop.
 inline bool g_hookGlobal = true;
 
+inline void Note(const char* call, int on = -1) { g_hookCalls.push_back(call + std::string(on < 0 ? "" : on ? "(1)" : "(0)")); }
 inline HookTable LoggingHookTable()
 {
-    HookTable table;
-    table.installmousehook = [] { g_hookCalls.push_back("installmousehook"); };
-    table.removemousehook = [] { g_hookCalls.push_back("removemousehook"); };
-    table.enablemousehook = [](std::uint32_t on) { g_hookCalls.push_back(on ? "enablemousehook(1)" : "enablemousehook(0)"); };
-    table.installhook = [](const KarvoPostTarget* target) -> std::int32_t {
-        g_hookTarget = target;
-        g_hookCalls.push_back("installhook");
-        return g_hookGlobal ? 1 : 0;
-    };
-    table.removehook = [] {
-        g_hookTarget = nullptr;
-        g_hookCalls.push_back("removehook");
-    };
-    table.enablehook = [](std::uint32_t on) { g_hookCalls.push_back(on ? "enablehook(1)" : "enablehook(0)"); };
-    table.mousewheelenable = [](std::uint32_t on) {
-        g_hookCalls.push_back(on ? "mousewheelenable(1)" : "mousewheelenable(0)");
-    };
-    return table;
+    HookTable t;
+    t.installmousehook = [] { Note("installmousehook"); };
+    t.removemousehook = [] { Note("removemousehook"); };
+    t.enablemousehook = [](std::uint32_t on) { Note("enablemousehook", on != 0); };
+    t.installhook = [](const KarvoPostTarget* target) -> std::int32_t { g_hookTarget = target; Note("installhook"); return g_hookGlobal; };
+    t.removehook = [] { g_hookTarget = nullptr; Note("removehook"); };
+    t.enablehook = [](std::uint32_t on) { Note("enablehook", on != 0); };
+    t.mousewheelenable = [](std::uint32_t on) { Note("mousewheelenable", on != 0); };
+    return t;
+}
+inline void ResetHook(bool global = true) { g_hookCalls.clear(); g_hookTarget = nullptr; g_hookGlobal = global; }
+// What the library does for an input event: posts it, under its own message number, to the target
+// it was given.
+inline void HookPost(WPARAM wParam, LPARAM lParam)
+{
+    ASSERT_TRUE(g_hookTarget);
+    g_hookTarget->post(g_hookTarget->context, KARVO_UM_HOOK_INPUT, wParam, lParam);
+    ProcessPending();
 }
 
-class FakeClock final : public RecordingClock {
+// Whether of the two calls the library got, `on` came last.
+inline bool LastOn(const std::string& on, const std::string& off)
+{
+    const auto last = std::find_if(g_hookCalls.rbegin(), g_hookCalls.rend(), [&](const std::string& c) { return c == on || c == off; });
+    return last != g_hookCalls.rend() && *last == on;
+}
+
+class HandClock final : public RecordingClock {
 public:
     std::uint64_t NowMs() const override { return now; }
-    void Advance(std::uint64_t ms) { now += ms; }
     std::uint64_t now = 1'000'000;
 };
 
 struct Action {
-    std::uint8_t code;
-    std::uint8_t kind;
-    std::uint16_t delay;
+    int code, kind, delay;  // kind 1 press, 2 release
+    bool operator==(const Action&) const = default;
+    friend void PrintTo(const Action& a, std::ostream* os) { *os << "{" << a.code << "," << a.kind << "," << a.delay << "}"; }
 };
-constexpr std::uint8_t kPress = 1;
-constexpr std::uint8_t kRelease = 2;
+using Actions = std::vector<Action>;
+constexpr int kPress = 1;
+constexpr int kRelease = 2;
 
-inline std::unique_ptr<MacroRecord> MakeMacro(const QString& name, std::initializer_list<Action> actions)
+template <typename SlotArray>
+inline Actions ActionsOf(const SlotArray& array, int count)
+{
+    Actions actions;
+    for (int i = 0; i < count; ++i)
+        actions.push_back({array[i].key_code, array[i].kind, array[i].delay_ms});
+    return actions;
+}
+inline Actions ActionsOf(const MacroRecord& r) { return ActionsOf(r.actions, r.action_count); }
+inline std::unique_ptr<MacroRecord> MakeMacro(const QString& name, const Actions& actions)
 {
     auto record = CreateMacro(name);
-    for (const Action& action : actions)
-        record->actions[record->action_count++] = {action.code, action.kind, action.delay};
+    for (const Action& a : actions)
+        record->actions[record->action_count++] = {std::uint8_t(a.code), std::uint8_t(a.kind), std::uint16_t(a.delay)};
     return record;
 }
-
-// n key actions (A press/release alternating), the first `longOnes` with a delay of 2000 ms.
-inline std::unique_ptr<MacroRecord> MakeLongMacro(const QString& name, int n, int longOnes)
+// n key actions (A pressed and released in turn), the first `longOnes` with a 2000 ms delay.
+inline std::unique_ptr<MacroRecord> MakeLongMacro(int n, int longOnes)
 {
-    auto record = CreateMacro(name);
+    Actions actions;
     for (int i = 0; i < n; ++i)
-        record->actions[i] = {0x04, std::uint8_t(i % 2 ? kRelease : kPress), std::uint16_t(i < longOnes ? 2000 : 10)};
-    record->action_count = n;
-    return record;
+        actions.push_back({0x04, i % 2 ? kRelease : kPress, i < longOnes ? 2000 : 10});
+    return MakeMacro(QStringLiteral("Long"), actions);
+}
+
+inline QString Text(const char* key) { return CResourceManager::Instance().GetText(QLatin1String(key)); }
+
+// Gives a control the focus as the user does (a message box may have had it last).
+inline void Focus(QWidget* control)
+{
+    control->window()->activateWindow();
+    ProcessPending();
+    control->setFocus(Qt::TabFocusReason);
+    ProcessPending();
+}
+
+// Answers every message box with OK (or Cancel) and notes its text.
+struct BoxAnswers {
+    explicit BoxAnswers(bool ok = true)
+        : driver([this, ok](WindowImplBase& box) {
+              if (QWidget* text = box.PaintManager().FindControl(QStringLiteral("warning")))
+                  texts << ControlText(text);
+              ClickControl(box, ok ? QStringLiteral("btn_ok") : QStringLiteral("btn_cancel"));
+          })
+    {
+    }
+    QStringList texts;
+    ScopedModalDriver driver;
+};
+
+// Runs a dialog modally, the script standing in for the user; -1 when it did not open.
+template <typename Dialog>
+int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
+{
+    ScopedModalDriver driver([&](WindowImplBase& window) { script(static_cast<Dialog&>(window)); });
+    if (!dialog.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
+        return -1;
+    dialog.CenterWindow();
+    return dialog.ShowModal();
+}
+
+// For tests of every window: each runs `inspect` on its window while it is shown (one macro in the
+// editor's list, one in the picker's), and nothing when the window does not open (a skin without
+// its controls).
+using Inspect = std::function<void(WindowImplBase&)>;
+inline void OpenMacroEditor(const Inspect& inspect)
+{
+    QTemporaryDir data;
+    ProfileSession session(data.path() + QLatin1Char('/'));
+    session.Locked([](ProfileSession::State& s) { s.macros.push_back(MakeMacro(QStringLiteral("M"), {{0x04, kPress, 10}})); });
+    ScopedModalDriver driver(inspect);
+    RunMacroEditor(nullptr, session, [] {}, nullptr);
+    QThreadPool::globalInstance()->waitForDone();
+}
+inline void OpenSelectMacro(const Inspect& inspect)
+{
+    CMS_1_SelectMacro dialog;
+    dialog.SetMacroNames({QStringLiteral("Reload")});
+    RunModal<CMS_1_SelectMacro>(dialog, inspect);
+}
+inline void OpenShortcut(const Inspect& inspect)
+{
+    CShortcutWnd dialog;
+    RunModal<CShortcutWnd>(dialog, inspect);
 }
 
 class MacroEditorTest : public ::testing::Test {
@@ -96,35 +175,32 @@ protected:
     {
         ASSERT_TRUE(dataDir.isValid());
         session = std::make_unique<ProfileSession>(DataFolder());
-        g_hookCalls.clear();
-        g_hookTarget = nullptr;
-        g_hookGlobal = true;
+        ResetHook();
     }
-
     void TearDown() override
     {
         editor.reset();
-        QThreadPool::globalInstance()->waitForDone();
-        ProcessPending();
-        g_hookTarget = nullptr;
+        QThreadPool::globalInstance()->waitForDone();  // export and import jobs
     }
 
-    void AddMacro(std::unique_ptr<MacroRecord> record)
+    template <typename... Records>
+    void SetMacros(Records... records)
     {
-        session->Locked([&](ProfileSession::State& state) { state.macros.push_back(std::move(record)); });
+        session->Locked([&](ProfileSession::State& state) {
+            state.macros.clear();
+            (state.macros.push_back(std::move(records)), ...);
+        });
     }
-
     // Opens the editor as a window of its own (not modally), so the test can act between steps.
     // With global set, the logging library stands in for Hook.so; else the window captures.
     void Open(bool global = true)
     {
-        editor = std::make_unique<CMS_1_Macro>(
-            *session, [this] { SaveNow(); }, global ? &hookTable : nullptr, &clock);
+        editor.reset();
+        editor = std::make_unique<CMS_1_Macro>(*session, [this] { SaveNow(); }, global ? &hookTable : nullptr, &clock);
         ASSERT_TRUE(editor->Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
         editor->GetHWND()->activateWindow();
         ProcessPending();
     }
-
     // What the page's save does, done at once so the test can read the file.
     void SaveNow()
     {
@@ -136,79 +212,54 @@ protected:
         });
         SaveMacroStore(copy, DataFolder());
     }
+    QString DataFolder() const { return dataDir.path() + QLatin1Char('/'); }  // as the program names it
 
-    // The data folder as the program names folders: with a trailing separator.
-    QString DataFolder() const { return dataDir.path() + QLatin1Char('/'); }
-
-    MacroRecord Stored(int index)
-    {
-        return session->Locked([index](ProfileSession::State& state) { return *state.macros.at(std::size_t(index)); });
-    }
-    int MacroCount()
-    {
-        return session->Locked([](ProfileSession::State& state) { return int(state.macros.size()); });
-    }
+    MacroRecord Stored(int i) { return session->Locked([i](ProfileSession::State& s) { return *s.macros.at(std::size_t(i)); }); }
+    int MacroCount() { return session->Locked([](ProfileSession::State& s) { return int(s.macros.size()); }); }
 
     template <typename T = QWidget>
-    T* Control(const char* name)
-    {
-        return editor->PaintManager().FindControl<T>(QLatin1String(name));
-    }
+    T* Control(const char* name) { return editor->PaintManager().FindControl<T>(QLatin1String(name)); }
     QListWidget* MacroRows() { return Control<QListWidget>("ms_1_macro_list"); }
     QListWidget* ActionList() { return Control<QListWidget>("ms_1_macro_action_list"); }
+    int PanelPage() { return SelectedTabItem(Control<QStackedWidget>("ms_1_macro_action_edit_tab")); }
+    QString Shown(const char* name) { return ControlText(Control(name)); }
+    QWidget* RowPart(int row, const char* part)
+    {
+        QWidget* widget = ActionList()->itemWidget(ActionList()->item(row));
+        return widget ? widget->findChild<QWidget*>(QLatin1String(part)) : nullptr;
+    }
+    QString RowText(int row, const char* part) { return RowPart(row, part) ? ControlText(RowPart(row, part)) : "<no row>"; }
 
     void Click(const char* name) { ASSERT_TRUE(ClickControl(*editor, QLatin1String(name))) << name; }
-    // A check box clicked as the user does.
-    void Check(const char* name) { Control<QCheckBox>(name)->click(); }
-
-    void SelectMacro(int row)
-    {
-        MacroRows()->setCurrentRow(row);
-        ProcessPending();
-    }
+    void Check(const char* name) { Control<QCheckBox>(name)->click(); }  // as the user clicks it
+    void SelectMacro(int row) { MacroRows()->setCurrentRow(row); ProcessPending(); }
+    // -1: the user clears the selection.
     void SelectAction(int row)
     {
         ActionList()->setCurrentRow(row);
+        if (row < 0)
+            editor->PaintManager().SendNotify(ActionList(), NotifyType::kItemSelect, -1);
         ProcessPending();
     }
-
     // Types into an edit and leaves it, as a user tabbing away does.
     void TypeAndLeave(const char* name, const QString& text)
     {
-        auto* edit = Control<QLineEdit>(name);
-        Focus(edit);
-        edit->setText(text);
+        Focus(Control(name));
+        Control<QLineEdit>(name)->setText(text);
         Focus(MacroRows());
     }
-    void Focus(QWidget* control)
+    // Input as the hook library posts it, after the given pause.
+    void Input(WPARAM wParam, LPARAM lParam, std::uint64_t afterMs = 0)
     {
-        // A message box may have had the focus last.
-        control->window()->activateWindow();
-        ProcessPending();
-        control->setFocus(Qt::TabFocusReason);
-        ProcessPending();
-    }
-
-    // Input as the hook library posts it.
-    void Input(WPARAM wParam, LPARAM lParam)
-    {
-        editor->PostMessage(Msg::UM_HOOK_INPUT, wParam, lParam);
+        clock.now += afterMs;
+        editor->PostMessage(KARVO_UM_HOOK_INPUT, wParam, lParam);
         ProcessPending();
     }
-
-    QString RowText(int row, const char* part)
-    {
-        QWidget* widget = ActionList()->itemWidget(ActionList()->item(row));
-        QWidget* control = widget ? widget->findChild<QWidget*>(QLatin1String(part)) : nullptr;
-        return control ? ControlText(control) : QStringLiteral("<no row>");
-    }
-
-    static QString Text(const char* key) { return CResourceManager::Instance().GetText(QLatin1String(key)); }
 
     QTemporaryDir dataDir;
     std::unique_ptr<ProfileSession> session;
     HookTable hookTable = LoggingHookTable();
-    FakeClock clock;
+    HandClock clock;
     std::unique_ptr<CMS_1_Macro> editor;
     int saves = 0;
 };

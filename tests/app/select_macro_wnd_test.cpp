@@ -1,299 +1,133 @@
-// The select-macro dialog, run modally and driven through its real controls.
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
+// The select-macro dialog, run modally and driven through its real controls: what it opens on and
+// what the user's choices give back (the dialog itself changes nothing).
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <functional>
 
-#include "app/macro/select_macro_wnd.h"
-#include "app/shell/msg_wnd.h"
-#include "support/ui_test_support.h"
-#include "ui/resource_manager.h"
+#include "app/macro_editor_fixture.h"
+
+using namespace macro_test;
 
 namespace {
 
-QLineEdit* LoopEdit(WindowImplBase& dialog)
+QLineEdit* LoopEdit(WindowImplBase& d) { return d.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_loop_time")); }
+QListWidget* List(WindowImplBase& d) { return d.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro")); }
+QAbstractButton* Option(WindowImplBase& d, int n) { return d.PaintManager().FindControl<QAbstractButton>(QStringLiteral("repeat_%1").arg(n)); }
+bool Visible(WindowImplBase& d, const char* name) { return d.PaintManager().FindControl(QLatin1String(name))->isVisibleTo(d.GetHWND()); }
+void Key(QWidget* to, int key, const QString& text = {})
 {
-    return dialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_loop_time"));
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(to, &press);
+    ProcessPending();
 }
-
-QListWidget* List(WindowImplBase& dialog)
-{
-    return dialog.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro"));
-}
-
-QAbstractButton* Option(WindowImplBase& dialog, int n)
-{
-    return dialog.PaintManager().FindControl<QAbstractButton>(QStringLiteral("repeat_%1").arg(n));
-}
-
-bool LoopRowShown(WindowImplBase& dialog)
-{
-    const QWidget* row = dialog.PaintManager().FindControl(QStringLiteral("hor_loop_time"));
-    return row && row->isVisibleTo(dialog.GetHWND());
-}
-
-void Focus(QWidget* widget)
-{
-    widget->window()->activateWindow();
-    widget->setFocus(Qt::OtherFocusReason);
-    QApplication::processEvents();
-}
-
-// Types as the user does into the focused field, after emptying it.
-void TypeInto(QLineEdit* edit, const QString& text)
-{
-    Focus(edit);
-    edit->selectAll();
-    QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-    QApplication::sendEvent(edit, &erase);
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-    }
-}
-
-class SelectMacroDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(owner.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
-        ProcessPending();
-    }
-    void TearDown() override
-    {
-        owner.DestroyWindow();
-        ProcessPending();
-    }
-
-    int Run(CMS_1_SelectMacro& dialog, const std::function<void(CMS_1_SelectMacro&)>& script)
-    {
-        ScopedModalDriver driver([&](WindowImplBase& window) {
-            ++shown;
-            script(static_cast<CMS_1_SelectMacro&>(window));
-        });
-        if (!dialog.Create(&owner, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
-            return -1;
-        dialog.CenterWindow();
-        return dialog.ShowModal();
-    }
-
-    CMsgWnd owner{QStringLiteral("warning_title_text"), QStringLiteral("no_device_text")};
-    int shown = 0;
-};
 
 TEST(SelectMacroLoopCount, ClampsWhenLeft)
 {
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("12")), 12);
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("0")), 1);
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QString()), 1);
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("300")), 255);
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("255")), 255);
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("007")), 7);
-    // Far too many digits for any integer still mean "above the range", not a wrapped number.
-    EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QStringLiteral("4294967297")), 255);
+    const std::pair<const char*, int> rows[] = {{"12", 12}, {"0", 1},     {"", 1},           {"300", 255},
+                                                {"255", 255}, {"007", 7}, {"4294967297", 255}};  // not a wrapped number
+    for (const auto& [digits, count] : rows)
+        EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QLatin1String(digits)), count) << digits;
 }
 
-TEST_F(SelectMacroDialogTest, OpensForANewMacroButtonWithNothingChosen)
+// What the dialog opens on from the button's record (values out of range start sound), and what
+// OK gives back untouched.
+TEST(SelectMacroDialog, OpensOnTheButtonsChoiceAndOkGivesItBack)
 {
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      ASSERT_TRUE(List(d));
-                      ASSERT_EQ(List(d)->count(), 2);
-                      EXPECT_EQ(List(d)->item(0)->text(), QStringLiteral("Reload"));
-                      EXPECT_EQ(List(d)->item(1)->text(), QStringLiteral("Combo"));
-                      EXPECT_EQ(List(d)->item(0)->sizeHint().height(), 22);
-                      EXPECT_EQ(List(d)->currentRow(), -1);
-                      EXPECT_TRUE(Option(d, 1)->isChecked());
-                      EXPECT_TRUE(LoopRowShown(d));
-                      EXPECT_EQ(LoopEdit(d)->text(), QStringLiteral("1"));
-                      const CResourceManager& texts = CResourceManager::Instance();
-                      EXPECT_EQ(d.GetHWND()->windowTitle(), texts.GetText(QStringLiteral("select_macro_title_text")));
-                      // The options say what they do, in the language file's words.
-                      for (int n = 1; n <= 3; ++n) {
-                          const QString key = QStringLiteral("repeat_mode_%1_text").arg(n);
-                          EXPECT_TRUE(texts.HasText(key));
-                          EXPECT_EQ(Option(d, n)->text(), texts.GetText(key));
-                      }
-                      ClickControl(d, QStringLiteral("btn_cancel"));
-                  }),
-              0);
-    EXPECT_EQ(shown, 1);
-}
-
-TEST_F(SelectMacroDialogTest, OpensOnTheButtonsMacroAndMode)
-{
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
-    dialog.SetSelectedIndex(1);
-    dialog.SetRepeatMode(2);
-    dialog.SetLoopCount(9);
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      EXPECT_EQ(List(d)->currentRow(), 1);
-                      EXPECT_TRUE(Option(d, 3)->isChecked());
-                      EXPECT_FALSE(LoopRowShown(d));
-                      EXPECT_EQ(LoopEdit(d)->text(), QStringLiteral("9"));
-                      ClickControl(d, QStringLiteral("btn_ok"));
-                  }),
-              1);
-    EXPECT_EQ(dialog.SelectedIndex(), 1);
-    EXPECT_EQ(dialog.SelectedName(), QStringLiteral("Combo"));
-    EXPECT_EQ(dialog.RepeatMode(), 2);
-    EXPECT_EQ(dialog.LoopCount(), 9);
-}
-
-TEST_F(SelectMacroDialogTest, ValuesOutOfRangeFromARecordStartSound)
-{
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload")});
-    dialog.SetSelectedIndex(7);
-    dialog.SetRepeatMode(9);
-    dialog.SetLoopCount(0);
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      EXPECT_EQ(List(d)->currentRow(), -1);
-                      EXPECT_TRUE(Option(d, 1)->isChecked());
-                      EXPECT_EQ(LoopEdit(d)->text(), QStringLiteral("1"));
-                      ClickControl(d, QStringLiteral("btn_ok"));
-                  }),
-              1);
-    EXPECT_EQ(dialog.SelectedIndex(), -1);
-    EXPECT_EQ(dialog.SelectedName(), QString());
-    EXPECT_EQ(dialog.RepeatMode(), 0);
-    EXPECT_EQ(dialog.LoopCount(), 1);
-}
-
-TEST_F(SelectMacroDialogTest, LoopCountTakesDigitsOnlyAndIsClampedWhenLeft)
-{
-    struct Row {
-        const char* typed;
-        const char* whileTyping;
-        const char* afterLeaving;
-        int count;
-    };
-    for (const Row& row : {Row{"1a2", "12", "12", 12}, Row{"0", "0", "1", 1}, Row{"300", "300", "255", 255},
-                           Row{"", "", "1", 1}, Row{"x-5", "5", "5", 5}}) {
+    struct Opening { QStringList names; int index, mode, loops; int row, option; bool loopRow; const char* shown; int mode2, loops2; };
+    const Opening kOpenings[] = {{{"Reload", "Combo"}, -1, 0, 1, -1, 1, true, "1", 0, 1},
+                                 {{"Reload", "Combo"}, 1, 2, 9, 1, 3, false, "9", 2, 9},
+                                 {{"Reload"}, 7, 9, 0, -1, 1, true, "1", 0, 1},
+                                 {{}, -1, 0, 1, -1, 1, true, "1", 0, 1}};
+    for (const Opening& o : kOpenings) {
+        SCOPED_TRACE(testing::Message() << o.names.size() << " macros, index " << o.index);
         CMS_1_SelectMacro dialog;
-        dialog.SetMacroNames({QStringLiteral("Reload")});
-        EXPECT_EQ(Run(dialog,
-                      [&row](CMS_1_SelectMacro& d) {
-                          TypeInto(LoopEdit(d), QLatin1String(row.typed));
-                          EXPECT_EQ(LoopEdit(d)->text(), QLatin1String(row.whileTyping)) << row.typed;
-                          EXPECT_EQ(LoopEdit(d)->cursorPosition(), LoopEdit(d)->text().size()) << row.typed;
-                          Focus(List(d));  // leaves the field
-                          EXPECT_EQ(LoopEdit(d)->text(), QLatin1String(row.afterLeaving)) << row.typed;
-                          EXPECT_EQ(d.LoopCount(), row.count) << row.typed;
-                          ClickControl(d, QStringLiteral("btn_ok"));
-                      }),
+        dialog.SetMacroNames(o.names);
+        dialog.SetSelectedIndex(o.index);
+        dialog.SetRepeatMode(o.mode);
+        dialog.SetLoopCount(o.loops);
+        EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [&o](CMS_1_SelectMacro& d) {
+                      ASSERT_EQ(List(d)->count(), o.names.size());
+                      for (int i = 0; i < o.names.size(); ++i)
+                          EXPECT_EQ(std::tuple(List(d)->item(i)->text(), List(d)->item(i)->sizeHint().height()), std::tuple(o.names[i], 22));
+                      EXPECT_EQ(Visible(d, "select_macro_empty"), o.names.isEmpty());
+                      EXPECT_EQ(std::tuple(List(d)->currentRow(), Option(d, o.option)->isChecked()), std::tuple(o.row, true));
+                      EXPECT_EQ(std::tuple(Visible(d, "hor_loop_time"), LoopEdit(d)->text()), std::tuple(o.loopRow, QLatin1String(o.shown)));
+                      EXPECT_EQ(d.GetHWND()->windowTitle(), Text("select_macro_title_text"));
+                      for (const QString key : {"repeat_mode_1_text", "repeat_mode_2_text", "repeat_mode_3_text"}) {
+                          EXPECT_TRUE(CResourceManager::Instance().HasText(key));  // the options say what they do
+                          EXPECT_EQ(Option(d, key[12].digitValue())->text(), CResourceManager::Instance().GetText(key));
+                      }
+                      ClickControl(d, QStringLiteral("btn_ok"));
+                  }),
                   1);
-        EXPECT_EQ(dialog.LoopCount(), row.count) << row.typed;
+        EXPECT_EQ(std::tuple(dialog.SelectedIndex(), dialog.SelectedName(), dialog.RepeatMode(), dialog.LoopCount()),
+                  std::tuple(o.row, o.row < 0 ? QString() : o.names[o.row], o.mode2, o.loops2));
     }
 }
 
-TEST_F(SelectMacroDialogTest, OkTakesACountStillBeingTyped)
+// The loop count takes digits only while typed and is clamped when left (or at OK, still typed).
+TEST(SelectMacroDialog, LoopCountTakesDigitsOnlyAndIsClamped)
 {
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload")});
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      TypeInto(LoopEdit(d), QStringLiteral("400"));
+    struct Typed { const char* keys; const char* whileTyping; bool leave; const char* left; int count; };
+    const Typed kTyped[] = {{"1a2", "12", true, "12", 12}, {"0", "0", true, "1", 1},     {"300", "300", true, "255", 255},
+                            {"", "", true, "1", 1},        {"x-5", "5", true, "5", 5}, {"400", "400", false, "400", 255}};
+    for (const Typed& t : kTyped) {
+        SCOPED_TRACE(t.keys);
+        CMS_1_SelectMacro dialog;
+        dialog.SetMacroNames({QStringLiteral("Reload")});
+        EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [&t](CMS_1_SelectMacro& d) {
+                      Focus(LoopEdit(d));
+                      LoopEdit(d)->selectAll();
+                      Key(LoopEdit(d), Qt::Key_Backspace);
+                      for (const QChar c : QString::fromLatin1(t.keys))
+                          Key(LoopEdit(d), c.toUpper().unicode(), QString(c));
+                      EXPECT_EQ(LoopEdit(d)->text(), QLatin1String(t.whileTyping));
+                      EXPECT_EQ(LoopEdit(d)->cursorPosition(), LoopEdit(d)->text().size());
+                      if (t.leave) {
+                          Focus(List(d));
+                          EXPECT_EQ(std::tuple(LoopEdit(d)->text(), d.LoopCount()), std::tuple(QLatin1String(t.left), t.count));
+                      }
                       ClickControl(d, QStringLiteral("btn_ok"));
                   }),
-              1);
-    EXPECT_EQ(dialog.LoopCount(), 255);
+                  1);
+        EXPECT_EQ(dialog.LoopCount(), t.count);
+    }
 }
 
-TEST_F(SelectMacroDialogTest, OtherRepeatModesHideTheCountAndKeepIt)
+TEST(SelectMacroDialog, OtherRepeatModesHideTheCountAndKeepIt)
 {
     CMS_1_SelectMacro dialog;
     dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      List(d)->setCurrentRow(0);
-                      TypeInto(LoopEdit(d), QStringLiteral("7"));
-                      Focus(List(d));
-                      Option(d, 2)->click();
-                      EXPECT_FALSE(LoopRowShown(d));
-                      EXPECT_EQ(d.RepeatMode(), 1);
-                      Option(d, 3)->click();
-                      EXPECT_FALSE(LoopRowShown(d));
-                      EXPECT_EQ(d.RepeatMode(), 2);
-                      Option(d, 1)->click();
-                      EXPECT_TRUE(LoopRowShown(d));
-                      Option(d, 3)->click();
-                      ClickControl(d, QStringLiteral("btn_ok"));
-                  }),
+    EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [](CMS_1_SelectMacro& d) {
+                  List(d)->setCurrentRow(0);
+                  SetControlText(LoopEdit(d), QStringLiteral("7"));
+                  for (const auto& [option, mode, loopRow] : {std::tuple(2, 1, false), std::tuple(3, 2, false), std::tuple(1, 0, true), std::tuple(3, 2, false)}) {
+                      Option(d, option)->click();
+                      EXPECT_EQ(std::tuple(d.RepeatMode(), Visible(d, "hor_loop_time")), std::tuple(mode, loopRow)) << option;
+                  }
+                  ClickControl(d, QStringLiteral("btn_ok"));
+              }),
               1);
-    EXPECT_EQ(dialog.SelectedIndex(), 0);
-    EXPECT_EQ(dialog.RepeatMode(), 2);
-    EXPECT_EQ(dialog.LoopCount(), 7);
+    EXPECT_EQ(std::tuple(dialog.SelectedIndex(), dialog.RepeatMode(), dialog.LoopCount()), std::tuple(0, 2, 7));
 }
 
-TEST_F(SelectMacroDialogTest, EmptyListSaysSoAndOkChoosesNothing)
-{
-    CMS_1_SelectMacro dialog;
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      EXPECT_EQ(List(d)->count(), 0);
-                      const QWidget* note = d.PaintManager().FindControl(QStringLiteral("select_macro_empty"));
-                      ASSERT_TRUE(note);
-                      EXPECT_TRUE(note->isVisibleTo(d.GetHWND()));
-                      ClickControl(d, QStringLiteral("btn_ok"));
-                  }),
-              1);
-    EXPECT_EQ(dialog.SelectedIndex(), -1);
-    EXPECT_TRUE(dialog.SelectedName().isEmpty());
-}
-
-TEST_F(SelectMacroDialogTest, EnterOnAMacroChoosesIt)
+TEST(SelectMacroDialog, EnterOnAMacroChoosesItAndTheCloseButtonCancels)
 {
     CMS_1_SelectMacro dialog;
     dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      Focus(List(d));
-                      QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-                      QApplication::sendEvent(List(d), &down);
-                      QApplication::sendEvent(List(d), &down);
-                      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-                      QApplication::sendEvent(List(d), &enter);
-                      ProcessPending();
+    EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [](CMS_1_SelectMacro& d) {
+                  Focus(List(d));
+                  for (const int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+                      Key(List(d), key);
                   }),
               1);
     EXPECT_EQ(dialog.SelectedName(), QStringLiteral("Combo"));
-}
-
-TEST_F(SelectMacroDialogTest, CloseButtonCancels)
-{
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload")});
-    EXPECT_EQ(Run(dialog,
-                  [](CMS_1_SelectMacro& d) {
-                      List(d)->setCurrentRow(0);
-                      ClickControl(d, QStringLiteral("btn_exit"));
-                  }),
+    CMS_1_SelectMacro closed;
+    closed.SetMacroNames({QStringLiteral("Reload")});
+    EXPECT_EQ(RunModal<CMS_1_SelectMacro>(closed, [](CMS_1_SelectMacro& d) {
+                  List(d)->setCurrentRow(0);
+                  ClickControl(d, QStringLiteral("btn_exit"));
+              }),
               0);
-}
-
-TEST_F(SelectMacroDialogTest, EveryControlHasAnAccessibleName)
-{
-    CMS_1_SelectMacro dialog;
-    Run(dialog, [](CMS_1_SelectMacro& d) {
-        for (const char* name : {"list_macro", "repeat_1", "repeat_2", "repeat_3", "edit_loop_time", "btn_ok",
-                                 "btn_cancel", "btn_exit"}) {
-            const QWidget* control = d.PaintManager().FindControl(QLatin1String(name));
-            ASSERT_TRUE(control) << name;
-            EXPECT_FALSE(control->accessibleName().isEmpty()) << name;
-            EXPECT_FALSE(control->accessibleName().contains(QLatin1String("_text"))) << name;
-        }
-        ClickControl(d, QStringLiteral("btn_cancel"));
-    });
 }
 
 }  // namespace
