@@ -1,26 +1,23 @@
-// Hook.so against a real X server: the test starts its own Xvfb, injects key and button events
-// with XTEST and checks what the library posts.
+// Hook.so against a real X server: the test starts its own Xvfb, calls the library's entry points
+// and injects key and button events with XTEST, and checks what the library posts.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <dlfcn.h>
-#include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
+#include <QString>
+
+#include "support/wait.h"
+
+// Last: Xlib's macros (Bool, Status, ...) would clash with Qt's headers.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 #include "karvo_hook.h"
 #include "support/xvfb_server.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 struct Message {
     uint32_t message;
@@ -28,305 +25,130 @@ struct Message {
     intptr_t lParam;
     bool operator==(const Message&) const = default;
 };
-
-void PrintTo(const Message& m, std::ostream* os)
-{
-    *os << "{" << m.message << ", 0x" << std::hex << m.wParam << std::dec << ", " << m.lParam << "}";
-}
+void PrintTo(const Message& m, std::ostream* os) { *os << "{" << m.message << ", 0x" << std::hex << m.wParam << std::dec << ", " << m.lParam << "}"; }
+using Messages = std::vector<Message>;
 
 // Stands in for a window: keeps what was posted, from whatever thread.
-class Recorder {
-public:
-    KarvoPostTarget Target() { return {this, &Recorder::Post}; }
-
-    // The messages once at least count have arrived, or what arrived within the bound.
-    std::vector<Message> WaitFor(std::size_t count)
+struct Recorder {
+    KarvoPostTarget Target()
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, 5s, [&] { return m_messages.size() >= count; });
-        return m_messages;
+        return {this, [](void* self, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+                    auto* recorder = static_cast<Recorder*>(self);
+                    std::lock_guard lock(recorder->mutex);
+                    recorder->messages.push_back({message, wParam, lParam});
+                }};
     }
-
-    void Clear()
-    {
-        std::lock_guard lock(m_mutex);
-        m_messages.clear();
-    }
-
-private:
-    static void Post(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam)
-    {
-        auto* self = static_cast<Recorder*>(context);
-        std::lock_guard lock(self->m_mutex);
-        self->m_messages.push_back({message, wParam, lParam});
-        self->m_changed.notify_all();
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<Message> m_messages;
-};
-
-struct HookEntries {
-    Karvo_installmousehook installmousehook = nullptr;
-    Karvo_removemousehook removemousehook = nullptr;
-    Karvo_enablemousehook enablemousehook = nullptr;
-    Karvo_installhook installhook = nullptr;
-    Karvo_removehook removehook = nullptr;
-    Karvo_enablehook enablehook = nullptr;
-    Karvo_mousewheelenable mousewheelenable = nullptr;
+    Messages Taken() { return std::lock_guard(mutex), messages; }
+    std::mutex mutex;
+    Messages messages;
 };
 
 constexpr uint32_t kHookInput = 1034;
-constexpr uint32_t kVirtualKeyA = 0x41;
-constexpr uint32_t kVirtualKeyB = 0x42;
+Message Down(uintptr_t virtualKey) { return {kHookInput, virtualKey, 0}; }
+Message Up(uintptr_t virtualKey) { return {kHookInput, virtualKey, 1}; }
+Message Button(uintptr_t message, intptr_t side = 0) { return {kHookInput, message, side}; }
+const Messages kB = {Down(0x42), Up(0x42)};
 
-class HookUnderXvfb : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("XDG_SESSION_TYPE");
-        s_xvfb = std::make_unique<XvfbServer>();
-        if (!s_xvfb->Start())
-            return;
-        s_display = s_xvfb->Display();
-        setenv("DISPLAY", s_display.c_str(), 1);
-        s_library = dlopen(KARVO_BIN_DIR "/Hook.so", RTLD_NOW | RTLD_LOCAL);
-        if (!s_library)
-            return;
-        s_hook.installmousehook = Resolve<Karvo_installmousehook>("installmousehook");
-        s_hook.removemousehook = Resolve<Karvo_removemousehook>("removemousehook");
-        s_hook.enablemousehook = Resolve<Karvo_enablemousehook>("enablemousehook");
-        s_hook.installhook = Resolve<Karvo_installhook>("installhook");
-        s_hook.removehook = Resolve<Karvo_removehook>("removehook");
-        s_hook.enablehook = Resolve<Karvo_enablehook>("enablehook");
-        s_hook.mousewheelenable = Resolve<Karvo_mousewheelenable>("mousewheelenable");
-        s_injector = XOpenDisplay(s_display.c_str());
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (s_library) {
-            if (s_hook.removehook)
-                s_hook.removehook();
-            dlclose(s_library);
-            s_library = nullptr;
-        }
-        if (s_injector) {
-            XCloseDisplay(s_injector);
-            s_injector = nullptr;
-        }
-        s_xvfb.reset();
-    }
-
-    void SetUp() override
-    {
-        ASSERT_FALSE(s_display.empty()) << "Xvfb did not start";
-        ASSERT_NE(s_library, nullptr) << dlerror();
-        ASSERT_TRUE(s_hook.installmousehook && s_hook.removemousehook && s_hook.enablemousehook && s_hook.installhook
-                    && s_hook.removehook && s_hook.enablehook && s_hook.mousewheelenable);
-        ASSERT_NE(s_injector, nullptr);
-    }
-
-    void TearDown() override
-    {
-        s_hook.removemousehook();
-        s_hook.removehook();
-    }
-
-    // What the macro editor does when recording starts; the mouse hook follows the pointer.
-    void StartRecording(Recorder& recorder, bool buttons)
-    {
-        const KarvoPostTarget target = recorder.Target();
-        ASSERT_EQ(s_hook.installhook(&target), 1);
-        s_hook.enablehook(1);
-        s_hook.mousewheelenable(0);
-        if (buttons)
-            s_hook.enablemousehook(1);
-    }
-
-    static void Key(KeySym symbol, bool press)
-    {
-        XTestFakeKeyEvent(s_injector, XKeysymToKeycode(s_injector, symbol), press ? True : False, CurrentTime);
-        XSync(s_injector, False);
-    }
-
-    static void Tap(KeySym symbol)
-    {
-        Key(symbol, true);
-        Key(symbol, false);
-    }
-
-    static void Button(unsigned button, bool press)
-    {
-        XTestFakeButtonEvent(s_injector, button, press ? True : False, CurrentTime);
-        XSync(s_injector, False);
-    }
-
-    static Message KeyDown(uint32_t virtualKey) { return {kHookInput, virtualKey, 0}; }
-    static Message KeyUp(uint32_t virtualKey) { return {kHookInput, virtualKey, 1}; }
-
-    static HookEntries s_hook;
-
-private:
-    template <typename Function>
-    static Function Resolve(const char* name)
-    {
-        return reinterpret_cast<Function>(dlsym(s_library, name));
-    }
-
-    static inline std::string s_display;
-    static inline std::unique_ptr<XvfbServer> s_xvfb;
-    static inline void* s_library = nullptr;
-    static inline Display* s_injector = nullptr;
+// Each script ends with a key tapped while capture is on: it arrives after anything wrongly
+// posted before it, so its arrival bounds the wait.
+const struct {
+    const char* name;
+    const char* steps;  // a key symbol's name taps it, a digit clicks that button, "|" taps B and waits
+                        // for it (the capture thread judges events when it reads them); the rest are entry points
+    Messages posted;  // to the target installed last; one installed before gets nothing
+} kScripts[] = {
+    // Left Shift, the key left of W, Escape, F12, keypad Enter and right Ctrl: keys are posted by place.
+    {"KeysByPlace", "install enable Shift_L q Escape F12 KP_Enter Control_R a",
+     {Down(0xA0), Up(0xA0), Down(0x51), Up(0x51), Down(0x1B), Up(0x1B), Down(0x7B), Up(0x7B), Down(0x6C), Up(0x6C),
+      Down(0xA3), Up(0xA3), Down(0x41), Up(0x41)}},
+    // Buttons only while the mouse hook is enabled; wheel steps (4) never. Back is side 2, forward 1.
+    {"Buttons", "install enable 1 | mouse nomouse 8 | mouse 1 3 2 8 9 4 b",
+     {kB[0], kB[1], kB[0], kB[1], Button(513), Button(514), Button(516), Button(517), Button(519), Button(520), Button(523, 2),
+      Button(524, 2), Button(523, 1), Button(524, 1), kB[0], kB[1]}},
+    {"NothingWhileDisabled", "install enable mouse disable a 1 enable b", kB},
+    // Remove leaves nothing enabled: the next install posts nothing until it is enabled itself,
+    // and then no buttons until the mouse hook is.
+    {"NothingAfterRemoval", "install enable mouse remove a 1 install a 1 enable 1 b", kB},
+    {"AnotherTargetTakesTheEvents", "install enable install b", kB},
+    // Without an X server, or in a Wayland session (whose X server sees only X11 programs' input),
+    // install reports no global capture and nothing else fails; the same library captures again
+    // once the desktop offers it. Removing what was never installed is harmless.
+    {"OnlyWithGlobalCapture", "removemouse remove disable installmouse nodisplay install enable mouse remove desktop "
+                              "wayland install enable removemouse remove desktop install enable b", kB},
 };
 
-HookEntries HookUnderXvfb::s_hook;
-
-TEST_F(HookUnderXvfb, RemovingWhatWasNeverInstalledIsHarmless)
+TEST(HookUnderXvfb, WhatIsPostedFollowsTheEntryPointsAndTheDesktop)
 {
-    s_hook.removemousehook();
-    s_hook.removehook();
-    s_hook.enablehook(0);
-    s_hook.enablemousehook(0);
-    s_hook.installmousehook();
-}
-
-TEST_F(HookUnderXvfb, KeyPressAndReleasePostTheVirtualKey)
-{
-    Recorder recorder;
-    StartRecording(recorder, false);
-    Tap(XK_a);
-    EXPECT_EQ(recorder.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyA), KeyUp(kVirtualKeyA)}));
-}
-
-TEST_F(HookUnderXvfb, KeysArePostedByPlace)
-{
-    Recorder recorder;
-    StartRecording(recorder, false);
-    // Left Shift, the key left of W, Escape, F12, keypad Enter and right Ctrl.
-    for (KeySym symbol : {XK_Shift_L, XK_q, XK_Escape, XK_F12, XK_KP_Enter, XK_Control_R})
-        Tap(symbol);
-    const std::vector<Message> messages = recorder.WaitFor(12);
-    std::vector<uintptr_t> pressed;
-    for (const Message& m : messages) {
-        if (m.lParam == 0)
-            pressed.push_back(m.wParam);
-    }
-    EXPECT_EQ(pressed, (std::vector<uintptr_t>{0xA0, 0x51, 0x1B, 0x7B, 0x6C, 0xA3}));
-    EXPECT_EQ(messages.size(), 12u);
-}
-
-TEST_F(HookUnderXvfb, ButtonsArePostedWhileTheMouseHookIsEnabled)
-{
-    Recorder recorder;
-    StartRecording(recorder, true);
-    Button(1, true);
-    Button(1, false);
-    Button(3, true);
-    Button(3, false);
-    Button(2, true);
-    Button(2, false);
-    Button(8, true);
-    Button(8, false);
-    Button(9, true);
-    Button(9, false);
-    // Wheel steps are not posted.
-    Button(4, true);
-    Button(4, false);
-    Tap(XK_b);
-    const std::vector<Message> expected = {
-        {kHookInput, 513, 0}, {kHookInput, 514, 0}, {kHookInput, 516, 0}, {kHookInput, 517, 0},
-        {kHookInput, 519, 0}, {kHookInput, 520, 0}, {kHookInput, 523, 2}, {kHookInput, 524, 2},
-        {kHookInput, 523, 1}, {kHookInput, 524, 1}, KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)};
-    EXPECT_EQ(recorder.WaitFor(expected.size()), expected);
-}
-
-// Each check below ends with a key tapped while capture is on: it arrives after anything the
-// library wrongly captured before it, so nothing else arriving first shows nothing was captured.
-TEST_F(HookUnderXvfb, ButtonsAreNotPostedWithoutTheMouseHook)
-{
-    Recorder recorder;
-    StartRecording(recorder, false);
-    Button(1, true);
-    Button(1, false);
-    s_hook.enablemousehook(1);
-    s_hook.enablemousehook(0);
-    Button(8, true);
-    Button(8, false);
-    Tap(XK_b);
-    EXPECT_EQ(recorder.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)}));
-}
-
-TEST_F(HookUnderXvfb, NothingArrivesWhileDisabled)
-{
-    Recorder recorder;
-    StartRecording(recorder, true);
-    s_hook.enablehook(0);
-    Tap(XK_a);
-    Button(1, true);
-    Button(1, false);
-    s_hook.enablehook(1);
-    Tap(XK_b);
-    EXPECT_EQ(recorder.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)}));
-}
-
-TEST_F(HookUnderXvfb, NothingArrivesAfterRemovalAndTheNextInstallStartsClean)
-{
-    Recorder first;
-    StartRecording(first, true);
-    s_hook.removehook();
-    Tap(XK_a);
-    Button(1, true);
-    Button(1, false);
-    Recorder second;
-    StartRecording(second, false);
-    Tap(XK_b);
-    EXPECT_EQ(second.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyB), KeyUp(kVirtualKeyB)}));
-    EXPECT_TRUE(first.WaitFor(0).empty());
-}
-
-TEST_F(HookUnderXvfb, InstallingForAnotherTargetMovesTheEvents)
-{
-    Recorder first;
-    Recorder second;
-    StartRecording(first, false);
-    const KarvoPostTarget target = second.Target();
-    ASSERT_EQ(s_hook.installhook(&target), 1);
-    Tap(XK_a);
-    EXPECT_EQ(second.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyA), KeyUp(kVirtualKeyA)}));
-    EXPECT_TRUE(first.WaitFor(0).empty());
-}
-
-TEST_F(HookUnderXvfb, WithoutAnXServerInstallReportsFailureAndPostsNothing)
-{
-    const std::string display = getenv("DISPLAY");
-    unsetenv("DISPLAY");
-    Recorder recorder;
-    const KarvoPostTarget target = recorder.Target();
-    EXPECT_EQ(s_hook.installhook(&target), 0);
-    s_hook.enablehook(1);
-    s_hook.enablemousehook(1);
-    s_hook.removemousehook();
-    s_hook.removehook();
-    setenv("DISPLAY", display.c_str(), 1);
-}
-
-TEST_F(HookUnderXvfb, AWaylandSessionIsNoGlobalCapture)
-{
-    setenv("WAYLAND_DISPLAY", "wayland-0", 1);
-    Recorder recorder;
-    const KarvoPostTarget target = recorder.Target();
-    EXPECT_EQ(s_hook.installhook(&target), 0);
-    s_hook.enablehook(1);
     unsetenv("WAYLAND_DISPLAY");
-    s_hook.removehook();
+    unsetenv("XDG_SESSION_TYPE");
+    XvfbServer xvfb;
+    ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
+    setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    Display* injector = XOpenDisplay(xvfb.Display().c_str());
+    ASSERT_TRUE(injector);
+    void* library = dlopen(KARVO_BIN_DIR "/Hook.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_TRUE(library) << dlerror();
+    const auto entry = [&](const char* name) { return dlsym(library, name); };
+    const auto install = reinterpret_cast<Karvo_installhook>(entry("installhook"));
+    const auto remove = reinterpret_cast<Karvo_removehook>(entry("removehook"));
+    const auto enable = reinterpret_cast<Karvo_enablehook>(entry("enablehook"));
+    const auto enableMouse = reinterpret_cast<Karvo_enablemousehook>(entry("enablemousehook"));
+    const auto removeMouse = reinterpret_cast<Karvo_removemousehook>(entry("removemousehook"));
+    const auto installMouse = reinterpret_cast<Karvo_installmousehook>(entry("installmousehook"));
+    const auto wheel = reinterpret_cast<Karvo_mousewheelenable>(entry("mousewheelenable"));
+    ASSERT_TRUE(install && remove && enable && enableMouse && removeMouse && installMouse && wheel);
 
-    // The same library captures again once the desktop offers it.
-    StartRecording(recorder, false);
-    Tap(XK_a);
-    EXPECT_EQ(recorder.WaitFor(2), (std::vector<Message>{KeyDown(kVirtualKeyA), KeyUp(kVirtualKeyA)}));
+    for (const auto& script : kScripts) {
+        SCOPED_TRACE(script.name);
+        Recorder recorders[2];
+        int installs = 0;
+        bool desktop = true;
+        for (const QString& step : QString::fromLatin1(script.steps).split(u' ')) {
+            const KarvoPostTarget target = recorders[installs % 2].Target();
+            if (step == QLatin1String("install")) {
+                ASSERT_EQ(install(&target), desktop ? 1 : 0);
+                wheel(0);  // as the macro editor does
+                installs += desktop;
+            } else if (step == QLatin1String("enable") || step == QLatin1String("disable")) {
+                enable(step == QLatin1String("enable"));
+            } else if (step == QLatin1String("mouse") || step == QLatin1String("nomouse")) {
+                enableMouse(step == QLatin1String("mouse"));
+            } else if (step == QLatin1String("remove")) {
+                remove();
+            } else if (step == QLatin1String("removemouse")) {
+                removeMouse();
+            } else if (step == QLatin1String("installmouse")) {
+                installMouse();
+            } else if (step == QLatin1String("nodisplay") || step == QLatin1String("wayland")) {
+                desktop = false;
+                step == QLatin1String("wayland") ? setenv("WAYLAND_DISPLAY", "wayland-0", 1) : unsetenv("DISPLAY");
+            } else if (step == QLatin1String("desktop")) {
+                desktop = true;
+                setenv("DISPLAY", xvfb.Display().c_str(), 1);
+                unsetenv("WAYLAND_DISPLAY");
+            } else if (step == QLatin1String("|")) {
+                const std::size_t before = recorders[(installs + 1) % 2].Taken().size();
+                for (Bool press : {True, False})
+                    XTestFakeKeyEvent(injector, XKeysymToKeycode(injector, XStringToKeysym("b")), press, CurrentTime);
+                XSync(injector, False);
+                ASSERT_TRUE(WaitFor([&] { return recorders[(installs + 1) % 2].Taken().size() >= before + 2; }));
+            } else {
+                for (Bool press : {True, False})
+                    step.at(0).isDigit() ? XTestFakeButtonEvent(injector, step.toUInt(), press, CurrentTime)
+                                         : XTestFakeKeyEvent(injector, XKeysymToKeycode(injector, XStringToKeysym(qPrintable(step))),
+                                                             press, CurrentTime);
+                XSync(injector, False);
+            }
+        }
+        Recorder& last = recorders[(installs + 1) % 2];
+        WaitFor([&] { return last.Taken().size() >= script.posted.size(); });
+        EXPECT_EQ(last.Taken(), script.posted);
+        EXPECT_EQ(recorders[installs % 2].Taken(), Messages{});
+        removeMouse();
+        remove();
+    }
+    dlclose(library);
+    XCloseDisplay(injector);
 }
 
 }  // namespace
