@@ -26,12 +26,13 @@ TEST(Program, OneInstanceRunsAndSaysOnlyWhatTheLogRulesAskFor)
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
-    for (const char* name : {"XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-        env.insert(QLatin1String(name), home.filePath(QLatin1String(name)));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const QString store = home.filePath(QStringLiteral("XDG_DATA_HOME/Karvo Gaming Mouse/ms_1/pro.data"));
     for (const auto& row : kStarts) {
         SCOPED_TRACE(row.layout);
+        // A store of its own: the instance is claimed before the store is made, so its making says "ready".
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QLatin1String(row.layout)));
+        const QString store = home.filePath(QLatin1String(row.layout) + QStringLiteral("/Karvo Gaming Mouse/ms_1/pro.data"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QLatin1String(row.rules));
         env.insert(QStringLiteral("XKB_DEFAULT_LAYOUT"), QLatin1String(row.layout));
         QProcess first;
