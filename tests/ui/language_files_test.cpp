@@ -2,247 +2,126 @@
 // the user's locale picks the language with the default texts behind every missing key.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include "core/text/language_choice.h"
 #include "ui/resource_manager.h"
 
-// Lists print as their lines when a check fails.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '\n' << list.join(QLatin1Char('\n')).toStdString();
-}
-QT_END_NAMESPACE
-
 namespace {
 
-const QString kDefaultLanguageFile = QStringLiteral("lan.xml");
-
+// One language file's keys (in order, duplicates kept) and texts, or what is wrong with it.
 struct LanguageFile {
-    QStringList keys;  // in file order, duplicates kept
+    QStringList keys;
     QHash<QString, QString> texts;
     QString error;
 };
 
-LanguageFile ReadLanguageKeys(const QString& path)
+LanguageFile Read(const QString& path)
 {
-    LanguageFile result;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("cannot read");
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, {}, QStringLiteral("cannot read")};
+    LanguageFile result;
     QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
+    while (!xml.atEnd())
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text")) {
-            const QString key = xml.attributes().value(QLatin1String("key")).toString();
-            result.keys << key;
-            result.texts.insert(key, xml.readElementText());
+            result.keys << xml.attributes().value(QLatin1String("key")).toString();
+            result.texts.insert(result.keys.last(), xml.readElementText());
         }
-    }
-    if (xml.hasError())
-        result.error = xml.errorString();
+    result.error = xml.errorString();
     return result;
 }
 
-// Keys a skin names: the string of every property whose name ends in "Key" (textKey,
-// accessibleNameKey, toolTipKey, ...), so new kinds of keyed properties are checked as they come.
-QMap<QString, QString> SkinKeys(const QString& resDir, QStringList& problems)
-{
-    QMap<QString, QString> keys;  // key -> a skin that uses it
-    QDirIterator it(resDir, {QStringLiteral("*.xml")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QDir(resDir).relativeFilePath(path);
-        if (QFileInfo(path).fileName().startsWith(QLatin1String("lan")))
-            continue;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            problems << name + QStringLiteral(": cannot read");
-            continue;
-        }
-        QXmlStreamReader xml(&file);
-        bool inKeyProperty = false;
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("property"))
-                inKeyProperty = xml.attributes().value(QLatin1String("name")).endsWith(QLatin1String("Key"));
-            else if (token == QXmlStreamReader::StartElement && inKeyProperty && xml.name() == QLatin1String("string"))
-                keys.insert(xml.readElementText(), name);
-            else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("property"))
-                inKeyProperty = false;
-        }
-        if (xml.hasError())
-            problems << name + QStringLiteral(": ") + xml.errorString();
-    }
-    return keys;
-}
-
-// Keys the code names: string literals that follow the key convention (ending in "_text"). A
-// literal with a number placeholder ("prate_%1_text") is a family; some key must match it.
-void CodeKeys(const QString& srcDir, QMap<QString, QString>& keys, QMap<QString, QString>& families)
-{
-    static const QRegularExpression literal(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
-    static const QRegularExpression keyShape(QStringLiteral("^[A-Za-z0-9_]+_text$"));
-    static const QRegularExpression familyShape(QStringLiteral("^[A-Za-z0-9_]*%(?:\\d|d)[A-Za-z0-9_%]*_text$"));
-    QDirIterator it(srcDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = QString::fromUtf8(file.readAll());
-        const QString name = QDir(srcDir).relativeFilePath(path);
-        for (const QRegularExpressionMatch& match : literal.globalMatch(text)) {
-            const QString value = match.captured(1);
-            if (keyShape.match(value).hasMatch())
-                keys.insert(value, name);
-            else if (familyShape.match(value).hasMatch())
-                families.insert(value, name);
-        }
-    }
-}
-
-QRegularExpression FamilyPattern(const QString& family)
-{
-    static const QRegularExpression placeholder(QStringLiteral("%(?:\\d|d)"));
-    QStringList parts;
-    for (const QString& part : family.split(placeholder))
-        parts << QRegularExpression::escape(part);
-    return QRegularExpression(QLatin1Char('^') + parts.join(QStringLiteral("\\d+")) + QLatin1Char('$'));
-}
-
-// Everything wrong with the language files of resDir against the keys used under resDir and
-// srcDir, one line each; empty when every file is complete.
+// Everything wrong with the language files of resDir, one line each. Keys are used by the skins
+// (the string of every property whose name ends in "Key": textKey, accessibleNameKey, ...) and by
+// the code (literals ending in "_text"; one with a number placeholder, "prate_%1_text", is a
+// family that some key must match).
 QStringList LanguageProblems(const QString& resDir, const QString& srcDir)
 {
-    QStringList problems;
-    const LanguageFile defaults = ReadLanguageKeys(resDir + QLatin1Char('/') + kDefaultLanguageFile);
+    const LanguageFile defaults = Read(resDir + QStringLiteral("/lan.xml"));
     if (!defaults.error.isEmpty())
-        return {kDefaultLanguageFile + QStringLiteral(": ") + defaults.error};
-    const QSet<QString> known(defaults.keys.begin(), defaults.keys.end());
-    if (known.size() != defaults.keys.size())
-        problems << kDefaultLanguageFile + QStringLiteral(": a key is given twice");
-
-    QMap<QString, QString> used = SkinKeys(resDir, problems);
-    QMap<QString, QString> families;
-    CodeKeys(srcDir, used, families);
+        return {QStringLiteral("lan.xml: ") + defaults.error};
+    QMap<QString, QString> used;  // key or family, and a file that uses it
+    const QRegularExpression skinKey(QStringLiteral(R"(<property name="\w*Key"[^>]*>\s*<string[^>]*>([^<]*)</string>)"));
+    const QRegularExpression codeKey(QStringLiteral(R"re("([A-Za-z0-9_%]+_text)")re"));
+    for (const auto& [dir, key, names] : {std::tuple{resDir, &skinKey, QStringList{"*.xml"}}, {srcDir, &codeKey, {"*.cpp", "*.h"}}})
+        for (QDirIterator it(dir, names, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile file(it.next());
+            file.open(QIODevice::ReadOnly);
+            for (const QRegularExpressionMatch& match : key->globalMatch(QString::fromUtf8(file.readAll())))
+                used.insert(match.captured(1), QDir(dir).relativeFilePath(file.fileName()));
+        }
+    QStringList problems;
     for (auto it = used.constBegin(); it != used.constEnd(); ++it) {
-        if (!known.contains(it.key()))
-            problems << QStringLiteral("%1 lacks \"%2\", used by %3").arg(kDefaultLanguageFile, it.key(), it.value());
+        QString family = QRegularExpression::escape(it.key());
+        family.replace(QRegularExpression(QStringLiteral(R"(\\%(\d|d))")), QStringLiteral(R"(\d+)"));
+        if (family == QRegularExpression::escape(it.key()) ? !defaults.keys.contains(it.key())
+                                                          : defaults.keys.filter(QRegularExpression(u'^' + family + u'$')).isEmpty())
+            problems << QStringLiteral("lan.xml lacks \"%1\", used by %2").arg(it.key(), it.value());
     }
-    for (auto it = families.constBegin(); it != families.constEnd(); ++it) {
-        const QRegularExpression pattern = FamilyPattern(it.key());
-        if (std::none_of(known.begin(), known.end(), [&](const QString& key) { return pattern.match(key).hasMatch(); }))
-            problems << QStringLiteral("%1 has no key of the family \"%2\", used by %3")
-                            .arg(kDefaultLanguageFile, it.key(), it.value());
-    }
-
-    const QStringList translations =
-        QDir(resDir).entryList({QStringLiteral("lan_*.xml")}, QDir::Files, QDir::Name);
-    for (const QString& name : translations) {
-        const LanguageFile translation = ReadLanguageKeys(resDir + QLatin1Char('/') + name);
-        if (!translation.error.isEmpty()) {
-            problems << name + QStringLiteral(": ") + translation.error;
-            continue;
-        }
-        const QSet<QString> present(translation.keys.begin(), translation.keys.end());
-        if (present.size() != translation.keys.size())
+    for (const QString& name : QDir(resDir).entryList({QStringLiteral("lan*.xml")}, QDir::Files, QDir::Name)) {
+        const LanguageFile file = Read(resDir + u'/' + name);
+        if (!file.error.isEmpty())
+            problems << name + QStringLiteral(": ") + file.error;
+        if (QSet<QString>(file.keys.begin(), file.keys.end()).size() != file.keys.size())
             problems << name + QStringLiteral(": a key is given twice");
-        for (const QString& key : defaults.keys) {
-            if (!present.contains(key))
+        for (const QString& key : defaults.keys)
+            if (!file.keys.contains(key))
                 problems << QStringLiteral("%1 lacks \"%2\"").arg(name, key);
-            else if (translation.texts.value(key).trimmed().isEmpty() && !defaults.texts.value(key).trimmed().isEmpty())
+            else if (file.texts.value(key).trimmed().isEmpty() && !defaults.texts.value(key).trimmed().isEmpty())
                 problems << QStringLiteral("%1 has an empty text for \"%2\"").arg(name, key);
-        }
-        for (const QString& key : translation.keys) {
-            if (!known.contains(key))
+        for (const QString& key : file.keys)
+            if (!defaults.keys.contains(key))
                 problems << QStringLiteral("%1 has \"%2\", which nothing uses").arg(name, key);
-        }
     }
     return problems;
 }
 
-const QString kSourceRes = QStringLiteral(KARVO_SOURCE_DIR "/res");
-const QString kSourceSrc = QStringLiteral(KARVO_SOURCE_DIR "/src");
-
 TEST(LanguageFiles, EveryLanguageFileHasEveryUsedKeyAndNoOther)
 {
-    const QStringList problems = LanguageProblems(kSourceRes, kSourceSrc);
-    EXPECT_TRUE(problems.isEmpty()) << problems.join(QLatin1Char('\n')).toStdString();
+    const QStringList problems = LanguageProblems(QStringLiteral(KARVO_SOURCE_DIR "/res"), QStringLiteral(KARVO_SOURCE_DIR "/src"));
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }
 
-class LanguageCheckTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QDir().mkpath(res());
-        QDir().mkpath(src());
-        Write(res() + "/lan.xml", "<language><text key=\"a_text\">A</text><text key=\"b_text\">B</text>"
-                                  "<text key=\"prate_1_text\">1</text></language>");
-        Write(res() + "/main.xml", "<ui><widget><property name=\"textKey\" stdset=\"0\"><string>a_text</string>"
-                                   "</property></widget></ui>");
-        Write(src() + "/page.cpp", "auto t = QStringLiteral(\"b_text\"); auto f = QStringLiteral(\"prate_%1_text\");");
-    }
-
-    QString res() const { return dir.path() + QStringLiteral("/res"); }
-    QString src() const { return dir.path() + QStringLiteral("/src"); }
-    static void Write(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QTemporaryDir dir;
+// The check itself, on a small program: lan.xml has a_text, b_text, prate_1_text; main.xml uses
+// a_text, the code b_text and the family prate_%1_text. Each row adds one file; "#" in it stands
+// for lan.xml's three keys.
+const struct {
+    const char* file;
+    const char* content;
+    QStringList problems;
+} kChecks[] = {
+    {"res/lan_de.xml", "<language>#</language>", {}},
+    {"res/lan_de.xml", R"(<language><text key="a_text">Ä</text><text key="prate_1_text">1</text></language>)", {"lan_de.xml lacks \"b_text\""}},
+    {"res/lan_de.xml", R"(<language>#<text key="a_text"> </text></language>)", {"lan_de.xml: a key is given twice", "lan_de.xml has an empty text for \"a_text\""}},
+    {"res/lan_fr.xml", R"(<language>#<text key="old_text">x</text></language>)", {"lan_fr.xml has \"old_text\", which nothing uses"}},
+    {"res/lan_de.xml", "<language>#", {"lan_de.xml: Premature end of document."}},
+    {"res/dlg.xml", R"(<property name="accessibleNameKey" stdset="0"> <string>c_text</string>)", {"lan.xml lacks \"c_text\", used by dlg.xml"}},
+    {"src/more.cpp", R"(auto t = QStringLiteral("d_text"); auto f = "speed_%1_text";)",
+     {"lan.xml lacks \"d_text\", used by more.cpp", "lan.xml lacks \"speed_%1_text\", used by more.cpp"}},
 };
 
-TEST_F(LanguageCheckTest, CompleteFilesPass)
+TEST(LanguageFiles, TheCheckNamesEachProblem)
 {
-    Write(res() + "/lan_de.xml", "<language><text key=\"a_text\">Ä</text><text key=\"b_text\">Ö</text>"
-                                 "<text key=\"prate_1_text\">1</text></language>");
-    EXPECT_EQ(LanguageProblems(res(), src()), QStringList());
+    const QByteArray keys = R"(<text key="a_text">A</text><text key="b_text">B</text><text key="prate_1_text">1</text>)";
+    for (const auto& row : kChecks) {
+        SCOPED_TRACE(row.content);
+        QTemporaryDir dir;
+        for (auto [name, bytes] : {std::pair{"res/lan.xml", QByteArray("<language>#</language>")},
+                                   {"res/main.xml", R"(<property name="textKey"><string>a_text</string></property>)"},
+                                   {"src/page.cpp", R"(QStringLiteral("b_text"); QStringLiteral("prate_%1_text");)"},
+                                   {row.file, row.content}}) {
+            QDir().mkpath(QFileInfo(dir.filePath(name)).absolutePath());
+            QFile file(dir.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.replace("#", keys)) > 0);
+        }
+        EXPECT_EQ(LanguageProblems(dir.filePath("res"), dir.filePath("src")).join(u'\n'), row.problems.join(u'\n'));
+    }
 }
-
-TEST_F(LanguageCheckTest, LanguageFileWithMissingKeyFails)
-{
-    Write(res() + "/lan_de.xml", "<language><text key=\"a_text\">Ä</text><text key=\"prate_1_text\">1</text></language>");
-    EXPECT_EQ(LanguageProblems(res(), src()), QStringList{"lan_de.xml lacks \"b_text\""});
-}
-
-TEST_F(LanguageCheckTest, LanguageFileWithUnknownKeyFails)
-{
-    Write(res() + "/lan_fr.xml", "<language><text key=\"a_text\">A</text><text key=\"b_text\">B</text>"
-                                 "<text key=\"prate_1_text\">1</text><text key=\"old_text\">x</text></language>");
-    EXPECT_EQ(LanguageProblems(res(), src()), QStringList{"lan_fr.xml has \"old_text\", which nothing uses"});
-}
-
-TEST_F(LanguageCheckTest, KeyUsedBySkinOrCodeButMissingFails)
-{
-    Write(res() + "/dlg.xml", "<ui><widget><property name=\"accessibleNameKey\" stdset=\"0\"><string>c_text</string>"
-                              "</property></widget></ui>");
-    Write(src() + "/more.cpp", "auto t = QStringLiteral(\"d_text\"); auto f = \"speed_%1_text\";");
-    const QStringList problems = LanguageProblems(res(), src());
-    EXPECT_EQ(problems.size(), 3) << problems.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(problems.filter(QStringLiteral("\"c_text\", used by dlg.xml")).size() == 1);
-    EXPECT_TRUE(problems.filter(QStringLiteral("\"d_text\", used by more.cpp")).size() == 1);
-    EXPECT_TRUE(problems.filter(QStringLiteral("speed_%1_text")).size() == 1);
-}
-
-TEST_F(LanguageCheckTest, BrokenLanguageFileFails)
-{
-    Write(res() + "/lan_de.xml", "<language><text key=\"a_text\">Ä</text>");
-    EXPECT_FALSE(LanguageProblems(res(), src()).isEmpty());
-}
-
-// --- the user's locale picks the language ---
 
 QProcessEnvironment Env(std::initializer_list<std::pair<const char*, const char*>> values)
 {
@@ -252,68 +131,44 @@ QProcessEnvironment Env(std::initializer_list<std::pair<const char*, const char*
     return env;
 }
 
-TEST(LanguageChoice, FromTheSessionLocale)
+// LC_ALL before LC_MESSAGES before LANG; LANGUAGE lists wishes before the locale; English and the
+// C locale mean the default file; strange values name no file.
+TEST(LanguageChoice, TheSessionLocalePicksTheLanguage)
 {
-    EXPECT_EQ(PreferredLanguageCodes(Env({})), QStringList());
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "de_DE.UTF-8"}})), (QStringList{"de_DE", "de"}));
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "fr_FR.UTF-8@euro"}})), (QStringList{"fr_FR", "fr"}));
-    // LC_ALL before LC_MESSAGES before LANG.
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "de_DE.UTF-8"}, {"LC_MESSAGES", "fr_CA.UTF-8"}})),
-              (QStringList{"fr_CA", "fr"}));
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LC_ALL", "de_AT"}, {"LC_MESSAGES", "fr_CA.UTF-8"}})),
-              (QStringList{"de_AT", "de"}));
-    // LANGUAGE lists the wishes in order, the locale comes last.
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANGUAGE", "fr:de"}, {"LANG", "de_DE.UTF-8"}})),
-              (QStringList{"fr", "de", "de_DE"}));
+    const std::pair<QProcessEnvironment, QStringList> rows[] = {
+        {Env({}), {}}, {Env({{"LANG", "de_DE.UTF-8"}}), {"de_DE", "de"}}, {Env({{"LANG", "fr_FR.UTF-8@euro"}}), {"fr_FR", "fr"}},
+        {Env({{"LANG", "de_DE.UTF-8"}, {"LC_MESSAGES", "fr_CA.UTF-8"}}), {"fr_CA", "fr"}},
+        {Env({{"LC_ALL", "de_AT"}, {"LC_MESSAGES", "fr_CA.UTF-8"}}), {"de_AT", "de"}},
+        {Env({{"LANGUAGE", "fr:de"}, {"LANG", "de_DE.UTF-8"}}), {"fr", "de", "de_DE"}},
+        {Env({{"LANG", "C.UTF-8"}, {"LANGUAGE", "de"}}), {}}, {Env({{"LC_ALL", "POSIX"}, {"LANG", "de_DE"}}), {}},
+        {Env({{"LANG", "en_GB.UTF-8"}}), {}}, {Env({{"LANGUAGE", "en:de"}, {"LANG", "de_DE.UTF-8"}}), {}},
+        {Env({{"LANG", "../../etc/passwd"}}), {}}, {Env({{"LANGUAGE", "de/../x:fr"}, {"LANG", "it_IT.UTF-8"}}), {"fr", "it_IT", "it"}},
+    };
+    for (const auto& [env, codes] : rows)
+        EXPECT_EQ(PreferredLanguageCodes(env), codes) << env.toStringList().join(u' ').toStdString();
 }
 
-TEST(LanguageChoice, EnglishAndTheCLocaleMeanTheDefaultFile)
+TEST(LanguageChoice, MissingKeysFallBackToTheDefaultTextAndNoFileKeepsEnglish)
 {
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "C.UTF-8"}, {"LANGUAGE", "de"}})), QStringList());
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LC_ALL", "POSIX"}, {"LANG", "de_DE"}})), QStringList());
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "en_GB.UTF-8"}})), QStringList());
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANGUAGE", "en:de"}, {"LANG", "de_DE.UTF-8"}})), QStringList());
-}
-
-TEST(LanguageChoice, StrangeValuesNameNoFile)
-{
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANG", "../../etc/passwd"}})), QStringList());
-    EXPECT_EQ(PreferredLanguageCodes(Env({{"LANGUAGE", "de/../x:fr"}, {"LANG", "it_IT.UTF-8"}})),
-              (QStringList{"fr", "it_IT", "it"}));
-}
-
-class LanguageOverlayTest : public LanguageCheckTest {
-protected:
-    void TearDown() override
-    {
-        CResourceManager::Instance().SetResourcePath(previousPath);
-        CResourceManager::Instance().SetLanguageCodes({});
-        CResourceManager::Instance().LoadLanguage(kDefaultLanguageFile);
+    QTemporaryDir dir;
+    for (auto [name, bytes] : {std::pair{"lan.xml", R"(<language><text key="a_text">A</text><text key="b_text">B</text></language>)"},
+                               {"lan_de.xml", R"(<language><text key="a_text">Ä</text><text key="zz_text">Z</text></language>)"}}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
     }
-    QString previousPath = CResourceManager::Instance().ResourcePath();
-};
-
-TEST_F(LanguageOverlayTest, MissingKeysFallBackToTheDefaultText)
-{
-    Write(res() + "/lan_de.xml", "<language><text key=\"a_text\">Ä</text><text key=\"zz_text\">Z</text></language>");
     CResourceManager& resources = CResourceManager::Instance();
-    resources.SetResourcePath(res());
-    resources.SetLanguageCodes({QStringLiteral("de_DE"), QStringLiteral("de")});
-    EXPECT_EQ(resources.LanguageFileFor(kDefaultLanguageFile), QStringLiteral("lan_de.xml"));
-    ASSERT_TRUE(resources.LoadLanguage(kDefaultLanguageFile));
-    EXPECT_EQ(resources.GetText(QStringLiteral("a_text")), QStringLiteral("Ä"));
-    EXPECT_EQ(resources.GetText(QStringLiteral("b_text")), QStringLiteral("B"));
-    EXPECT_FALSE(resources.HasText(QStringLiteral("zz_text")));
-}
-
-TEST_F(LanguageOverlayTest, NoFileForTheLanguageKeepsEnglish)
-{
-    CResourceManager& resources = CResourceManager::Instance();
-    resources.SetResourcePath(res());
-    resources.SetLanguageCodes({QStringLiteral("pt")});
-    EXPECT_EQ(resources.LanguageFileFor(kDefaultLanguageFile), QString());
-    ASSERT_TRUE(resources.LoadLanguage(kDefaultLanguageFile));
-    EXPECT_EQ(resources.GetText(QStringLiteral("a_text")), QStringLiteral("A"));
+    const QString previous = resources.ResourcePath();
+    resources.SetResourcePath(dir.path());
+    for (auto [codes, file, a] : {std::tuple{QStringList{"de_DE", "de"}, "lan_de.xml", "Ä"}, {QStringList{"pt"}, "", "A"}}) {
+        resources.SetLanguageCodes(codes);
+        EXPECT_EQ(resources.LanguageFileFor(QStringLiteral("lan.xml")), QLatin1String(file));
+        ASSERT_TRUE(resources.LoadLanguage(QStringLiteral("lan.xml")));
+        EXPECT_EQ(std::tuple(resources.GetText("a_text"), resources.GetText("b_text"), resources.HasText("zz_text")),
+                  std::tuple(QString::fromUtf8(a), QStringLiteral("B"), false));
+    }
+    resources.SetResourcePath(previous);
+    resources.SetLanguageCodes({});
+    resources.LoadLanguage(QStringLiteral("lan.xml"));
 }
 
 }  // namespace
