@@ -96,8 +96,7 @@ TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
     macro->actions[1] = {0xF1, 2, 300};
     macro->button_parameter = 0x01020304;
     const QString proPath = folder.file("p.pro"), macroPath = folder.file("m.macro");
-    ASSERT_TRUE(WriteProfileFile(proPath, *profile));
-    ASSERT_TRUE(WriteMacroFile(macroPath, *macro));
+    ASSERT_TRUE(WriteProfileFile(proPath, *profile) && WriteMacroFile(macroPath, *macro));
     const QByteArray pro = BytesOf(*profile), mac = BytesOf(*macro);
     EXPECT_EQ(ReadFileBytes(proPath), pro);
     EXPECT_EQ(ReadFileBytes(macroPath), mac);
