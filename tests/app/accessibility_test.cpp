@@ -1,16 +1,23 @@
-// Every interactive control of every window has a name a screen reader can speak.
+// What every window owes: each control a screen reader announces has a name from the language
+// file that tells it apart, and a skin without the window's controls keeps the window from opening.
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QAccessibleInterface>
+#include <QDir>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QSlider>
-#include <QWidget>
 
+#include "app/macro/macro_editor.h"
+#include "app/macro/select_macro_wnd.h"
+#include "app/macro/shortcut_wnd.h"
+#include "app/settings/dpi_color_wnd.h"
 #include "app/settings/profile_name_wnd.h"
 #include "app/shell/msg_wnd.h"
 #include "page_window_fixture.h"
 
 namespace {
+
+using Inspect = std::function<void(WindowImplBase&)>;
 
 bool NeedsName(QAccessible::Role role)
 {
@@ -28,64 +35,168 @@ bool NeedsName(QAccessible::Role role)
     }
 }
 
-void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed, int depth = 0)
+// The controls a screen reader announces, with what it says for each (the accessible name, else
+// the shown text). Qt's own parts of a control (a combo box's list) have no object name.
+void CollectAnnounced(QAccessibleInterface* node, QList<std::pair<QWidget*, QString>>& announced, int depth = 0)
 {
     if (!node || depth > 64)
         return;
-    if (NeedsName(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty()) {
-        QObject* object = node->object();
-        unnamed << (object ? object->objectName() : QStringLiteral("?"));
-    }
+    auto* widget = qobject_cast<QWidget*>(node->object());
+    if (widget && !widget->objectName().isEmpty() && NeedsName(node->role()))
+        announced.push_back({widget, widget->accessibleName().isEmpty() ? node->text(QAccessible::Name) : widget->accessibleName()});
     for (int i = 0; i < node->childCount(); ++i)
-        CollectUnnamed(node->child(i), unnamed, depth + 1);
+        CollectAnnounced(node->child(i), announced, depth + 1);
 }
 
-QStringList UnnamedControls(QWidget* window)
+// The strongest check, for every window alike: what is said comes from a key of the language file
+// (the accessible name's, else the shown text's; "%1" a number), and no two controls sound alike.
+void ExpectNamedFromLanguageFile(WindowImplBase& window)
 {
-    QStringList unnamed;
-    CollectUnnamed(QAccessible::queryAccessibleInterface(window), unnamed);
-    return unnamed;
+    window.GetHWND()->show();
+    QList<std::pair<QWidget*, QString>> announced;
+    CollectAnnounced(QAccessible::queryAccessibleInterface(window.GetHWND()), announced);
+    EXPECT_GE(announced.size(), 2);
+    QStringList said;
+    for (const auto& [control, name] : announced) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        QString key = control->property("accessibleNameKey").toString();
+        if (key.isEmpty())
+            key = control->property("textKey").toString();
+        EXPECT_TRUE(CResourceManager::Instance().HasText(key)) << key.toStdString();
+        const QString text = QRegularExpression::escape(CResourceManager::Instance().GetText(key)).replace(QLatin1String("\\%1"), QLatin1String("\\d+"));
+        EXPECT_TRUE(!name.isEmpty() && QRegularExpression(QRegularExpression::anchoredPattern(text)).match(name).hasMatch())
+            << name.toStdString();
+        said << name;
+    }
+    const qsizetype all = said.size();
+    said.removeDuplicates();
+    EXPECT_EQ(said.size(), all);
 }
 
-using AccessibilityTest = PageWindowTest;
+constexpr std::uint32_t kDialog = WindowStyle::kPopup | WindowStyle::kVisible;
 
-TEST_F(AccessibilityTest, EveryControlOfTheMainWindowHasAName)
+template <typename Window, typename... Args>
+void OpenPlain(const Inspect& inspect, Args... args)
 {
-    window->GetHWND()->show();
-    EXPECT_EQ(UnnamedControls(window->GetHWND()), QStringList());
-    // The title-bar buttons say what they do, not which glyph they show.
-    EXPECT_EQ(Control(QStringLiteral("exit_btn"))->accessibleName(), QStringLiteral("Close"));
-    EXPECT_EQ(Control(QStringLiteral("min_btn"))->accessibleName(), QStringLiteral("Minimise"));
-    EXPECT_EQ(Control(QStringLiteral("ms_1_slider_dpi_3"))->accessibleName(), QStringLiteral("DPI of stage 3"));
+    Window window(args...);
+    if (window.Create(nullptr, kDialog, WindowStyle::kExToolWindow))
+        inspect(window);
+}
+void OpenMainWindow(const Inspect& inspect)
+{
+    CMainWnd window;
+    if (window.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}))
+        inspect(window);
+    window.Page().ShutdownDevice();
+}
+void OpenMessageBox(const Inspect& i) { OpenPlain<CMsgWnd>(i, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")); }
+void OpenProfileName(const Inspect& i) { OpenPlain<CMS_1_ProfileName>(i, QStringLiteral("profile_name_1_text"), QStringList{}); }
+void OpenShortcut(const Inspect& i) { OpenPlain<CShortcutWnd>(i); }
+void OpenSelectMacro(const Inspect& inspect)
+{
+    CMS_1_SelectMacro dialog;
+    dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Burst")});
+    if (dialog.Create(nullptr, kDialog, WindowStyle::kExToolWindow))
+        inspect(dialog);
+}
+// The two the page runs modally are opened the page's way; left open, they end as cancelled.
+void OpenDpiColor(const Inspect& inspect)
+{
+    ScopedModalDriver driver(inspect);
+    std::uint32_t stored = 0x00332211;
+    EXPECT_FALSE(RunDpiColorDialog(nullptr, nullptr, stored));
+    EXPECT_EQ(stored, 0x00332211u);
+}
+void OpenMacroEditor(const Inspect& inspect)
+{
+    QTemporaryDir data;
+    ProfileSession session(data.path() + QLatin1Char('/'));
+    session.Load();
+    session.Locked([](ProfileSession::State& s) { s.macros.push_back(CreateMacro(QStringLiteral("Reload"))); });
+    ScopedModalDriver driver(inspect);
+    RunMacroEditor(nullptr, session, [] {}, nullptr);
 }
 
-TEST_F(AccessibilityTest, EveryControlOfTheDialogsHasAName)
+struct WindowRow {
+    const char* name;
+    void (*open)(const Inspect&);
+    const char* skin;  // nullptr: the window opens with any skin
+};
+const WindowRow kWindows[] = {{"MainWindow", OpenMainWindow, nullptr},
+                              {"MessageBox", OpenMessageBox, nullptr},
+                              {"ProfileName", OpenProfileName, nullptr},
+                              {"DpiColor", OpenDpiColor, "DpiColorDialog.xml"},
+                              {"MacroEditor", OpenMacroEditor, "MS/MS_1/ms_1_macropage.xml"},
+                              {"SelectMacro", OpenSelectMacro, "MS/MS_1/selectmacro.xml"},
+                              {"Shortcut", OpenShortcut, "shortcut.xml"}};
+
+// A skin folder holding only an empty window under the given skin's name.
+class ScopedBareSkin {
+public:
+    explicit ScopedBareSkin(const QString& skin) : m_saved(CResourceManager::Instance().ResourcePath())
+    {
+        QDir().mkpath(QFileInfo(m_dir.filePath(skin)).path());
+        QFile file(m_dir.filePath(skin));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(R"(<?xml version="1.0" encoding="UTF-8"?><ui version="4.0"><widget class="QWidget" name="empty">)"
+                   R"(<property name="geometry"><rect><x>0</x><y>0</y><width>250</width><height>200</height></rect>)"
+                   R"(</property></widget></ui>)");
+        CResourceManager::Instance().SetResourcePath(m_dir.path());
+    }
+    ~ScopedBareSkin() { CResourceManager::Instance().SetResourcePath(m_saved); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_saved;
+};
+
+class EveryWindow : public testing::TestWithParam<WindowRow> {};
+
+TEST_P(EveryWindow, NamesComeFromTheLanguageFileAndDiffer)
 {
-    CMS_1_ProfileName dialog(QStringLiteral("profile_name_1_text"), {});
-    ASSERT_TRUE(dialog.Create(window.get(), WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
-    EXPECT_EQ(UnnamedControls(dialog.GetHWND()), QStringList());
-    CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("restore_text"));
-    ASSERT_TRUE(box.Create(window.get(), WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
-    EXPECT_EQ(UnnamedControls(box.GetHWND()), QStringList());
+    int shown = 0;
+    GetParam().open([&](WindowImplBase& window) {
+        ++shown;
+        ExpectNamedFromLanguageFile(window);
+    });
+    EXPECT_EQ(shown, 1);
 }
 
-TEST_F(AccessibilityTest, SlidersAndOptionsFollowTheArrowKeys)
+TEST_P(EveryWindow, ASkinWithoutItsControlsDoesNotOpen)
 {
+    if (!GetParam().skin)
+        GTEST_SKIP() << "opens with any skin";
+    ScopedBareSkin bare(QLatin1String(GetParam().skin));
+    int shown = 0;
+    GetParam().open([&](WindowImplBase&) { ++shown; });
+    EXPECT_EQ(shown, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, EveryWindow, testing::ValuesIn(kWindows), [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PageWindowTest, TitleBarButtonsSayWhatTheyDoAndSlidersAndOptionsFollowTheArrowKeys)
+{
+    const std::pair<const char*, const char*> kNames[] = {{"skin_btn", "Switch between dark and light look"},
+                                                          {"main_menu_btn", "Menu"},
+                                                          {"min_btn", "Minimise"},
+                                                          {"exit_btn", "Close"},
+                                                          {"ms_1_slider_dpi_3", "DPI of stage 3"}};
+    for (const auto& [control, name] : kNames)
+        EXPECT_EQ(Control(QLatin1String(control))->accessibleName(), QLatin1String(name)) << control;
+
     window->GetHWND()->show();
     auto* slider = Control<QSlider>(QStringLiteral("ms_1_slider_dpi_2"));
     const int before = slider->value();
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     QCoreApplication::sendEvent(slider, &up);
-    EXPECT_EQ(slider->value(), before + 1);
-    EXPECT_EQ(Current().dpi_value[1], before + 1);
-
+    EXPECT_EQ(std::tuple(slider->value(), int(Current().dpi_value[1])), std::tuple(before + 1, before + 1));
     auto* first = Control<QAbstractButton>(QStringLiteral("ms_1_btn_prate_1"));
     first->click();
     first->setFocus();
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(first, &right);
-    EXPECT_TRUE(Control<QAbstractButton>(QStringLiteral("ms_1_btn_prate_2"))->isChecked());
-    EXPECT_EQ(Current().polling_rate, 1);
+    EXPECT_EQ(std::tuple(Control<QAbstractButton>(QStringLiteral("ms_1_btn_prate_2"))->isChecked(), int(Current().polling_rate)),
+              std::tuple(true, 1));
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
+// The main window as the program builds it, with no mouse attached: hiding, the tray and its
+// menu, the DPI pop-up, message routing, message boxes and the input-hook library.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QLabel>
+#include <QFile>
 #include <QMenu>
 #include <QPointer>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 
 #include "app/shell/dpi_msg.h"
+#include "app/shell/hook_library.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
 #include "app/shell/window_messages.h"
@@ -23,13 +26,16 @@ public:
     void OnWiredLink(std::uint32_t code) override { wired.push_back(code); }
     void OnReceiverLink(std::uint32_t code) override { receiver.push_back(code); }
     void OnButtonMenuItem(const QString& name) override { menuItems << name; }
-
-    std::vector<std::uint32_t> wired;
-    std::vector<std::uint32_t> receiver;
+    std::vector<std::uint32_t> wired, receiver;
     QStringList menuItems;
 };
 
-// A main window built as the program builds it, with no mouse attached.
+bool AllSevenResolved(const HookTable& t)
+{
+    return t.installmousehook && t.removemousehook && t.enablemousehook && t.installhook && t.removehook && t.enablehook
+           && t.mousewheelenable;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -39,22 +45,12 @@ protected:
         ProcessPending();
     }
     void TearDown() override { SetWorkAreaProvider({}); }
-
-    // Counts the message boxes shown and answers each with a click on the given button.
-    ScopedModalDriver CountingDriver(int& boxes, QStringList& texts, const QString& button = QStringLiteral("btn_ok"))
-    {
-        return ScopedModalDriver([&boxes, &texts, button](WindowImplBase& box) {
-            ++boxes;
-            texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
-            ClickControl(box, button);
-        });
-    }
-
     void PostMenuClick(const QString& name)
     {
         window.PostMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{name, {}, {}, false}), 0);
         ProcessPending();
     }
+    QWidget* Hwnd() { return window.GetHWND(); }
 
     CMainWnd window;
     RecordingObserver observer;
@@ -62,22 +58,15 @@ protected:
 
 TEST_F(MainWindowTest, WithoutMouseTheWindowHidesAndKeepsRunning)
 {
-    EXPECT_TRUE(window.IsWindow());
-    EXPECT_FALSE(window.DevicePresent());
-    EXPECT_TRUE(window.GetHWND()->isHidden());
-    auto* tabs = window.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch"));
-    ASSERT_TRUE(tabs);
-    EXPECT_EQ(SelectedTabItem(tabs), -1);
-    EXPECT_EQ(window.GetHWND()->windowTitle(), QStringLiteral("Karvo Gaming Mouse"));
+    EXPECT_EQ(std::tuple(window.IsWindow(), window.DevicePresent(), Hwnd()->isHidden(), Hwnd()->windowTitle()),
+              std::tuple(true, false, true, QStringLiteral("Karvo Gaming Mouse")));
+    EXPECT_EQ(SelectedTabItem(window.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch"))), -1);
 }
 
 TEST_F(MainWindowTest, TrayLeftClickWarnsOnceEvenWhenClickedTwice)
 {
-    int boxes = 0;
-    QStringList texts;
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        ++boxes;
-        texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+    ModalScript script;
+    script.Then([&](WindowImplBase& box) {
         // A second click while the warning is open finds it on screen and does nothing.
         window.PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kLeftButtonUp);
         window.PostMessage(Msg::UM_ACTIVATE_INSTANCE, 0, 0);
@@ -87,128 +76,110 @@ TEST_F(MainWindowTest, TrayLeftClickWarnsOnceEvenWhenClickedTwice)
     });
     window.PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kLeftButtonUp);
     ProcessPending();
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("no_device_text"))});
-    EXPECT_FALSE(window.NoDeviceWarningShown());
-    EXPECT_TRUE(window.GetHWND()->isHidden());
+    EXPECT_EQ(script.texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("no_device_text"))});
+    EXPECT_EQ(std::tuple(window.NoDeviceWarningShown(), Hwnd()->isHidden()), std::tuple(false, true));
 }
 
-TEST_F(MainWindowTest, ExitButtonHidesAndMinButtonMinimises)
+TEST_F(MainWindowTest, ExitButtonAndTheDesktopsCloseHideAndMinButtonMinimises)
 {
     window.BringToFront();
-    ASSERT_TRUE(window.GetHWND()->isVisible());
     ASSERT_TRUE(ClickControl(window, QStringLiteral("min_btn")));
-    EXPECT_TRUE(window.GetHWND()->isMinimized());
+    EXPECT_TRUE(Hwnd()->isMinimized());
     window.BringToFront();
-    EXPECT_FALSE(window.GetHWND()->isMinimized());
+    EXPECT_FALSE(Hwnd()->isMinimized());
     ASSERT_TRUE(ClickControl(window, QStringLiteral("exit_btn")));
-    EXPECT_TRUE(window.GetHWND()->isHidden());
-    EXPECT_TRUE(window.IsWindow());  // hidden, not closed
-    window.GetHWND()->close();       // the desktop's close request only hides as well
+    EXPECT_EQ(std::tuple(Hwnd()->isHidden(), window.IsWindow()), std::tuple(true, true));  // hidden, not closed
+    window.BringToFront();
+    Hwnd()->close();
     ProcessPending();
-    EXPECT_TRUE(window.IsWindow());
+    EXPECT_EQ(std::tuple(Hwnd()->isHidden(), window.IsWindow()), std::tuple(true, true));
 }
 
-TEST_F(MainWindowTest, DpiPopupFollowsTheLastChangeAndClosesOnItsTimer)
+// One pop-up follows the last DPI change at the work area's corner, restarts its timer, survives
+// the desktop's close, ends on its timer, and goes with the window at once.
+TEST_F(MainWindowTest, DpiPopupFollowsTheLastChange)
 {
     SetWorkAreaProvider([] { return QRect(0, 0, 1920, 1040); });
     window.SendMessage(Msg::UM_SHOW_DPI, 0, 20);
     CDPIMsg* popup = window.DpiPopup();
     ASSERT_TRUE(popup);
-    EXPECT_EQ(popup->Text(), QStringLiteral("DPI :800"));
-    EXPECT_EQ(popup->GetHWND()->geometry(), QRect(1710, 980, 200, 50));
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), 2000);
-
-    window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);
-    EXPECT_EQ(window.DpiPopup(), popup);  // the same pop-up, not a new one
-    EXPECT_EQ(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), QStringLiteral("DPI :1600"));
-    EXPECT_EQ(popup->GetHWND()->geometry(), QRect(1710, 980, 200, 50));
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), 2000);  // restarted by the last change
-
-    // The timer's expiry, as the desktop delivers it.
-    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_DPI_POPUP, 0);
-    EXPECT_EQ(window.DpiPopup(), nullptr);
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), -1);
-}
-
-TEST_F(MainWindowTest, DpiPopupIgnoresTheDesktopsCloseAndGoesWithTheWindow)
-{
-    window.SendMessage(Msg::UM_SHOW_DPI, 0, 20);
-    CDPIMsg* popup = window.DpiPopup();
-    ASSERT_TRUE(popup);
-    const QPointer<QObject> popupAlive = &popup->PaintManager();  // lives exactly as long as the pop-up
-
+    const QPointer<QObject> alive = &popup->PaintManager();  // lives exactly as long as the pop-up
+    EXPECT_EQ(std::tuple(popup->Text(), popup->GetHWND()->geometry(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP)),
+              std::tuple(QStringLiteral("DPI :800"), QRect(1710, 980, 200, 50), 2000));
     popup->GetHWND()->close();  // Alt+F4 or the task bar
     ProcessPending();
-    ASSERT_TRUE(popupAlive);
+    window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);
+    ASSERT_TRUE(alive);
     EXPECT_EQ(window.DpiPopup(), popup);
-    EXPECT_TRUE(popup->IsWindow());
-    EXPECT_TRUE(popup->GetHWND()->isVisible());
+    EXPECT_EQ(std::tuple(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), popup->GetHWND()->isVisible(),
+                         popup->GetHWND()->geometry(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP)),
+              std::tuple(QStringLiteral("DPI :1600"), true, QRect(1710, 980, 200, 50), 2000));
+    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_DPI_POPUP, 0);  // the expiry, as the desktop delivers it
+    EXPECT_EQ(std::tuple(window.DpiPopup(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), bool(alive)),
+              std::tuple(nullptr, -1, false));
 
-    window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);  // the next DPI change still reaches it
-    ASSERT_EQ(window.DpiPopup(), popup);
-    EXPECT_EQ(popup->Text(), QStringLiteral("DPI :1600"));
-    EXPECT_EQ(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), QStringLiteral("DPI :1600"));
-    EXPECT_TRUE(popup->GetHWND()->isVisible());
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), 2000);
-
-    // "exit": the pop-up is gone with the window at once; the event loop that would run deferred
-    // work has ended by then.
+    window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);
+    const QPointer<QObject> next = &window.DpiPopup()->PaintManager();
+    // "exit": the event loop that would run deferred work has ended by then.
     window.SendMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{QStringLiteral("exit"), {}, {}, false}), 0);
-    EXPECT_FALSE(window.IsWindow());
-    EXPECT_EQ(window.DpiPopup(), nullptr);
-    EXPECT_FALSE(popupAlive);
+    EXPECT_EQ(std::tuple(window.IsWindow(), window.DpiPopup(), bool(next)), std::tuple(false, nullptr, false));
 }
 
-TEST_F(MainWindowTest, ExitLeavesLaterModalWindowsWorking)
-{
-    PostMenuClick(QStringLiteral("exit"));
-    ASSERT_FALSE(window.IsWindow());
-    ScopedModalDriver driver([](WindowImplBase& box) { ClickControl(box, QStringLiteral("btn_ok")); });
-    EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")), 1);
-}
-
-TEST_F(MainWindowTest, DpiTextRule)
+TEST(DpiPopup, TextAndPlacement)
 {
     EXPECT_EQ(CMainWnd::DpiPopupText(0, 20), QStringLiteral("DPI :800"));
     EXPECT_EQ(CMainWnd::DpiPopupText(2, 40), QStringLiteral("DPI :1600"));
     EXPECT_EQ(CMainWnd::DpiPopupText(3, 40), QStringLiteral("DPI :"));
+    EXPECT_EQ(CDPIMsg::PlacementFor(QRect(0, 0, 1920, 1040)), QRect(1710, 980, 200, 50));
+    EXPECT_EQ(CDPIMsg::PlacementFor(QRect(0, 0, 1280, 720)), QRect(1070, 660, 200, 50));
 }
 
-TEST_F(MainWindowTest, MenuRoutingByName)
+TEST_F(MainWindowTest, MenuItemsRouteByNameAndExitLeavesLaterMessageBoxesWorking)
 {
-    int boxes = 0;
-    QStringList texts;
-    ScopedModalDriver driver = CountingDriver(boxes, texts);
+    ModalScript script;
+    script.Click("btn_ok");
     PostMenuClick(QStringLiteral("CONFIGURATION"));  // any case; no mouse: the warning
-    EXPECT_EQ(boxes, 1);
-
+    EXPECT_EQ(script.shown, QStringList{QStringLiteral("MsgWnd")});
     for (const char* name : {"ms_1_copy", "ms", "", "ms_1", "MS_1_copy", "other", "m_1"})
         PostMenuClick(QString::fromLatin1(name));
     // The prefix test is exact and over the shorter length.
     EXPECT_EQ(observer.menuItems, (QStringList{"ms_1_copy", "ms", "", "ms_1"}));
-
     window.PostMessage(Msg::UM_MENUCLICK, 0, 0);  // no record: ignored
     ProcessPending();
-    EXPECT_TRUE(window.IsWindow());
+    ASSERT_TRUE(window.IsWindow());
     PostMenuClick(QStringLiteral("Exit"));
-    EXPECT_FALSE(window.IsWindow());
+    ASSERT_FALSE(window.IsWindow());
+
+    for (const auto& [button, result] : {std::pair{"btn_ok", 1}, std::pair{"btn_cancel", 0}}) {
+        QString title;
+        ScopedModalDriver driver([&, button = button](WindowImplBase& box) {
+            title = ControlText(box.PaintManager().FindControl(QStringLiteral("warning_title")));
+            ClickControl(box, QLatin1String(button));
+        });
+        EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")), result);
+        EXPECT_EQ(title, QStringLiteral("Warning"));
+    }
 }
 
-TEST_F(MainWindowTest, TrayRightClickOpensTheMenuSkin)
+// The title bar's menu button and the tray's right click open the same menu skin.
+TEST_F(MainWindowTest, MenuButtonAndTrayRightClickOpenTheMenu)
 {
-    window.PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kRightButtonUp);
-    ProcessPending();
-    CMenuWnd* menu = window.TrayMenu();
-    ASSERT_TRUE(menu && menu->Menu());
-    QStringList items;
-    for (QAction* action : menu->Menu()->actions()) {
-        if (!action->isSeparator())
-            items << action->objectName() + QLatin1Char('=') + action->text();
+    for (bool fromTray : {false, true}) {
+        SCOPED_TRACE(fromTray);
+        if (fromTray)
+            window.PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kRightButtonUp);
+        else
+            ASSERT_TRUE(ClickControl(window, QStringLiteral("main_menu_btn")));
+        ProcessPending();
+        ASSERT_TRUE(window.TrayMenu() && window.TrayMenu()->Menu());
+        QStringList items;
+        for (QAction* action : window.TrayMenu()->Menu()->actions())
+            if (!action->isSeparator())
+                items << action->objectName() + QLatin1Char('=') + action->text();
+        EXPECT_EQ(items, (QStringList{"configuration=Configuration", "autostart=Start with the desktop",
+                                      "about=About Karvo Gaming Mouse", "exit=Exit"}));
     }
-    EXPECT_EQ(items, (QStringList{"configuration=Configuration", "autostart=Start with the desktop",
-                                  "about=About Karvo Gaming Mouse", "exit=Exit"}));
-    ASSERT_TRUE(menu->Choose(QStringLiteral("exit")));
+    ASSERT_TRUE(window.TrayMenu()->Choose(QStringLiteral("exit")));
     ProcessPending();
     EXPECT_FALSE(window.IsWindow());
 }
@@ -227,7 +198,6 @@ TEST_F(MainWindowTest, LinkMessagesReachThePageAsLinkCodes)
 TEST_F(MainWindowTest, NotificationsOfThePageAreaGoToThePage)
 {
     QWidget* list = window.PaintManager().FindControl(QStringLiteral("ms_1_list_profile"));
-    ASSERT_TRUE(list);
     TNotifyUI routed;
     struct Probe final : CNotifyPump {
         explicit Probe(TNotifyUI& out) { BindNotify(NotifyType::kItemSelect, [&out](TNotifyUI& m) { out = m; }); }
@@ -235,38 +205,44 @@ TEST_F(MainWindowTest, NotificationsOfThePageAreaGoToThePage)
     window.RemoveVirtualWnd(CMS_1_Page::kVirtualWndName);
     window.AddVirtualWnd(CMS_1_Page::kVirtualWndName, &probe);
     window.PaintManager().SendNotify(list, NotifyType::kItemSelect, 0);
-    EXPECT_EQ(routed.pSender, list);
-    EXPECT_EQ(routed.sVirtualWnd, CMS_1_Page::kVirtualWndName);
+    EXPECT_EQ(std::tuple(routed.pSender, routed.sVirtualWnd), std::tuple(list, CMS_1_Page::kVirtualWndName));
     window.RemoveVirtualWnd(CMS_1_Page::kVirtualWndName);
     window.AddVirtualWnd(CMS_1_Page::kVirtualWndName, &window.Page());
 }
 
 TEST_F(MainWindowTest, HookTableIsResolvedFromTheLibraryBesideTheProgram)
 {
-    const HookTable& hooks = window.Hooks();
-    EXPECT_TRUE(hooks.installmousehook && hooks.removemousehook && hooks.enablemousehook && hooks.installhook
-                && hooks.removehook && hooks.enablehook && hooks.mousewheelenable);
-    hooks.RemoveHook();  // nothing installed: harmless
-    hooks.RemoveMouseHook();
+    EXPECT_TRUE(AllSevenResolved(window.Hooks()));
+    window.Hooks().RemoveHook();  // nothing installed: harmless
+    window.Hooks().RemoveMouseHook();
 }
 
-TEST(MessageBox, OkGivesOneAndCancelZero)
+TEST(HookLibrary, ResolvesTheSevenEntriesAndRemovesBothHooksWhenFreed)
 {
-    for (const auto& [button, expected] : {std::pair{"btn_ok", 1}, std::pair{"btn_cancel", 0}}) {
-        QString title;
-        ScopedModalDriver driver([&, button = button](WindowImplBase& box) {
-            title = ControlText(box.PaintManager().FindControl(QStringLiteral("warning_title")));
-            ClickControl(box, QLatin1String(button));
-        });
-        EXPECT_EQ(ShowMessageBox(nullptr, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")), expected);
-        EXPECT_EQ(title, QStringLiteral("Warning"));
-    }
-}
+    HookLibrary missing;
+    EXPECT_FALSE(missing.Load(QStringLiteral("/nonexistent/")));
+    const KarvoPostTarget target{nullptr, nullptr};
+    EXPECT_TRUE(missing.Table().IsEmpty());
+    EXPECT_FALSE(missing.Table().InstallHook(&target));  // the caller falls back to its own window
 
-TEST(DpiPopup, PlacementFromTheWorkArea)
-{
-    EXPECT_EQ(CDPIMsg::PlacementFor(QRect(0, 0, 1920, 1040)), QRect(1710, 980, 200, 50));
-    EXPECT_EQ(CDPIMsg::PlacementFor(QRect(0, 0, 1280, 720)), QRect(1070, 660, 200, 50));
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("calls"));
+    qputenv("KARVO_FAKE_HOOK_LOG", log.toUtf8());
+    HookLibrary hooks;
+    ASSERT_TRUE(hooks.Load(QStringLiteral(FAKE_HOOK_DIR "/")));
+    const HookTable& table = hooks.Table();
+    EXPECT_TRUE(AllSevenResolved(table));
+    EXPECT_TRUE(table.InstallHook(&target));
+    table.EnableHook(1);
+    table.EnableMouseHook(0);
+    table.MouseWheelEnable(0);
+    hooks.Free();
+    EXPECT_TRUE(hooks.Table().IsEmpty());
+    qunsetenv("KARVO_FAKE_HOOK_LOG");
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("installhook(target);enablehook(1);enablemousehook(0);mousewheelenable(0);"
+                                         "removemousehook;removehook;"));
 }
 
 }  // namespace

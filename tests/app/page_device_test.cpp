@@ -1,155 +1,165 @@
-// The settings page's device side inside the real main window: links, indicators, battery and
-// charging display, DPI stage events and the worker, over the emulated mouse's libraries.
-#include <gtest/gtest.h>
-
+// The settings page over the emulated mouse: what it shows of the links, battery and charging,
+// the mouse's DPI events, the stores, and the settings that reach the mouse.
 #include <QAbstractButton>
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
 #include <QCoreApplication>
-#include <functional>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTimer>
 
 #include "app/shell/dpi_msg.h"
-#include "app/shell/main_wnd.h"
 #include "app/shell/window_messages.h"
+#include "app/sim_window_fixture.h"
+#include "core/profile/button_function_table.h"
 #include "core/profile/profile_import.h"
-#include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/store_pair.h"
-#include "ui/resource_manager.h"
-#include "fakes/fake_device.h"
-#include "core/platform/dynamic_library.h"
-#include "support/ui_test_support.h"
-#include "ui/controls.h"
-#include "ui/resource_manager.h"
+#include "fakes/fake_bluez.h"
+#include "page_window_fixture.h"
+#include "ui/menu_wnd.h"
 #include "ui/tray_icon.h"
 
 namespace {
 
-const QString kDemo = QStringLiteral(KARVO_DEMO_DIR "/");
+using PageDeviceTest = SimMouseTest;
 
-class PageDeviceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
-        qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
-    }
+bool ChargingTicks(CMainWnd& window)
+{
+    return window.PaintManager().IsTimerActive(window.PaintManager().FindControl(QStringLiteral("ms_1_progress_power")),
+                                               TimerId::kChargingAnimation);
+}
 
-    void Build(bool cable, bool receiver, std::uint32_t style = CMainWnd::kStyle)
-    {
-        qputenv("KARVO_SIM_CABLE", cable ? "1" : "0");
-        qputenv("KARVO_SIM_RECEIVER", receiver ? "1" : "0");
-        device = DynamicLibrary::Load(kDemo + QStringLiteral("libkarvo_simmouse.so"));
-        ASSERT_TRUE(device);
-        command = device->ResolveAs<int32_t (*)(const char*, char*, int32_t)>("sim_command");
-        Command("reset");
-        window.Page().SetDriverFolder(kDemo);
-        window.Page().SetClock(&clock);
-        ASSERT_TRUE(window.Create(nullptr, style, 0, {0, 0, 800, 572}));
-        ProcessPending();
-    }
-
-    void TearDown() override
-    {
-        window.Page().ShutdownDevice();
-        SetModalDriver({});
-    }
-
-    QString Command(const char* line)
-    {
-        char reply[16384];
-        command(line, reply, sizeof reply);
-        ProcessPending();  // the mouse's messages reach the window
-        return QString::fromUtf8(reply);
-    }
-
-    template <typename T = QWidget>
-    T* Control(const char* name)
-    {
-        return window.PaintManager().FindControl<T>(QLatin1String(name));
-    }
-
-    static inline QTemporaryDir socketDir;
-    std::unique_ptr<DynamicLibrary> device;
-    int32_t (*command)(const char*, char*, int32_t) = nullptr;
-    FakeClock clock;
-    CMainWnd window;
-};
-
-TEST_F(PageDeviceTest, CableAtStartShowsChargingAndKeepsTheWindow)
+TEST_F(PageDeviceTest, CableChargesAndTheAnimationRunsOnlyWhileItsBarCanBeSeen)
 {
     Build(true, false);
-    EXPECT_TRUE(window.DevicePresent());
-    EXPECT_FALSE(window.GetHWND()->isHidden());
-    EXPECT_TRUE(Control("ms_1_wired")->isVisibleTo(window.GetHWND()));
-    EXPECT_FALSE(Control("ms_1_wireless")->isVisibleTo(window.GetHWND()));
-    EXPECT_FALSE(Control("ms_1_sleep_label")->isVisibleTo(window.GetHWND()));
+    EXPECT_TRUE(window.DevicePresent() && !Hidden());
+    EXPECT_EQ(std::tuple(Shown("ms_1_wired"), Shown("ms_1_wireless"), Shown("ms_1_sleep_label")), std::tuple(true, false, false));
     EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging"));
-    EXPECT_TRUE(window.PaintManager().IsTimerActive(Control("ms_1_progress_power"), TimerId::kChargingAnimation));
-
-    // The charging animation: each tick shows the next value (the real timer is stopped first so
-    // that only the ticks sent here count).
     auto* bar = Control<QProgressBar>("ms_1_progress_power");
-    window.PaintManager().KillTimer(bar, TimerId::kChargingAnimation);
+    ASSERT_TRUE(ChargingTicks(window));
     window.PaintManager().SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
-    const int first = bar->value();
-    window.PaintManager().SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
-    EXPECT_EQ(bar->value(), first == 100 ? 0 : first + 2);
-}
-
-TEST_F(PageDeviceTest, ChargingAnimationRunsOnlyWhileItsBarCanBeSeen)
-{
-    Build(true, false);
-    auto* bar = Control<QProgressBar>("ms_1_progress_power");
-    CPaintManagerUI& ui = window.PaintManager();
-    ASSERT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
-    ui.SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
     const int shown = bar->value();
-    const int next = shown + 2 > 100 ? 0 : shown + 2;
-
-    window.GetHWND()->hide();  // closed to the tray
-    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
-    EXPECT_EQ(bar->value(), shown);
-    window.GetHWND()->show();
-    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
-    EXPECT_EQ(bar->value(), next);  // goes on where it stopped, at once
-
+    window.GetHWND()->hide();  // closed to the tray: paused where it stood
+    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(false, shown));
+    window.GetHWND()->show();  // goes on at once with the next value
+    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(true, shown + 2 > 100 ? 0 : shown + 2));
     bar->hide();  // the bar alone out of sight pauses it too
-    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_FALSE(ChargingTicks(window));
     bar->show();
-    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    EXPECT_TRUE(ChargingTicks(window));
+    window.Page().Links()->HandleDeviceEvent(0x4010, 0x0801);  // awake, battery level 8
+    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging · 80%"));
+    EXPECT_TRUE(ChargingTicks(window));
 }
 
-TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingWhenTheWindowIsShown)
+TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingFromZeroWhenShown)
 {
     Build(false, true);
     Command("battery 7");
     auto* bar = Control<QProgressBar>("ms_1_progress_power");
     ASSERT_EQ(bar->value(), 70);
-    CPaintManagerUI& ui = window.PaintManager();
-
     window.GetHWND()->hide();
-    Command("plug cable");
-    clock.RunDeferred();  // the arrival's pause
-    ProcessPending();
-    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging"));
-    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
+    Plug("plug cable");
+    EXPECT_EQ(std::tuple(ControlText(Control("ms_1_label_power")), ChargingTicks(window)), std::tuple(QStringLiteral("Charging"), false));
     window.GetHWND()->show();
-    EXPECT_TRUE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));
-    EXPECT_EQ(bar->value(), 0);  // the animation starts from the beginning, not at the old level
-
+    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(true, 0));  // not at the old level
     window.GetHWND()->hide();
     Command("unplug cable");
     window.GetHWND()->show();
-    EXPECT_FALSE(ui.IsTimerActive(bar, TimerId::kChargingAnimation));  // stopped, not paused
+    EXPECT_FALSE(ChargingTicks(window));  // stopped, not paused
 }
+
+TEST_F(PageDeviceTest, ReceiverStatusShowsBatteryAndTheWatchdogTakesTheMouseOffline)
+{
+    Build(false, true);
+    EXPECT_EQ(std::tuple(window.DevicePresent(), window.TimerIntervalMs(TimerId::TIMER_MOUSE_ONLINE)), std::tuple(true, 6000));
+    Command("battery 7");
+    EXPECT_TRUE(window.Page().Links()->MouseOnline());
+    EXPECT_EQ(std::tuple(ControlText(Control("ms_1_label_power")), Control<QProgressBar>("ms_1_progress_power")->value(),
+                         Shown("ms_1_sleep_label")),
+              std::tuple(QStringLiteral("70%"), 70, false));
+    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_MOUSE_ONLINE, 0);
+    EXPECT_EQ(std::tuple(window.Page().Links()->MouseOnline(), Shown("ms_1_wireless"), Shown("ms_1_sleep_label"),
+                         window.TimerIntervalMs(TimerId::TIMER_MOUSE_ONLINE)),
+              std::tuple(false, false, true, -1));
+}
+
+// The mouse's DPI button reports the stage it moved to (1..8): the page selects it without a send
+// of its own, the pop-up shows the stage's DPI and the profile keeps the stage.
+TEST_F(PageDeviceTest, DpiStageEventSelectsTheStageAndShowsThePopup)
+{
+    Build(true, false);
+    window.Page().Session().Locked([](ProfileSession::State& s) { s.Current().dpi_value[7] = 100; });
+    for (const auto& [stage, popup] : {std::pair{3, "DPI :1600"}, std::pair{8, "DPI :4000"}, std::pair{1, "DPI :800"}}) {
+        SCOPED_TRACE(stage);
+        auto* option = Control<QAbstractButton>(QStringLiteral("ms_1_option_dpi_step_%1").arg(stage));
+        int notifications = 0;
+        const auto connection = QObject::connect(option, &QAbstractButton::toggled, [&](bool on) { notifications += on; });
+        window.Page().Links()->HandleDeviceEvent(0x1000, std::uint16_t(stage));
+        ProcessPending();
+        QObject::disconnect(connection);
+        EXPECT_EQ(std::tuple(option->isChecked(), notifications), std::tuple(true, 0));
+        ASSERT_TRUE(window.DpiPopup());
+        EXPECT_EQ(window.DpiPopup()->Text(), QLatin1String(popup));
+        EXPECT_EQ(window.Page().Session().Locked([](ProfileSession::State& s) { return s.Current().current_stage; }), stage - 1);
+    }
+}
+
+// How the window leaves the screen when its only link goes, and that a mouse coming back never
+// pushes it onto the screen: hidden where a tray can bring it back, else in the task bar.
+struct Withdrawal {
+    const char* name;
+    bool tray, cable, startsVisible;
+    bool hiddenWithout, minimisedWithout, hiddenAfter, minimisedAfter;
+};
+const Withdrawal kWithdrawals[] = {{"Tray", true, true, true, true, false, true, false},
+                                   {"NoTray", false, true, true, false, true, false, false},
+                                   {"NoTrayHiddenStart", false, false, false, false, true, false, true}};
+class WindowWithdrawal : public SimMouseTest, public testing::WithParamInterface<Withdrawal> {};
+
+TEST_P(WindowWithdrawal, FollowsTheMouse)
+{
+    const Withdrawal& row = GetParam();
+    CTrayIcon::SetAvailableForTesting(row.tray);
+    Build(row.cable, false, row.startsVisible ? CMainWnd::kStyle : CMainWnd::kStyle & ~WindowStyle::kVisible);
+    if (!row.startsVisible)
+        window.Withdraw();
+    Command("unplug cable");
+    EXPECT_EQ(std::tuple(window.DevicePresent(), Hidden(), window.GetHWND()->isMinimized()),
+              std::tuple(false, row.hiddenWithout, row.minimisedWithout));
+    Plug("plug cable");
+    EXPECT_EQ(std::tuple(window.DevicePresent(), Hidden(), window.GetHWND()->isMinimized()),
+              std::tuple(true, row.hiddenAfter, row.minimisedAfter));
+    CTrayIcon::SetAvailableForTesting(true);
+}
+INSTANTIATE_TEST_SUITE_P(All, WindowWithdrawal, testing::ValuesIn(kWithdrawals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// An apply asked for while no link is up, from the start or after the receiver went while the
+// mouse was awake, sends nothing and writes nothing.
+class ApplyWithoutALink : public SimMouseTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ApplyWithoutALink, WritesNothing)
+{
+    Build(false, GetParam());
+    if (GetParam()) {
+        Command("battery 7");
+        Command("unplug receiver");
+        ASSERT_FALSE(window.Page().Links()->Asleep());  // a receiver removal leaves the flag alone
+    }
+    ASSERT_FALSE(window.DevicePresent());
+    const QByteArray before = FileBytes(StorePath());
+    ASSERT_FALSE(before.isEmpty());
+    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
+    window.SendMessage(Msg::UM_APPLY, 0, 0);
+    FinishStoreWrites();
+    EXPECT_EQ(FileBytes(StorePath()), before);
+}
+INSTANTIATE_TEST_SUITE_P(FromTheStartOrAfterTheReceiverWent, ApplyWithoutALink, testing::Bool());
 
 TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
 {
@@ -159,113 +169,43 @@ TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
         *error = QStringLiteral("the disk is full");
         return false;
     });
-    QStringList texts;
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
-        ClickControl(box, QStringLiteral("btn_ok"));
-    });
+    ModalScript script;
+    script.Click("btn_ok").Click("btn_ok");
     for (int stage : {1, 2}) {  // two failed saves before the window gets to them: one message
         session.Locked([stage](ProfileSession::State& s) { s.Current().current_stage = stage; });
         session.RequestProfileSave();
         session.FlushSaves();
     }
     ProcessPending();
-    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("save_failed_text"))});
-    EXPECT_FALSE(texts.value(0).isEmpty());
+    EXPECT_EQ(script.texts, QStringList{LangText("save_failed_text")});
     EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
-TEST_F(PageDeviceTest, DpiButtonSelectsTheStageAndShowsThePopup)
+TEST_F(PageDeviceTest, UnreadableStoreIsToldAndNeverWritten)
 {
+    // A test before may have ended the application's loop (the tray's exit), after which every new
+    // event loop, a modal one too, returns at once; running it once more makes loops run again.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    const QString store = dataHome.path() + QStringLiteral("/Karvo Gaming Mouse/ms_1/pro.data");
+    ASSERT_TRUE(QDir().mkpath(store));  // a folder where the store belongs: it cannot be read
+    ModalScript script;
+    script.Click("btn_ok").Click("btn_ok");
     Build(true, false);
-    auto* option = Control<QAbstractButton>("ms_1_option_dpi_step_3");
-    int notifications = 0;
-    QObject::connect(option, &QAbstractButton::toggled, [&](bool on) { notifications += on; });
-    window.Page().Links()->HandleDeviceEvent(0x1000, 3);  // as the mouse reports it
-    ProcessPending();
-    EXPECT_TRUE(option->isChecked());
-    EXPECT_EQ(notifications, 0);  // selected without notification: no send request follows
-    ASSERT_TRUE(window.DpiPopup());
-    EXPECT_EQ(window.DpiPopup()->Text(), QStringLiteral("DPI :1600"));
-    EXPECT_EQ(window.Page().Session().Locked([](ProfileSession::State& s) { return s.Current().current_stage; }), 2);
-}
-
-TEST_F(PageDeviceTest, ReceiverStatusShowsBatteryAndTheWatchdogTakesTheMouseOffline)
-{
-    Build(false, true);
-    EXPECT_TRUE(window.DevicePresent());
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_MOUSE_ONLINE), 6000);
-    Command("battery 7");
-    EXPECT_TRUE(window.Page().Links()->MouseOnline());
-    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("70%"));
-    EXPECT_EQ(Control<QProgressBar>("ms_1_progress_power")->value(), 70);
-    EXPECT_FALSE(Control("ms_1_sleep_label")->isVisibleTo(window.GetHWND()));
-
-    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_MOUSE_ONLINE, 0);
-    EXPECT_FALSE(window.Page().Links()->MouseOnline());
-    EXPECT_FALSE(Control("ms_1_wireless")->isVisibleTo(window.GetHWND()));
-    EXPECT_TRUE(Control("ms_1_sleep_label")->isVisibleTo(window.GetHWND()));
-    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_MOUSE_ONLINE), -1);
-}
-
-TEST_F(PageDeviceTest, UnpluggingTheOnlyLinkHidesTheWindow)
-{
-    Build(true, false);
-    ASSERT_FALSE(window.GetHWND()->isHidden());
-    Command("unplug cable");
-    EXPECT_FALSE(window.DevicePresent());
-    EXPECT_TRUE(window.GetHWND()->isHidden());
-    Command("plug cable");
-    clock.RunDeferred();  // the arrival's pause
-    ProcessPending();
-    EXPECT_TRUE(window.DevicePresent());
-    EXPECT_TRUE(window.GetHWND()->isHidden());  // a mouse that comes back does not show the window
-}
-
-TEST_F(PageDeviceTest, ApplyRequestsWithoutAnyLinkWriteNothing)
-{
-    Build(false, false);
-    const QString store = window.Page().Session().DataFolder() + QStringLiteral("ms_1/pro.data");
-    QFile file(store);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray before = file.readAll();
-    file.close();
-    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
+    window.Page().Links()->HandleDeviceEvent(0x1000, 3);
     window.SendMessage(Msg::UM_APPLY, 0, 0);
-    window.Page().ShutdownDevice();  // waits for the worker to finish what it was given
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
-}
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Processes events until the condition holds, for news that comes from another thread.
-bool ProcessUntil(const std::function<bool()>& done)
-{
-    const QDeadlineTimer deadline(20000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        ProcessPending();
-        QThread::yieldCurrentThread();
-    }
-    return true;
+    FinishStoreWrites();
+    ProcessPending();
+    EXPECT_EQ(script.texts, QStringList{LangText("store_unreadable_text")});
+    EXPECT_TRUE(QFileInfo(store).isDir() && QDir(store).isEmpty());
 }
 
 TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPress)
 {
     Build(true, false);
     const QString data = window.Page().Session().DataFolder();
-    const QString storePath = data + QStringLiteral("ms_1/pro.data");
-    const QByteArray original = FileBytes(storePath);
     auto* list = Control<QListWidget>("ms_1_list_profile");
-    ASSERT_TRUE(list);
     const int before = list->count();
-
     // What karvoctl import-profile does from another process.
     ProfileList profiles;
     auto header = std::make_unique<StoreHeader>();
@@ -274,127 +214,185 @@ TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPres
     LoadMacroStore(macros, data);
     const std::size_t index = ImportProfileRecord(profiles, macros, CreateProfile(QStringLiteral("Beside"))).profileIndex;
     header->current_profile_index = std::uint32_t(index);
-    const QString name = ProfileName(*profiles[index]);
     QString error;
     ASSERT_TRUE(SaveProfileAndMacroStores(profiles, *header, macros, &error, data)) << error.toStdString();
 
     ASSERT_TRUE(ProcessUntil([&] { return list->count() == before + 1; }));
-    EXPECT_EQ(list->currentRow(), int(index));
-    EXPECT_EQ(list->item(int(index))->text(), name);
-
+    EXPECT_EQ(std::tuple(list->currentRow(), list->item(int(index))->text()), std::tuple(int(index), QStringLiteral("Beside")));
     window.Page().Links()->HandleDeviceEvent(0x1000, 3);
     ProcessPending();
     window.Page().Session().FlushSaves();
     ProfileList stored;
     LoadProfileStore(stored, *header, data);
     ASSERT_EQ(stored.size(), index + 1);
-    EXPECT_EQ(ProfileName(*stored[index]), name);
-
-    window.Page().ShutdownDevice();
-    QFile file(storePath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(original);
+    EXPECT_EQ(ProfileName(*stored[index]), QStringLiteral("Beside"));
 }
 
-// A test before may have ended the application's event loop (the tray's exit), after which every
-// new event loop, a modal one too, returns at once. Running the application's loop once more, and
-// ending it from inside, makes loops run again.
-void LetEventLoopsRunAgain()
+using PageToMouseTest = SimWindowTest;
+
+TEST_F(PageToMouseTest, ThreeSliderMovesSendOneDpiReportAfterThePauseAndReachTheStore)
 {
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    const int before = Reports();
+    for (int value : {44, 47, 50})
+        Control<QSlider>("ms_1_slider_dpi_3")->setValue(value);
+    // Each move restarts the one pause and shows at once; nothing is sent before it is over.
+    EXPECT_EQ(std::tuple(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), ControlText(Control("ms_1_label_dpi_3")), Reports()),
+              std::tuple(500, QStringLiteral("2000"), before));
+    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_APPLY_DELAY, 0);
+    EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), -1);  // fired once, then gone
+    ASSERT_TRUE(WaitForReports(before + 1));
+    FinishStoreWrites();
+    EXPECT_EQ(std::tuple(Reports(), State()["stages"].toArray()[2].toObject()["dpi"].toInt()), std::tuple(before + 1, 2000));
+    ProfileList profiles;
+    auto header = std::make_unique<StoreHeader>();
+    LoadProfileStore(profiles, *header, window.Page().Session().DataFolder());
+    ASSERT_FALSE(profiles.empty());
+    EXPECT_EQ(profiles.at(header->current_profile_index)->dpi_value[2], 50);
 }
 
-TEST_F(PageDeviceTest, UnreadableStoreIsToldAndNeverWritten)
+TEST_F(PageToMouseTest, SwitchingTheProfileSendsItWhole)
 {
-    LetEventLoopsRunAgain();
-    const QString data = GetDataFolder();
-    const QString storePath = data + QStringLiteral("ms_1/pro.data");
-    const QByteArray original = FileBytes(storePath);
-    QFile::remove(storePath);
-    ASSERT_TRUE(QDir().mkpath(storePath));  // a folder where the store belongs: it cannot be read
+    window.Page().Session().Locked([](ProfileSession::State& s) {  // differs in every section
+        auto profile = CreateProfile(QStringLiteral("Other"));
+        profile->dpi_value[0] = 25;
+        profile->polling_rate = 3;
+        profile->light_effect = 2;
+        profile->buttons[1].function = 3;
+        s.profiles.push_back(std::move(profile));
+    });
+    auto* list = Control<QListWidget>("ms_1_list_profile");
+    list->addItem(QStringLiteral("Other"));
+    const int before = Reports();
+    list->setCurrentRow(1);
+    ASSERT_TRUE(WaitForReports(before + 4));
+    const QJsonObject state = State();
+    EXPECT_EQ(std::tuple(state["stages"].toArray()[0].toObject()["dpi"].toInt(), state["pollingHz"].toInt(),
+                         state["lighting"].toObject()["effect"].toInt(), state["buttons"].toArray()[1].toArray()[0].toInt()),
+              std::tuple(1000, 1000, 2, int(FunctionDeviceBytes(3, ButtonRecord{}, 0)[0])));
+}
 
-    QStringList texts;
+TEST_F(PageToMouseTest, StageOptionPollingAndColourSendAtOnce)
+{
+    int reports = Reports();
+    Control<QAbstractButton>("ms_1_option_dpi_step_5")->click();
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(State()["currentStage"].toInt(), 5);  // the mouse counts stages from 1
+    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(State()["pollingHz"].toInt(), 250);
+    ModalScript script;
+    script.Then([](WindowImplBase& dialog) {
+        ClickControl(dialog, QStringLiteral("mouse_dpi_color_13"));  // 0x1EB40A
+        ClickControl(dialog, QStringLiteral("confirm_btn"));
+    });
+    ASSERT_TRUE(ClickControl(window, QStringLiteral("ms_1_btn_dpi_color_2")));
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(State()["stages"].toArray()[1].toObject()["color"].toString(), QStringLiteral("#1EB40A"));
+}
+
+// Opens a slot's menu with a click and chooses an item; the choice travels as the menu's click
+// message through the main window to the page.
+void ChooseOnSlot(CMainWnd& window, int n, const QString& item)
+{
+    window.PaintManager().FindControl<QAbstractButton>(QStringLiteral("ms_1_btn_key_%1").arg(n))->click();
+    CMenuWnd* menu = window.Page().Buttons().Menu();
+    ASSERT_TRUE(menu && menu->Menu()->isVisible());
+    ASSERT_TRUE(menu->Choose(item)) << item.toStdString();
+    ProcessPending();
+}
+
+TEST_F(PageToMouseTest, EveryFunctionOfTheMenuReachesTheMouseAndTheLastLeftClickStays)
+{
+    int reports = Reports();
+    ModalScript refusal;
+    refusal.Click("btn_ok");
+    ChooseOnSlot(window, 1, QStringLiteral("ms_1_menu"));
+    EXPECT_EQ(std::tuple(refusal.shown, refusal.texts), std::tuple(QStringList{"MsgWnd"}, QStringList{LangText("one_click_text")}));
+    EXPECT_EQ(ControlText(Control("ms_1_btn_key_1")), LangText("left_click_text"));
+    ChooseOnSlot(window, 12, QStringLiteral("ms_1_click"));  // so that every other button may take anything
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(reports, Reports());  // the refusal sent nothing
+    const ButtonRecord blank{};
+    int slot = 0;
+    for (int code = 0; code < 256; ++code) {
+        const QString item = FunctionMenuItem(std::uint8_t(code));
+        if (item.isEmpty() || code == ButtonFunction::kKeyCombination || code == ButtonFunction::kMacro)
+            continue;
+        SCOPED_TRACE(item.toStdString());
+        slot = slot % 11 + 1;
+        ChooseOnSlot(window, slot, item);
+        ASSERT_TRUE(WaitForReports(++reports));
+        const DeviceBytes bytes = FunctionDeviceBytes(std::uint8_t(code), blank, 0);
+        EXPECT_EQ(State()["buttons"].toArray()[slot - 1].toArray(), (QJsonArray{bytes[0], bytes[1], bytes[2]})) << slot;
+    }
+    ModalScript shortcut;  // Ctrl+Shift+A
+    shortcut.Then([](WindowImplBase& dialog) {
+        ClickControl(dialog, QStringLiteral("check_flag_1"));
+        ClickControl(dialog, QStringLiteral("check_flag_2"));
+        TypeKey(dialog.PaintManager().FindControl(QStringLiteral("edit_key")), Qt::Key_A, QStringLiteral("a"));
+        ClickControl(dialog, QStringLiteral("btn_ok"));
+    });
+    ChooseOnSlot(window, 6, QStringLiteral("ms_1_shortcut"));
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(State()["buttons"].toArray()[5].toArray(), (QJsonArray{17, 3, 4}));
+}
+
+// The Bluetooth LE mouse through a fake BlueZ on a private bus of the suite's own.
+class PageBleTest : public SimMouseTest {
+protected:
+    static void SetUpTestSuite()
     {
-        ScopedModalDriver driver([&](WindowImplBase& box) {
-            texts << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
-            ClickControl(box, QStringLiteral("btn_ok"));
-        });
-        Build(true, false);
-        ProcessPending();
-        window.Page().Links()->HandleDeviceEvent(0x1000, 3);
-        window.SendMessage(Msg::UM_APPLY, 0, 0);
-        window.Page().ShutdownDevice();
-        ProcessPending();
+        SimMouseTest::SetUpTestSuite();
+        bus = std::make_unique<PrivateSystemBus>();
     }
-    EXPECT_EQ(texts, QStringList{CResourceManager::Instance().GetText(QStringLiteral("store_unreadable_text"))});
-    EXPECT_TRUE(QFileInfo(storePath).isDir());
-    EXPECT_EQ(QDir(storePath).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+    static void TearDownTestSuite() { bus.reset(); }
+    bool BlePresent() { return window.Page().Links()->BlePresent(); }
+    static inline std::unique_ptr<PrivateSystemBus> bus;
+};
 
-    ASSERT_TRUE(QDir().rmdir(storePath));
-    if (!original.isEmpty()) {
-        QFile file(storePath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(original);
-    }
+TEST_F(PageBleTest, BesideAnotherLinkOnlyTheIndicatorFollowsTheBluetoothMouse)
+{
+    ASSERT_TRUE(bus->Running()) << "dbus-daemon could not be started";
+    FakeBluez bluez({.mouseConnected = false});
+    Build(false, true);
+    ASSERT_TRUE(window.DevicePresent() && !Hidden());
+    EXPECT_FALSE(Shown("ms_1_BLE"));
+    bluez.SetMouseConnected(true);
+    ASSERT_TRUE(ProcessUntil([&] { return BlePresent(); }));
+    EXPECT_EQ(std::tuple(Shown("ms_1_BLE"), Shown("ms_1_sleep_label"), window.DevicePresent(), Hidden()),
+              std::tuple(true, false, true, false));
+    bluez.SetMouseConnected(false);
+    ASSERT_TRUE(ProcessUntil([&] { return !BlePresent(); }));
+    EXPECT_EQ(std::tuple(Shown("ms_1_BLE"), window.DevicePresent(), Hidden()), std::tuple(false, true, false));
 }
 
-TEST_F(PageDeviceTest, ApplyRequestAfterTheOnlyLinkWentAwayWhileAwakeWritesNothing)
+TEST_F(PageBleTest, AloneTheBluetoothMouseTakesTheStartUpSendGivesEventsAndHidesTheWindowWhenItGoes)
 {
-    Build(false, true);
-    Command("battery 7");  // the mouse is awake behind the receiver
-    ASSERT_FALSE(window.Page().Links()->Asleep());
-    Command("unplug receiver");
-    ASSERT_FALSE(window.DevicePresent());
-    ASSERT_FALSE(window.Page().Links()->Asleep());  // a receiver removal leaves the asleep flag alone
+    ASSERT_TRUE(bus->Running()) << "dbus-daemon could not be started";
+    FakeBluez bluez;
+    Build(false, false);
+    ASSERT_TRUE(ProcessUntil([&] { return window.DevicePresent() && bluez.Writes().size() >= 4; }));
+    EXPECT_TRUE(Shown("ms_1_BLE"));
+    QList<int> commands;  // DPI, lighting, polling rate and buttons, each a whole report
+    for (const auto& [path, value] : bluez.Writes()) {
+        EXPECT_EQ(path, FakeBluez::kReport);
+        ASSERT_GE(value.size(), 3);
+        EXPECT_EQ(int(quint8(value.at(1))), value.size());
+        commands << int(quint8(value.at(0)));
+    }
+    for (int command : {0x04, 0x05, 0x06, 0x08})
+        EXPECT_TRUE(commands.contains(command)) << command;
+    ASSERT_TRUE(ProcessUntil([&] { return bluez.EventNotifying(); }));
+    auto* option = Control<QAbstractButton>("ms_1_option_dpi_step_3");
+    bluez.Notify(QByteArray("\x00\x10\x03\x00", 4));  // the DPI button
+    EXPECT_TRUE(ProcessUntil([&] { return option->isChecked(); }));
 
-    const QString store = window.Page().Session().DataFolder() + QStringLiteral("ms_1/pro.data");
-    QFile file(store);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray before = file.readAll();
-    file.close();
-    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
-    window.SendMessage(Msg::UM_APPLY, 0, 0);
-    window.Page().ShutdownDevice();  // waits for the worker to finish what it was given
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
+    window.ShowWindow(true);
+    bluez.RemoveMouse();
+    ASSERT_TRUE(ProcessUntil([&] { return !window.DevicePresent(); }));
+    EXPECT_TRUE(Hidden());
+    // The page is put away with the window; its controls keep their own state.
+    EXPECT_EQ(std::tuple(Control("ms_1_BLE")->isHidden(), Control("ms_1_sleep_label")->isHidden()), std::tuple(true, false));
 }
 
 }  // namespace
-
-// Where the desktop has no tray, the window never hides: it goes to the task bar and comes back
-// with the mouse.
-TEST_F(PageDeviceTest, WithoutTrayTheWindowMinimisesAndReturnsWithTheMouse)
-{
-    CTrayIcon::SetAvailableForTesting(false);
-    Build(true, false);
-    Command("unplug cable");
-    EXPECT_FALSE(window.DevicePresent());
-    EXPECT_FALSE(window.GetHWND()->isHidden());
-    EXPECT_TRUE(window.GetHWND()->isMinimized());
-    Command("plug cable");
-    clock.RunDeferred();
-    ProcessPending();
-    EXPECT_TRUE(window.DevicePresent());
-    EXPECT_FALSE(window.GetHWND()->isHidden());
-    EXPECT_FALSE(window.GetHWND()->isMinimized());
-    CTrayIcon::SetAvailableForTesting(true);
-}
-
-// Started hidden with the desktop and without a tray: the window waits in the task bar, and a
-// mouse that arrives later does not push it onto the screen.
-TEST_F(PageDeviceTest, HiddenStartWithoutTrayStaysInTheTaskBarWhenTheMouseComes)
-{
-    CTrayIcon::SetAvailableForTesting(false);
-    Build(false, false, CMainWnd::kStyle & ~WindowStyle::kVisible);
-    window.Withdraw();
-    ProcessPending();
-    EXPECT_FALSE(window.DevicePresent());
-    EXPECT_TRUE(window.GetHWND()->isMinimized());
-    Command("plug cable");
-    clock.RunDeferred();
-    ProcessPending();
-    EXPECT_TRUE(window.DevicePresent());
-    EXPECT_TRUE(window.GetHWND()->isMinimized());
-    CTrayIcon::SetAvailableForTesting(true);
-}

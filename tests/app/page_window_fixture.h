@@ -1,67 +1,29 @@
 // The real main window with its settings page, over a data folder of the test's own and without
-// a mouse, plus a script for the modal windows the page opens.
+// a mouse; modal windows are answered with a ModalScript.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QThreadPool>
-#include <deque>
-#include <functional>
 #include <memory>
 
 #include "app/shell/main_wnd.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
+#include "ui/resource_manager.h"
 
-// Answers the modal windows in order, one step each, and notes which came and what they said.
-class ModalScript {
-public:
-    using Step = std::function<void(WindowImplBase&)>;
+inline QString LangText(const char* key) { return CResourceManager::Instance().GetText(QLatin1String(key)); }
 
-    ModalScript()
-        : m_driver([this](WindowImplBase& window) {
-              shown << window.WindowClassName();
-              if (QWidget* text = window.PaintManager().FindControl(QStringLiteral("warning")))
-                  texts << ControlText(text);
-              if (m_steps.empty())
-                  return;  // left open: the driver closes it with 0
-              Step step = std::move(m_steps.front());
-              m_steps.pop_front();
-              step(window);
-          })
-    {
-    }
-
-    ModalScript& Then(Step step)
-    {
-        m_steps.push_back(std::move(step));
-        return *this;
-    }
-    ModalScript& Click(const char* button)
-    {
-        return Then([name = QString::fromLatin1(button)](WindowImplBase& w) { ClickControl(w, name); });
-    }
-    // Types a name into the profile-name dialog and presses OK.
-    ModalScript& EnterName(const QString& name)
-    {
-        return Then([name](WindowImplBase& w) {
-            SetControlText(w.PaintManager().FindControl(QStringLiteral("edit_name")), name);
-            ClickControl(w, QStringLiteral("btn_ok"));
-        });
-    }
-    bool Done() const { return m_steps.empty(); }
-
-    QStringList shown;
-    QStringList texts;
-
-private:
-    std::deque<Step> m_steps;
-    ScopedModalDriver m_driver;
-};
+inline QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 class PageWindowTest : public ::testing::Test {
 protected:
@@ -69,15 +31,20 @@ protected:
     {
         m_savedDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", m_dataHome.path().toUtf8());
-        window = std::make_unique<CMainWnd>();
-        ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
-        ProcessPending();
+        Reopen();
     }
-
     void TearDown() override
     {
         window.reset();
         qputenv("XDG_DATA_HOME", m_savedDataHome);
+    }
+    // A new start over the same data folder.
+    void Reopen()
+    {
+        window.reset();
+        window = std::make_unique<CMainWnd>();
+        ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
+        ProcessPending();
     }
 
     template <typename T = QWidget>
@@ -85,6 +52,8 @@ protected:
     {
         return window->PaintManager().FindControl<T>(name);
     }
+    QString TextOf(const QString& name) { return ControlText(Control(name)); }
+    void Click(const QString& name) { ASSERT_TRUE(ClickControl(*window, name)) << name.toStdString(); }
     QListWidget* List() { return Control<QListWidget>(QStringLiteral("ms_1_list_profile")); }
 
     ProfileSession& Session() { return window->Page().Session(); }
@@ -119,7 +88,7 @@ protected:
         QThreadPool::globalInstance()->waitForDone();
         ProcessPending();
     }
-    // Lets the device worker write what it was asked to (it ends after its queue).
+    // The device worker ends after its queue: whatever it was asked to write is on disk afterwards.
     void FinishStoreWrites() { window->Page().ShutdownDevice(); }
     QString DataFolder() const { return m_dataHome.path() + QStringLiteral("/Karvo Gaming Mouse/"); }
     QString TempPath(const QString& name) const { return m_files.path() + QLatin1Char('/') + name; }

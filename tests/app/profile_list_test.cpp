@@ -1,26 +1,25 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
-#include <QDeadlineTimer>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QThread>
 #include <mutex>
 
 #include "app/settings/profile_name_wnd.h"
 #include "core/profile/profile_file.h"
 #include "core/storage/macro_store.h"
+#include "core/storage/profile_store.h"
 #include "core/storage/store_files.h"
 #include "core/text/name_field.h"
 #include "page_window_fixture.h"
 #include "ui/file_dialogs.h"
-#include "ui/resource_manager.h"
 
 namespace {
 
 constexpr int kRecordBytes = 32976;
+constexpr int kStoreHeaderBytes = 164884;  // the first record follows the store header
 
 class ProfileListTest : public PageWindowTest {
 protected:
@@ -29,166 +28,122 @@ protected:
         SetFileDialogScript({});
         PageWindowTest::TearDown();
     }
-
-    void Click(const char* name) { ASSERT_TRUE(ClickControl(*window, QLatin1String(name))); }
-
     void AddProfile(const QString& name)
     {
         ModalScript script;
         script.EnterName(name);
-        Click("ms_1_profile_add_btn");
+        Click(QStringLiteral("ms_1_profile_add_btn"));
         EXPECT_TRUE(script.Done());
     }
-
-    // Answers the next file dialog with the path, noting what it was asked.
-    void AnswerFileDialog(const QString& path)
+    // Runs the button with the next file dialog answered by the path; returns the message texts.
+    QStringList WithFile(const char* button, const QString& path)
     {
         SetFileDialogScript([this, path](const FileDialogRequest& request) {
             lastRequest = request;
             return path;
         });
+        ModalScript script;
+        script.Click("btn_ok");
+        Click(QLatin1String(button));
+        FinishFileJobs();
+        return script.texts;
     }
-
     FileDialogRequest lastRequest;
 };
 
 TEST_F(ProfileListTest, StartShowsTheStoredProfileAndTheFirstClickSwitches)
 {
-    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("Profile1")});
-    EXPECT_EQ(List()->currentRow(), 0);
+    EXPECT_EQ(std::tuple(ListRows(), List()->currentRow()), std::tuple(QStringList{"Profile1"}, 0));
     AddProfile(QStringLiteral("Second"));
-    window.reset();
-
-    // A new start over the same store: the user's first choice is not swallowed.
-    window = std::make_unique<CMainWnd>();
-    ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
-    ProcessPending();
+    Reopen();  // a new start over the same store: the user's first choice is not swallowed
     EXPECT_EQ(List()->currentRow(), CurrentIndex());
     const int other = 1 - CurrentIndex();
     List()->setCurrentRow(other);
     EXPECT_EQ(CurrentIndex(), other);
 }
 
-TEST_F(ProfileListTest, AddAppendsADefaultProfileAndMakesItCurrent)
+TEST_F(ProfileListTest, AddAppendsADefaultProfileUnderTheTypedNameAndMakesItCurrent)
 {
     Session().Locked([](ProfileSession::State& s) { s.Current().dpi_value[0] = 77; });
-    AddProfile(QStringLiteral("Sniper"));
-    EXPECT_EQ(ListRows(), (QStringList{"Profile1", "Sniper"}));
-    EXPECT_EQ(List()->currentRow(), 1);
-    EXPECT_EQ(CurrentIndex(), 1);
+    ModalScript script;
+    script.Then([](WindowImplBase& dialog) {
+        auto* edit = dialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name"));
+        edit->setText(QString(150, QLatin1Char('x')));  // longer names cannot be entered
+        EXPECT_EQ(edit->text().size(), CMS_1_ProfileName::kMaxNameLength);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);  // Enter accepts
+        QCoreApplication::sendEvent(edit, &enter);
+    });
+    Click(QStringLiteral("ms_1_profile_add_btn"));
+    const QString name(99, QLatin1Char('x'));
+    EXPECT_EQ(std::tuple(ListRows(), List()->currentRow(), CurrentIndex()), std::tuple(QStringList{"Profile1", name}, 1, 1));
     EXPECT_EQ(Current().dpi_value[0], 20);  // defaults, not a copy of the other profile
-    EXPECT_EQ(ControlText(Control(QStringLiteral("ms_1_label_dpi_1"))), QStringLiteral("800"));
+    EXPECT_EQ(TextOf(QStringLiteral("ms_1_label_dpi_1")), QStringLiteral("800"));
 }
 
-TEST_F(ProfileListTest, DeletingTheLastOfThreeSelectsPositionOneAndTheFirstSelectsZero)
+// Each refused name is told, the dialog stays open for another try (here a cancel), and nothing changes.
+TEST_F(ProfileListTest, BlankAndUsedNamesAreRefusedInAnyLetterCase)
+{
+    const struct {
+        const char *button, *typed, *says;
+    } kRefused[] = {{"ms_1_profile_rename_btn", "PROFILE1", "This name is already in use."},
+                    {"ms_1_profile_add_btn", "profile1", "This name is already in use."},
+                    {"ms_1_profile_add_btn", "   ", "Please enter a name."}};
+    for (const auto& row : kRefused) {
+        SCOPED_TRACE(row.typed);
+        ModalScript script;
+        script
+            .Then([&](WindowImplBase& dialog) {
+                SetControlText(dialog.PaintManager().FindControl(QStringLiteral("edit_name")), QLatin1String(row.typed));
+                ClickControl(dialog, QStringLiteral("btn_ok"));  // refused: the next step answers the warning
+                EXPECT_TRUE(dialog.IsWindow());
+                ClickControl(dialog, QStringLiteral("btn_cancel"));
+            })
+            .Click("btn_ok");
+        Click(QLatin1String(row.button));
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(script.texts, QStringList{QLatin1String(row.says)});
+        EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
+    }
+}
+
+TEST_F(ProfileListTest, DeleteAsksSelectsTheNeighbourAndKeepsTheLastProfile)
 {
     AddProfile(QStringLiteral("B"));
     AddProfile(QStringLiteral("C"));
-    ASSERT_EQ(CurrentIndex(), 2);
-    {
+    const auto remove = [this](const char* answer) {
         ModalScript script;
-        script.Click("btn_ok");
-        Click("ms_1_profile_delete_btn");
-        EXPECT_EQ(script.texts, QStringList{QStringLiteral("Delete this profile?")});
-    }
-    EXPECT_EQ(ListRows(), (QStringList{"Profile1", "B"}));
-    EXPECT_EQ(List()->currentRow(), 1);
-    EXPECT_EQ(CurrentIndex(), 1);
-
+        script.Click(answer);
+        Click(QStringLiteral("ms_1_profile_delete_btn"));
+        return script.texts;
+    };
+    EXPECT_EQ(remove("btn_cancel"), QStringList{"Delete this profile?"});
+    EXPECT_EQ(std::tuple(ProfileNames(), CurrentIndex()), std::tuple(QStringList{"Profile1", "B", "C"}, 2));
+    remove("btn_ok");  // the last of three: position one is selected
+    EXPECT_EQ(std::tuple(ListRows(), List()->currentRow(), CurrentIndex()), std::tuple(QStringList{"Profile1", "B"}, 1, 1));
     List()->setCurrentRow(0);
-    {
-        ModalScript script;
-        script.Click("btn_ok");
-        Click("ms_1_profile_delete_btn");
-    }
-    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("B")});
-    EXPECT_EQ(List()->currentRow(), 0);
-    EXPECT_EQ(ProfileName(Current()), QStringLiteral("B"));
-
-    // The last one stays.
-    ModalScript script;
-    script.Click("btn_ok");
-    Click("ms_1_profile_delete_btn");
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("The last profile cannot be deleted.")});
-    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("B")});
-}
-
-TEST_F(ProfileListTest, CancelledDeleteChangesNothing)
-{
-    AddProfile(QStringLiteral("B"));
-    ModalScript script;
-    script.Click("btn_cancel");
-    Click("ms_1_profile_delete_btn");
-    EXPECT_EQ(ProfileNames(), (QStringList{"Profile1", "B"}));
-    EXPECT_EQ(CurrentIndex(), 1);
-}
-
-TEST_F(ProfileListTest, RenameToTheOwnNameInAnotherCaseIsRefused)
-{
-    ModalScript script;
-    // The warning comes while the dialog's own step runs; the dialog stays open for a cancel.
-    script
-        .Then([](WindowImplBase& dialog) {
-            SetControlText(dialog.PaintManager().FindControl(QStringLiteral("edit_name")), QStringLiteral("PROFILE1"));
-            ClickControl(dialog, QStringLiteral("btn_ok"));
-            EXPECT_TRUE(dialog.IsWindow());
-            ClickControl(dialog, QStringLiteral("btn_cancel"));
-        })
-        .Click("btn_ok");
-    Click("ms_1_profile_rename_btn");
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("This name is already in use.")});
-    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("Profile1")});
+    remove("btn_ok");  // the first: position zero
+    EXPECT_EQ(std::tuple(ListRows(), List()->currentRow(), ProfileName(Current())), std::tuple(QStringList{"B"}, 0, QStringLiteral("B")));
+    EXPECT_EQ(remove("btn_ok"), QStringList{"The last profile cannot be deleted."});
+    EXPECT_EQ(ProfileNames(), QStringList{"B"});
+    FinishStoreWrites();
+    ProfileList stored;
+    auto header = std::make_unique<StoreHeader>();
+    LoadProfileStore(stored, *header, DataFolder());
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(ProfileName(*stored[0]), QStringLiteral("B"));
 }
 
 TEST_F(ProfileListTest, RenameChangesTheRowAndSavesAtOnce)
 {
     ModalScript script;
     script.EnterName(QStringLiteral("  Evening  "));
-    Click("ms_1_profile_rename_btn");
-    EXPECT_EQ(ListRows(), QStringList{QStringLiteral("Evening")});
+    Click(QStringLiteral("ms_1_profile_rename_btn"));
+    EXPECT_EQ(ListRows(), QStringList{"Evening"});
     FinishStoreWrites();
-    const QByteArray store = [this] {
-        QFile file(DataFolder() + QStringLiteral("ms_1/pro.data"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
-    ASSERT_GT(store.size(), 164884 + 14);
-    // The first record follows the store header.
-    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(store.constData() + 164884), 7),
-              QStringLiteral("Evening"));
-}
-
-TEST_F(ProfileListTest, EmptyNamesAreRefusedAndLongNamesCannotBeEntered)
-{
-    ModalScript script;
-    script
-        .Then([](WindowImplBase& dialog) {
-            auto* edit = dialog.PaintManager().FindControl(QStringLiteral("edit_name"));
-            SetControlText(edit, QStringLiteral("   "));
-            ClickControl(dialog, QStringLiteral("btn_ok"));  // refused: the next step answers the warning
-            ASSERT_TRUE(dialog.IsWindow());
-            SetControlText(edit, QString(150, QLatin1Char('x')));
-            EXPECT_EQ(ControlText(edit).size(), CMS_1_ProfileName::kMaxNameLength);
-            ClickControl(dialog, QStringLiteral("btn_ok"));
-        })
-        .Click("btn_ok");
-    Click("ms_1_profile_add_btn");
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("Please enter a name.")});
-    EXPECT_EQ(ProfileName(Current()), QString(99, QLatin1Char('x')));
-}
-
-TEST_F(ProfileListTest, EnterInTheNameEditAccepts)
-{
-    ModalScript script;
-    script.Then([](WindowImplBase& dialog) {
-        auto* edit = dialog.PaintManager().FindControl<QLineEdit>(QStringLiteral("edit_name"));
-        ASSERT_TRUE(edit);
-        edit->setText(QStringLiteral("Typed"));
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QCoreApplication::sendEvent(edit, &enter);
-    });
-    Click("ms_1_profile_add_btn");
-    EXPECT_EQ(ProfileNames(), (QStringList{"Profile1", "Typed"}));
+    const QByteArray store = FileBytes(DataFolder() + QStringLiteral("ms_1/pro.data"));
+    ASSERT_GT(store.size(), kStoreHeaderBytes + 16);
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(store.constData() + kStoreHeaderBytes), 8),
+              QStringLiteral("Evening") + QChar(0));
 }
 
 TEST_F(ProfileListTest, ResetKeepsTheNameAndRestoresTheRest)
@@ -199,70 +154,77 @@ TEST_F(ProfileListTest, ResetKeepsTheNameAndRestoresTheRest)
     });
     ModalScript script;
     script.Click("btn_ok");
-    Click("ms_1_profile_reset_btn");
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("Restore this profile's default settings?")});
-    const ProfileRecord current = Current();
-    EXPECT_EQ(ProfileName(current), QStringLiteral("Profile1"));
-    EXPECT_EQ(current.dpi_value[2], 40);
-    EXPECT_EQ(current.move_mode, 1);
-    EXPECT_EQ(ControlText(Control(QStringLiteral("ms_1_label_dpi_3"))), QStringLiteral("1600"));
+    Click(QStringLiteral("ms_1_profile_reset_btn"));
+    EXPECT_EQ(script.texts, QStringList{"Restore this profile's default settings?"});
+    EXPECT_EQ(std::tuple(ProfileName(Current()), Current().dpi_value[2], Current().move_mode), std::tuple(QStringLiteral("Profile1"), 40, 1));
+    EXPECT_EQ(TextOf(QStringLiteral("ms_1_label_dpi_3")), QStringLiteral("1600"));
 }
 
-TEST_F(ProfileListTest, ExportWritesExactlyOneRecordUnderTheProfileFileFilter)
+TEST_F(ProfileListTest, ExportWritesExactlyOneRecordOrSaysWhyNot)
 {
     const QString path = TempPath(QStringLiteral("mine.pro"));
-    AnswerFileDialog(path);
-    Click("ms_1_profile_export_btn");
-    FinishFileJobs();
-    EXPECT_EQ(lastRequest.kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(lastRequest.filter, QStringLiteral("Profile File (*.pro *.PRO)"));
-    EXPECT_EQ(lastRequest.defaultSuffix, QStringLiteral("pro"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    EXPECT_EQ(bytes.size(), kRecordBytes);
+    EXPECT_EQ(WithFile("ms_1_profile_export_btn", path), QStringList{});
+    EXPECT_EQ(std::tuple(lastRequest.kind, lastRequest.filter, lastRequest.defaultSuffix),
+              std::tuple(FileDialogRequest::Kind::Save, QStringLiteral("Profile File (*.pro *.PRO)"), QStringLiteral("pro")));
     const ProfileRecord current = Current();
-    EXPECT_EQ(bytes, QByteArray(reinterpret_cast<const char*>(&current), kRecordBytes));
+    EXPECT_EQ(FileBytes(path), QByteArray(reinterpret_cast<const char*>(&current), kRecordBytes));
+    EXPECT_EQ(WithFile("ms_1_profile_export_btn", TempPath(QStringLiteral("no/such/folder/mine.pro"))),
+              QStringList{"The profile file cannot be written. Choose another folder or name."});
+    EXPECT_EQ(WithFile("ms_1_profile_export_btn", QString()), QStringList{});  // cancelled
+    EXPECT_EQ(WithFile("ms_1_profile_import_btn", QString()), QStringList{});
+    EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
 }
 
-TEST_F(ProfileListTest, ExportThatCannotWriteSaysSo)
-{
-    AnswerFileDialog(TempPath(QStringLiteral("no/such/folder/mine.pro")));
-    ModalScript script;
-    script.Click("btn_ok");
-    Click("ms_1_profile_export_btn");
-    FinishFileJobs();
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("The profile file cannot be written. Choose another folder or name.")});
-}
-
-TEST_F(ProfileListTest, ImportOfAnExistingNameAppendsASuffixAndBecomesCurrent)
+TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCurrent)
 {
     const QString path = TempPath(QStringLiteral("copy.pro"));
     auto record = CreateProfile(QStringLiteral("profile1"));
     record->dpi_value[0] = 33;
     ASSERT_TRUE(WriteProfileFile(path, *record));
-    AnswerFileDialog(path);
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
+    WithFile("ms_1_profile_import_btn", path);
     EXPECT_EQ(lastRequest.kind, FileDialogRequest::Kind::Open);
-    EXPECT_EQ(ListRows(), (QStringList{"Profile1", "profile1_1"}));
-    EXPECT_EQ(CurrentIndex(), 1);
-    EXPECT_EQ(List()->currentRow(), 1);
-    EXPECT_EQ(Current().dpi_value[0], 33);
-
-    // Again: the next free number.
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
+    EXPECT_EQ(std::tuple(ListRows(), CurrentIndex(), List()->currentRow(), Current().dpi_value[0]),
+              std::tuple(QStringList{"Profile1", "profile1_1"}, 1, 1, 33));
+    WithFile("ms_1_profile_import_btn", path);
     EXPECT_EQ(ProfileNames().last(), QStringLiteral("profile1_2"));
 }
 
-TEST_F(ProfileListTest, ImportBringsTwoBoundMacrosAlongUnderFreeNames)
+TEST_F(ProfileListTest, DamagedShortOrMissingFilesAreRefusedWithAMessage)
 {
-    Session().Locked([](ProfileSession::State& s) {
-        auto macro = CreateMacro(QStringLiteral("Burst"));
-        s.macros.push_back(std::move(macro));
+    const QString damaged = QStringLiteral("This file is not a profile: it is too short or its name is damaged. Nothing was imported.");
+    const struct {
+        const char* file;
+        int size;
+        char fill;
+        QString says;
+    } kRefused[] = {{"short.pro", kRecordBytes - 1, '\0', damaged},
+                    {"noend.pro", kRecordBytes, 'A', damaged},  // a name without its terminating zero
+                    {"missing.pro", -1, 0, QStringLiteral("The profile file cannot be read. Nothing was imported.")}};
+    for (const auto& row : kRefused) {
+        SCOPED_TRACE(row.file);
+        QFile file(TempPath(QLatin1String(row.file)));
+        if (row.size >= 0) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(row.size, row.fill));
+            file.close();
+        }
+        EXPECT_EQ(WithFile("ms_1_profile_import_btn", file.fileName()), QStringList{row.says});
+        EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
+    }
+}
+
+// Macros bound in the file come along under free names, and the macro store reaches the disk
+// before the profile store that refers to it.
+TEST_F(ProfileListTest, ImportBringsBoundMacrosAlongAndWritesTheMacroStoreFirst)
+{
+    QStringList order;
+    std::mutex orderMutex;
+    Session().Writer().SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString*) {
+        std::lock_guard lock(orderMutex);
+        order << QFileInfo(path).fileName();
+        return WriteFileAtomically(path, {QByteArrayView(bytes)});
     });
-    const int macrosBefore = Session().Locked([](ProfileSession::State& s) { return int(s.macros.size()); });
+    Session().Locked([](ProfileSession::State& s) { s.macros.push_back(CreateMacro(QStringLiteral("Burst"))); });
     auto record = CreateProfile(QStringLiteral("Macro pro"));
     const char* names[2] = {"Burst", "Combo"};
     const int buttons[2] = {2, 5};
@@ -271,64 +233,30 @@ TEST_F(ProfileListTest, ImportBringsTwoBoundMacrosAlongUnderFreeNames)
         button.function = 17;
         WriteNameField(button.macro_name, QLatin1String(names[i]));
         button.macro_action_count = 2;
-        button.macro_loop_count = 3;
         button.macro_actions[0] = {std::uint8_t(4 + i), 1, 10};
         button.macro_actions[1] = {std::uint8_t(4 + i), 2, 10};
     }
     const QString path = TempPath(QStringLiteral("macros.pro"));
     ASSERT_TRUE(WriteProfileFile(path, *record));
-    AnswerFileDialog(path);
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
-
+    WithFile("ms_1_profile_import_btn", path);
     Session().Locked([&](ProfileSession::State& s) {
-        ASSERT_EQ(int(s.macros.size()), macrosBefore + 2);
-        const ProfileRecord& imported = s.Current();
-        EXPECT_EQ(ProfileName(imported), QStringLiteral("Macro pro"));
+        ASSERT_EQ(s.macros.size(), 3u);
+        EXPECT_EQ(ProfileName(s.Current()), QStringLiteral("Macro pro"));
         const QString expected[2] = {QStringLiteral("Burst_1"), QStringLiteral("Combo")};
         for (int i = 0; i < 2; ++i) {
-            const ButtonRecord& button = imported.buttons[buttons[i]];
-            ASSERT_GE(button.macro_index, 0);
+            const ButtonRecord& button = s.Current().buttons[buttons[i]];
+            ASSERT_GE(button.macro_index, 1);
             const MacroRecord& macro = *s.macros.at(button.macro_index);
-            EXPECT_EQ(MacroName(macro), expected[i]);
-            EXPECT_EQ(ReadNameField(button.macro_name), expected[i]);
-            EXPECT_EQ(macro.action_count, 2);
-            EXPECT_EQ(macro.actions[0].key_code, 4 + i);
+            EXPECT_EQ(std::tuple(MacroName(macro), ReadNameField(button.macro_name), int(macro.action_count), int(macro.actions[0].key_code)),
+                      std::tuple(expected[i], expected[i], 2, 4 + i));
         }
-        EXPECT_NE(imported.buttons[2].macro_index, imported.buttons[5].macro_index);
+        EXPECT_NE(s.Current().buttons[2].macro_index, s.Current().buttons[5].macro_index);
     });
-
-    // Both stores reach the disk: the macro store holds the new macros.
-    FinishStoreWrites();
-    MacroList saved;
-    LoadMacroStore(saved, DataFolder());
-    EXPECT_EQ(int(saved.size()), macrosBefore + 2);
-}
-
-TEST_F(ProfileListTest, ImportWithMacrosWritesTheMacroStoreBeforeTheProfileStore)
-{
-    QStringList order;
-    std::mutex orderMutex;
-    Session().Writer().SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString*) {
-        {
-            std::lock_guard lock(orderMutex);
-            order << QFileInfo(path).fileName();
-        }
-        return WriteFileAtomically(path, {QByteArrayView(bytes)});
-    });
-    auto record = CreateProfile(QStringLiteral("Macro pro"));
-    record->buttons[3].function = 17;
-    WriteNameField(record->buttons[3].macro_name, QLatin1String("Burst"));
-    const QString path = TempPath(QStringLiteral("macro.pro"));
-    ASSERT_TRUE(WriteProfileFile(path, *record));
-    AnswerFileDialog(path);
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
     FinishStoreWrites();
     EXPECT_EQ(order, (QStringList{"macro.data", "pro.data"}));
     MacroList saved;
     LoadMacroStore(saved, DataFolder());
-    EXPECT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved.size(), 3u);
 }
 
 TEST_F(ProfileListTest, ImportIsRefusedWhileAStoreCannotBeRead)
@@ -336,16 +264,11 @@ TEST_F(ProfileListTest, ImportIsRefusedWhileAStoreCannotBeRead)
     const QString macroStore = DataFolder() + QStringLiteral("ms_1/macro.data");
     QFile::remove(macroStore);
     ASSERT_TRUE(QDir().mkpath(macroStore));  // a folder where the store belongs: it cannot be read
-    const QString unreadable = CResourceManager::Instance().GetText(QStringLiteral("store_unreadable_text"));
-
+    const QString unreadable = LangText("store_unreadable_text");
     ModalScript script;
-    script.Click("btn_ok").Click("btn_ok");
+    script.Click("btn_ok");
     Session().CheckStores();  // or the watch, whichever looks first: the news comes once
-    const QDeadlineTimer deadline(20000);
-    while (script.texts.isEmpty() && !deadline.hasExpired()) {
-        ProcessPending();
-        QThread::yieldCurrentThread();
-    }
+    ASSERT_TRUE(ProcessUntil([&] { return !script.texts.isEmpty(); }));
     ASSERT_EQ(script.texts, QStringList{unreadable});
     EXPECT_FALSE(Session().MacroStoreIsOurs());
 
@@ -353,57 +276,10 @@ TEST_F(ProfileListTest, ImportIsRefusedWhileAStoreCannotBeRead)
     record->buttons[3].function = 17;
     const QString path = TempPath(QStringLiteral("macro.pro"));
     ASSERT_TRUE(WriteProfileFile(path, *record));
-    AnswerFileDialog(path);
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
-    EXPECT_EQ(script.texts, (QStringList{unreadable, unreadable}));
-    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("Profile1")});
+    EXPECT_EQ(WithFile("ms_1_profile_import_btn", path), QStringList{unreadable});
+    EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
     FinishStoreWrites();
-    EXPECT_TRUE(QFileInfo(macroStore).isDir());
-    EXPECT_TRUE(QDir(macroStore).isEmpty());
-    ASSERT_TRUE(QDir().rmdir(macroStore));
-}
-
-TEST_F(ProfileListTest, ShortOrUnterminatedFilesAreRefusedWithAMessage)
-{
-    const QString shortFile = TempPath(QStringLiteral("short.pro"));
-    QFile file(shortFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(kRecordBytes - 1, '\0'));
-    file.close();
-    const QString unterminated = TempPath(QStringLiteral("noend.pro"));
-    QFile other(unterminated);
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.write(QByteArray(kRecordBytes, 'A'));
-    other.close();
-
-    for (const QString& path : {shortFile, unterminated}) {
-        AnswerFileDialog(path);
-        ModalScript script;
-        script.Click("btn_ok");
-        Click("ms_1_profile_import_btn");
-        FinishFileJobs();
-        EXPECT_EQ(script.texts, QStringList{QStringLiteral(
-                                    "This file is not a profile: it is too short or its name is damaged. Nothing was imported.")})
-            << path.toStdString();
-    }
-    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("Profile1")});
-
-    AnswerFileDialog(TempPath(QStringLiteral("missing.pro")));
-    ModalScript script;
-    script.Click("btn_ok");
-    Click("ms_1_profile_import_btn");
-    FinishFileJobs();
-    EXPECT_EQ(script.texts, QStringList{QStringLiteral("The profile file cannot be read. Nothing was imported.")});
-}
-
-TEST_F(ProfileListTest, CancelledFileDialogsDoNothing)
-{
-    AnswerFileDialog(QString());
-    Click("ms_1_profile_import_btn");
-    Click("ms_1_profile_export_btn");
-    FinishFileJobs();
-    EXPECT_EQ(ProfileNames(), QStringList{QStringLiteral("Profile1")});
+    EXPECT_TRUE(QFileInfo(macroStore).isDir() && QDir(macroStore).isEmpty());
 }
 
 }  // namespace

@@ -1,32 +1,33 @@
-// The shell on a Linux desktop: the menu button, start with the desktop, the dark and light
-// looks, the window without a tray, the About box and the notice for a mouse this user may not
-// open. All through the real main window and its controls.
+// The shell on a Linux desktop: start with the desktop, the dark and light looks, the window
+// without a tray, the About box, the notice for a mouse this user may not open, the single
+// instance and the D-Bus service.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
-
-#include <QAction>
 #include <QApplication>
-#include <QDir>
+#include <QDBusPendingCall>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
-#include <QPalette>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cmath>
+#include <future>
 
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/profile_name_wnd.h"
 #include "app/shell/autostart.h"
 #include "app/shell/background_queue.h"
+#include "app/shell/dbus_service.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
+#include "app/shell/mouse_control.h"
 #include "app/shell/shell_settings.h"
+#include "app/shell/single_instance.h"
 #include "app/shell/window_messages.h"
 #include "device/device_access.h"
+#include "fakes/fake_bluez.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
 #include "ui/menu_wnd.h"
@@ -42,7 +43,6 @@ protected:
         previousConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     }
-
     void TearDown() override
     {
         BackgroundQueue::Shell().WaitForDone();
@@ -50,16 +50,14 @@ protected:
         qputenv("XDG_CONFIG_HOME", previousConfig);
         CTrayIcon::SetAvailableForTesting(true);
         SetDeviceAccessProbe({});
-        SetModalDriver({});
     }
-
     void Build()
     {
+        window.reset();
         window = std::make_unique<CMainWnd>();
         ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
         Settle();
     }
-
     // Lets queued background work finish and its results reach the window.
     static void Settle()
     {
@@ -67,112 +65,71 @@ protected:
         BackgroundQueue::Shell().WaitForDone();
         ProcessPending();
     }
-
-    QStringList MenuItems() const
+    QAction* AutostartItem(bool fromTray)
     {
-        QStringList names;
+        if (fromTray)
+            window->PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kRightButtonUp);
+        else
+            ClickControl(*window, QStringLiteral("main_menu_btn"));
+        ProcessPending();
         for (QAction* action : window->TrayMenu()->Menu()->actions())
-            if (!action->isSeparator())
-                names << action->objectName();
-        return names;
-    }
-
-    QAction* MenuItem(const QString& name) const
-    {
-        for (QAction* action : window->TrayMenu()->Menu()->actions())
-            if (action->objectName() == name)
+            if (action->objectName() == QLatin1String("autostart"))
                 return action;
         return nullptr;
     }
+    void SetLook(const char* look) { QSettings(ShellSettingsPath(), QSettings::IniFormat).setValue(QStringLiteral("window/look"), look); }
 
     QTemporaryDir config;
     QByteArray previousConfig;
     std::unique_ptr<CMainWnd> window;
 };
 
-TEST_F(ShellDesktopTest, MenuButtonOpensTheTrayMenu)
-{
-    Build();
-    ASSERT_TRUE(ClickControl(*window, QStringLiteral("main_menu_btn")));
-    ProcessPending();
-    ASSERT_TRUE(window->TrayMenu() && window->TrayMenu()->Menu());
-    EXPECT_EQ(MenuItems(), (QStringList{"configuration", "autostart", "about", "exit"}));
-    ASSERT_TRUE(window->TrayMenu()->Choose(QStringLiteral("exit")));
-    ProcessPending();
-    EXPECT_FALSE(window->IsWindow());
-}
-
-TEST_F(ShellDesktopTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry)
+TEST_F(ShellDesktopTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntryAndIsKnownAtStart)
 {
     Build();
     const QString entry = config.filePath(QStringLiteral("autostart/karvo-gaming-mouse.desktop"));
     EXPECT_EQ(AutostartEntryPath(), entry);
-    ASSERT_TRUE(ClickControl(*window, QStringLiteral("main_menu_btn")));
-    ProcessPending();
-    ASSERT_TRUE(MenuItem(QStringLiteral("autostart")));
-    EXPECT_FALSE(MenuItem(QStringLiteral("autostart"))->isChecked());
-    ASSERT_TRUE(window->TrayMenu()->Choose(QStringLiteral("autostart")));
-    Settle();
-
-    QFile file(entry);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.startsWith(QLatin1String("[Desktop Entry]\n"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QLatin1String("\nExec=") + QCoreApplication::applicationFilePath() + QLatin1String(" --hidden\n")))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QLatin1String("\nType=Application\n")));
-
-    // The tray's right click shows the mark as well.
-    window->PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kRightButtonUp);
-    ProcessPending();
-    ASSERT_TRUE(MenuItem(QStringLiteral("autostart")));
-    EXPECT_TRUE(MenuItem(QStringLiteral("autostart"))->isChecked());
-    ASSERT_TRUE(window->TrayMenu()->Choose(QStringLiteral("autostart")));
-    Settle();
-    EXPECT_FALSE(QFile::exists(entry));
-    EXPECT_FALSE(window->Menu().AutostartEnabled());
-}
-
-TEST_F(ShellDesktopTest, AnEntryWrittenEarlierIsKnownAtStart)
-{
-    ASSERT_TRUE(WriteAutostartEntry(config.filePath(QStringLiteral("autostart/karvo-gaming-mouse.desktop")),
-                                    QStringLiteral("/usr/bin/karvo-gaming-mouse"), nullptr));
+    for (bool fromTray : {false, true}) {  // the menu button's menu and the tray's carry the mark alike
+        QAction* item = AutostartItem(fromTray);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->isChecked(), fromTray);
+        ASSERT_TRUE(window->TrayMenu()->Choose(QStringLiteral("autostart")));
+        Settle();
+        EXPECT_EQ(std::tuple(QFile::exists(entry), window->Menu().AutostartEnabled()), std::tuple(!fromTray, !fromTray));
+        if (fromTray)
+            break;
+        QFile file(entry);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(text.startsWith(QLatin1String("[Desktop Entry]\n")) && text.contains(QLatin1String("\nType=Application\n"))
+                    && text.contains(QLatin1String("\nExec=") + QCoreApplication::applicationFilePath() + QLatin1String(" --hidden\n")))
+            << text.toStdString();
+    }
+    ASSERT_TRUE(WriteAutostartEntry(entry, QStringLiteral("/usr/bin/karvo-gaming-mouse"), nullptr));
     Build();
     EXPECT_TRUE(window->Menu().AutostartEnabled());
 }
 
 TEST_F(ShellDesktopTest, AutostartFolderThatCannotBeWrittenIsReportedAndTheMarkStaysOff)
 {
-    // A file where the autostart folder belongs.
-    QFile blocker(config.filePath(QStringLiteral("autostart")));
+    QFile blocker(config.filePath(QStringLiteral("autostart")));  // a file where the folder belongs
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     Build();
-    int boxes = 0;
-    QString shown;
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        ++boxes;
-        shown = ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
-        ClickControl(box, QStringLiteral("btn_ok"));
-    });
+    ModalScript script;
+    script.Click("btn_ok");
     window->Menu().SetAutostart(true);
     Settle();
-    EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(shown.contains(QLatin1String("Start with the desktop"))) << shown.toStdString();
-    EXPECT_FALSE(window->Menu().AutostartEnabled());
-    EXPECT_TRUE(QFileInfo(blocker.fileName()).isFile());  // nothing of the user's was replaced
+    ASSERT_EQ(script.texts.size(), 1);
+    EXPECT_TRUE(script.texts[0].contains(QLatin1String("Start with the desktop"))) << script.texts[0].toStdString();
+    EXPECT_EQ(std::tuple(window->Menu().AutostartEnabled(), QFileInfo(blocker.fileName()).isFile()), std::tuple(false, true));
 }
 
-TEST(AutostartEntry, ProgramPathsWithSpacesAreQuoted)
+TEST(AutostartEntry, ProgramPathsAreQuotedAndTheEntryValidates)
 {
-    const QString text = QString::fromUtf8(AutostartEntry(QStringLiteral("/opt/My Apps/karvo \"x\" $HOME")));
-    EXPECT_TRUE(text.contains(QLatin1String("\nExec=\"/opt/My Apps/karvo \\\"x\\\" \\$HOME\" --hidden\n")))
-        << text.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(AutostartEntry(QStringLiteral("/opt/My Apps/karvo \"x\" $HOME")))
+                    .contains(QLatin1String("\nExec=\"/opt/My Apps/karvo \\\"x\\\" \\$HOME\" --hidden\n")));
     EXPECT_TRUE(QString::fromUtf8(AutostartEntry(QStringLiteral("/usr/bin/a%b"))).contains(QLatin1String("Exec=/usr/bin/a%%b --hidden")));
-}
-
-TEST(AutostartEntry, ValidatesAsADesktopEntry)
-{
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed";
@@ -181,211 +138,215 @@ TEST(AutostartEntry, ValidatesAsADesktopEntry)
     ASSERT_TRUE(WriteAutostartEntry(path, QStringLiteral("/opt/My Apps/karvo"), nullptr));
     QProcess process;
     process.start(validator, {path});
-    ASSERT_TRUE(process.waitForFinished(10000));
+    ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().toStdString();
 }
 
-TEST_F(ShellDesktopTest, SkinButtonSwitchesTheLookAndTheNextStartKeepsIt)
+double Luminance(const QColor& c)
 {
-    QSettings(ShellSettingsPath(), QSettings::IniFormat).setValue(QStringLiteral("window/look"), QStringLiteral("dark"));
-    Build();
-    EXPECT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Dark);
-    const QString dark = qApp->styleSheet();
-    ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
-    Settle();
-    EXPECT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Light);
-    EXPECT_NE(qApp->styleSheet(), dark);
-    EXPECT_TRUE(qApp->styleSheet().startsWith(dark));  // the light look lies over the skin's own
-    EXPECT_EQ(QSettings(ShellSettingsPath(), QSettings::IniFormat).value(QStringLiteral("window/look")).toString(),
-              QStringLiteral("light"));
-
-    window.reset();
-    Build();
-    EXPECT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Light);
-    ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
-    Settle();
-    EXPECT_EQ(qApp->styleSheet(), dark);
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
-
-// Relative luminance and contrast ratio of two colours, as accessibility guidelines define them.
-double Luminance(const QColor& color)
-{
-    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
-}
-
+// The contrast ratio of two colours, as accessibility guidelines define it.
 double Contrast(const QColor& a, const QColor& b)
 {
-    const double la = Luminance(a);
-    const double lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return (std::max(Luminance(a), Luminance(b)) + 0.05) / (std::min(Luminance(a), Luminance(b)) + 0.05);
 }
 
-// What a window shows: the background of its skin and the colour of one of its labels, and the
-// background of the window itself (what a skin without a background of its own shows).
-struct Shown {
-    QColor background;
-    QColor text;
-    QColor window;
-};
-
-Shown ShownBy(WindowImplBase& window, const QString& label)
+// What a window shows: its skin's background, one label's text colour, and the window's own
+// background (what a skin without a background of its own shows).
+std::tuple<QColor, QColor, QColor> ShownBy(WindowImplBase& window, const char* label)
 {
-    QWidget* root = window.PaintManager().Root();
-    QWidget* text = window.PaintManager().FindControl(label);
-    if (!root || !text) {
-        ADD_FAILURE() << "no " << label.toStdString();
-        return {};
-    }
-    root->ensurePolished();
-    text->ensurePolished();
-    window.GetHWND()->ensurePolished();
-    return {root->palette().color(QPalette::Window), text->palette().color(QPalette::WindowText),
-            window.GetHWND()->palette().color(QPalette::Window)};
+    QWidget* parts[] = {window.PaintManager().Root(), window.PaintManager().FindControl(QLatin1String(label)), window.GetHWND()};
+    for (QWidget* part : parts)
+        part->ensurePolished();
+    return {parts[0]->palette().color(QPalette::Window), parts[1]->palette().color(QPalette::WindowText),
+            parts[2]->palette().color(QPalette::Window)};
 }
 
-TEST_F(ShellDesktopTest, EveryWindowTakesTheLookAndReadably)
+// The skin button switches every window between a dark and a light look, readably, and the next
+// start keeps it; the first start follows the desktop.
+TEST_F(ShellDesktopTest, SkinButtonSwitchesEveryWindowsLookReadablyAndTheNextStartKeepsIt)
 {
-    QSettings(ShellSettingsPath(), QSettings::IniFormat).setValue(QStringLiteral("window/look"), QStringLiteral("dark"));
+    Build();
+    EXPECT_EQ(std::tuple(QFile::exists(ShellSettingsPath()), window->Theme().CurrentLook()), std::tuple(false, ShellTheme::DesktopLook()));
+    SetLook("dark");
     Build();
     const QString dark = qApp->styleSheet();
-    ASSERT_FALSE(dark.isEmpty());
+    ASSERT_TRUE(window->Theme().CurrentLook() == ShellTheme::Look::Dark && ClickControl(*window, QStringLiteral("skin_btn")));
+    Settle();
+    EXPECT_EQ(QSettings(ShellSettingsPath(), QSettings::IniFormat).value(QStringLiteral("window/look")).toString(), QStringLiteral("light"));
+    Build();
+    ASSERT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Light);
+    const QString light = qApp->styleSheet();
+    EXPECT_TRUE(light.startsWith(dark) && light != dark);  // the light look lies over the skin's own
 
     CMsgWnd box(QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"));
-    ASSERT_TRUE(box.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
     CMS_1_ProfileName nameDialog(QStringLiteral("profile_name_1_text"), {});
-    ASSERT_TRUE(nameDialog.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
     CDpiColorWnd colorDialog;
-    ASSERT_TRUE(colorDialog.Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
+    for (WindowImplBase* dialog : std::initializer_list<WindowImplBase*>{&box, &nameDialog, &colorDialog})
+        ASSERT_TRUE(dialog->Create(window.get(), WindowStyle::kPopup, WindowStyle::kExToolWindow));
     const auto shownByAll = [&] {
-        return std::vector<Shown>{ShownBy(*window, QStringLiteral("ms_1_label_power")),
-                                  ShownBy(box, QStringLiteral("warning")),
-                                  ShownBy(nameDialog, QStringLiteral("name_label")),
-                                  ShownBy(colorDialog, QStringLiteral("r_label"))};
+        return std::vector{ShownBy(*window, "ms_1_label_power"), ShownBy(box, "warning"), ShownBy(nameDialog, "name_label"),
+                           ShownBy(colorDialog, "r_label")};
     };
-    const char* const names[] = {"main window", "message box", "profile-name dialog", "colour dialog"};
-
-    const std::vector<Shown> inDark = shownByAll();
+    const auto inLight = shownByAll();
     ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
     Settle();
-    ASSERT_EQ(window->Theme().CurrentLook(), ShellTheme::Look::Light);
-    const std::vector<Shown> inLight = shownByAll();
+    EXPECT_EQ(qApp->styleSheet(), dark);  // exactly the dark sheet again
+    const auto inDark = shownByAll();
     for (std::size_t i = 0; i < inDark.size(); ++i) {
-        SCOPED_TRACE(names[i]);
-        // Dark text on a light ground and the other way round, in every window alike.
-        EXPECT_LT(inDark[i].background.lightness(), 128) << inDark[i].background.name().toStdString();
-        EXPECT_GT(inDark[i].text.lightness(), 128) << inDark[i].text.name().toStdString();
-        EXPECT_GT(inLight[i].background.lightness(), 128) << inLight[i].background.name().toStdString();
-        EXPECT_LT(inLight[i].text.lightness(), 128) << inLight[i].text.name().toStdString();
-        EXPECT_GE(Contrast(inDark[i].text, inDark[i].background), 4.5);
-        EXPECT_GE(Contrast(inLight[i].text, inLight[i].background), 4.5);
-        EXPECT_GE(Contrast(inDark[i].text, inDark[i].window), 4.5);
-        EXPECT_GE(Contrast(inLight[i].text, inLight[i].window), 4.5);
+        SCOPED_TRACE(i);  // main window, message box, profile-name dialog, colour dialog
+        const auto& [darkGround, darkText, darkWindow] = inDark[i];
+        const auto& [lightGround, lightText, lightWindow] = inLight[i];
+        EXPECT_EQ(std::tuple(darkGround.lightness() < 128, darkText.lightness() > 128, lightGround.lightness() > 128, lightText.lightness() < 128),
+                  std::tuple(true, true, true, true));
+        for (double contrast : {Contrast(darkText, darkGround), Contrast(lightText, lightGround), Contrast(darkText, darkWindow),
+                                Contrast(lightText, lightWindow)})
+            EXPECT_GE(contrast, 4.5);
     }
-
-    // Back to dark: exactly the dark sheet again, and every window as it was.
     ASSERT_TRUE(ClickControl(*window, QStringLiteral("skin_btn")));
     Settle();
-    EXPECT_EQ(qApp->styleSheet(), dark);
-    const std::vector<Shown> again = shownByAll();
-    for (std::size_t i = 0; i < inDark.size(); ++i) {
-        SCOPED_TRACE(names[i]);
-        EXPECT_EQ(again[i].background, inDark[i].background);
-        EXPECT_EQ(again[i].text, inDark[i].text);
-        EXPECT_EQ(again[i].window, inDark[i].window);
-    }
+    EXPECT_EQ(std::tuple(qApp->styleSheet(), shownByAll()), std::tuple(light, inLight));  // every window as it was
 }
 
-TEST_F(ShellDesktopTest, FirstStartFollowsTheDesktop)
-{
-    Build();
-    EXPECT_FALSE(QFile::exists(ShellSettingsPath()));
-    EXPECT_EQ(window->Theme().CurrentLook(), ShellTheme::DesktopLook());
-}
-
-TEST_F(ShellDesktopTest, WithoutTrayClosingMinimisesInsteadOfHiding)
+TEST_F(ShellDesktopTest, WithoutTrayTheWindowStaysInTheTaskBarAndClosingMinimises)
 {
     CTrayIcon::SetAvailableForTesting(false);
     Build();
-    window->ShowWindow(true);
-    ASSERT_TRUE(ClickControl(*window, QStringLiteral("exit_btn")));
-    ProcessPending();
-    EXPECT_FALSE(window->GetHWND()->isHidden());
-    EXPECT_TRUE(window->GetHWND()->isMinimized());
-
-    window->BringToFront();
-    window->GetHWND()->close();  // the desktop's close button
-    ProcessPending();
-    EXPECT_FALSE(window->GetHWND()->isHidden());
-    EXPECT_TRUE(window->GetHWND()->isMinimized());
-}
-
-TEST_F(ShellDesktopTest, WithoutMouseAndWithoutTrayTheWindowStaysInTheTaskBar)
-{
-    CTrayIcon::SetAvailableForTesting(false);
-    Build();
-    EXPECT_FALSE(window->DevicePresent());
-    EXPECT_FALSE(window->GetHWND()->isHidden());
-    EXPECT_TRUE(window->GetHWND()->isMinimized());
+    EXPECT_EQ(std::tuple(window->DevicePresent(), window->GetHWND()->isHidden(), window->GetHWND()->isMinimized()),
+              std::tuple(false, false, true));
+    for (bool desktopClose : {false, true}) {
+        window->BringToFront();
+        if (desktopClose)
+            window->GetHWND()->close();
+        else
+            ASSERT_TRUE(ClickControl(*window, QStringLiteral("exit_btn")));
+        ProcessPending();
+        EXPECT_EQ(std::tuple(window->GetHWND()->isHidden(), window->GetHWND()->isMinimized()), std::tuple(false, true)) << desktopClose;
+    }
 }
 
 TEST_F(ShellDesktopTest, AboutShowsTheVersionWithOkOnly)
 {
     Build();
-    QString text;
     bool cancelVisible = true;
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        text = ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
+    ModalScript script;
+    script.Then([&](WindowImplBase& box) {
         cancelVisible = box.PaintManager().FindControl(QStringLiteral("btn_cancel"))->isVisible();
         ClickControl(box, QStringLiteral("btn_ok"));
     });
     window->PostMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{QStringLiteral("about"), {}, {}, false}), 0);
     ProcessPending();
-    EXPECT_TRUE(text.startsWith(QLatin1String("Karvo Gaming Mouse " KARVO_VERSION))) << text.toStdString();
+    ASSERT_EQ(script.texts.size(), 1);
+    EXPECT_TRUE(script.texts[0].startsWith(QLatin1String("Karvo Gaming Mouse " KARVO_VERSION))) << script.texts[0].toStdString();
     EXPECT_FALSE(cancelVisible);
 }
 
 TEST_F(ShellDesktopTest, MouseThatCannotBeOpenedIsReportedOnce)
 {
-    SetDeviceAccessProbe([] { return std::vector<InaccessibleDevice>{{QStringLiteral("/dev/hidraw7"), 0xFA60}}; });
-    QStringList shown;
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        shown << ControlText(box.PaintManager().FindControl(QStringLiteral("warning")));
-        ClickControl(box, QStringLiteral("btn_ok"));
-    });
-    Build();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown.first().contains(QLatin1String("70-karvo-gaming-mouse.rules"))) << shown.first().toStdString();
-    EXPECT_TRUE(shown.first().contains(QLatin1String("udevadm")));
-    window->AccessNotice().Check();
-    window->PostMessage(Msg::UM_DEVICE_STATE, 0, 0);
-    Settle();
-    EXPECT_EQ(shown.size(), 1);
-}
-
-TEST_F(ShellDesktopTest, NoNoticeWhenEveryMouseCanBeOpened)
-{
-    int boxes = 0;
-    SetDeviceAccessProbe([] { return std::vector<InaccessibleDevice>{}; });
-    ScopedModalDriver driver([&](WindowImplBase& box) {
-        ++boxes;
-        ClickControl(box, QStringLiteral("btn_ok"));
-    });
-    Build();
-    EXPECT_EQ(boxes, 0);
-    EXPECT_FALSE(window->AccessNotice().Shown());
-}
-
-TEST_F(ShellDesktopTest, TitleBarButtonsHaveNamesFromTheLanguageFile)
-{
-    Build();
-    for (const auto& [control, name] : {std::pair{"skin_btn", "Switch between dark and light look"},
-                                        std::pair{"main_menu_btn", "Menu"}, std::pair{"min_btn", "Minimise"},
-                                        std::pair{"exit_btn", "Close"}}) {
-        QWidget* button = window->PaintManager().FindControl(QLatin1String(control));
-        ASSERT_TRUE(button) << control;
-        EXPECT_EQ(button->accessibleName(), QLatin1String(name)) << control;
+    for (bool inaccessible : {false, true}) {
+        SetDeviceAccessProbe([inaccessible] {
+            return inaccessible ? std::vector<InaccessibleDevice>{{QStringLiteral("/dev/hidraw7"), 0xFA60}} : std::vector<InaccessibleDevice>{};
+        });
+        ModalScript script;
+        script.Click("btn_ok").Click("btn_ok");
+        Build();
+        window->AccessNotice().Check();
+        window->PostMessage(Msg::UM_DEVICE_STATE, 0, 0);
+        Settle();
+        ASSERT_EQ(std::tuple(script.texts.size(), window->AccessNotice().Shown()), std::tuple(qsizetype(inaccessible), inaccessible));
+        if (inaccessible) {
+            EXPECT_TRUE(script.texts[0].contains(QLatin1String("70-karvo-gaming-mouse.rules")) && script.texts[0].contains(QLatin1String("udevadm")))
+                << script.texts[0].toStdString();
+        }
     }
+}
+
+TEST(SingleInstance, SecondClaimFailsAndActivatesTheFirstAndACrashedFirstBlocksNothing)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(SingleInstance(QStringLiteral("Karvo Test"), dir.path()).ActivateRunning());  // none running
+    {
+        SingleInstance first(QStringLiteral("Karvo Test"), dir.path());
+        ASSERT_TRUE(first.Claim());
+        int activations = 0;
+        first.SetActivationHandler([&] { ++activations; });
+        SingleInstance second(QStringLiteral("Karvo Test"), dir.path());
+        EXPECT_FALSE(second.Claim());
+        // The second start waits for the first to answer, so it runs beside this event loop.
+        auto reached = std::async(std::launch::async, [&] { return second.ActivateRunning(); });
+        ASSERT_TRUE(ProcessUntil([&] { return activations > 0; }));
+        EXPECT_EQ(std::tuple(reached.get(), activations), std::tuple(true, 1));
+    }
+    // What a crashed instance leaves: a lock naming a process that is gone, and its socket file.
+    const QString base = dir.path() + QStringLiteral("/Karvo Crashed");
+    QFile lock(base + QStringLiteral(".lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && lock.write("999999999\nkarvo\n\n") > 0);
+    lock.close();
+    QFile socket(base + QStringLiteral(".socket"));
+    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+    socket.close();
+    EXPECT_TRUE(SingleInstance(QStringLiteral("Karvo Crashed"), dir.path()).Claim());
+}
+
+// The page's view as the D-Bus service sees it: two profiles, and imports that end as told.
+class ScriptedControl final : public MouseControl {
+public:
+    QStringList ProfileNames() const override { return {QStringLiteral("Profile1"), QStringLiteral("Evening")}; }
+    MouseStatus Status() const override { return {}; }
+    QString DataFolder() const override { return QStringLiteral("/data/"); }
+    bool SwitchProfile(int index) override { return switched << index, true; }
+    void Apply() override {}
+    void ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done) override { Import(path, done); }
+    void ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done) override { Import(path, done); }
+    void Import(const QString& path, const std::function<void(const ImportOutcome&)>& done)
+    {
+        imported << path;
+        done(outcome);
+    }
+    QList<int> switched;
+    QStringList imported;
+    ImportOutcome outcome;
+};
+
+TEST(MouseDBusService, SwitchesByNameInAnyCaseAndImportsAbsolutePathsOnly)
+{
+    PrivateSystemBus bus;  // a daemon of the test's own, which lets anyone take any name
+    ASSERT_TRUE(bus.Running()) << "dbus-daemon could not be started";
+    ScriptedControl control;
+    MouseDBusService service(control, QDBusConnection::connectToBus(bus.Address(), QStringLiteral("karvo-service")));
+    ASSERT_TRUE(service.Register());
+    QDBusConnection client = QDBusConnection::connectToBus(bus.Address(), QStringLiteral("karvo-client"));
+    const struct {
+        const char *method, *argument;
+        ImportOutcome outcome;
+        const char* error;  // "" for a reply
+        QVariantList reply;
+    } kCalls[] = {{"SwitchProfile", "EVENING", {}, "", {1u}},
+                  {"SwitchProfile", "Nobody", {}, "org.karvo.GamingMouse.Error.NoSuchProfile", {}},
+                  {"ImportProfile", "relative.pro", {}, "org.freedesktop.DBus.Error.InvalidArgs", {}},
+                  {"ImportProfile", "/tmp/short.pro", {QStringLiteral("damaged"), -1, {}}, "org.karvo.GamingMouse.Error.BadFile", {}},
+                  {"ImportMacro", "/tmp/a.macro", {QStringLiteral("disk full"), 2, {}}, "org.karvo.GamingMouse.Error.WriteFailed", {}},
+                  {"ImportMacro", "/tmp/b.macro", {{}, 3, QStringLiteral("B")}, "", {3u, QStringLiteral("B")}}};
+    for (const auto& call : kCalls) {
+        SCOPED_TRACE(call.argument);
+        control.outcome = call.outcome;
+        QDBusMessage message = QDBusMessage::createMethodCall(MouseDBusService::kServiceName, MouseDBusService::kObjectPath,
+                                                              MouseDBusService::kInterface, QLatin1String(call.method));
+        message << QString::fromLatin1(call.argument);
+        QDBusPendingCall pending = client.asyncCall(message, 20000);
+        ASSERT_TRUE(ProcessUntil([&] { return pending.isFinished(); }));
+        EXPECT_EQ(pending.reply().errorName(), QLatin1String(call.error));
+        if (!*call.error) {
+            EXPECT_EQ(pending.reply().arguments(), call.reply);
+        }
+    }
+    EXPECT_EQ(control.switched, QList<int>{1});
+    EXPECT_EQ(control.imported, (QStringList{"/tmp/short.pro", "/tmp/a.macro", "/tmp/b.macro"}));  // not the relative one
+    service.Unregister();
+    QDBusConnection::disconnectFromBus(QStringLiteral("karvo-client"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("karvo-service"));
 }
 
 }  // namespace
