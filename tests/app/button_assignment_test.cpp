@@ -199,23 +199,6 @@ TEST_F(ButtonAssignmentTest, TheLastLeftClickCannotBeTakenAwayButMoves)
     EXPECT_EQ(Button(0).function, ButtonFunction::kLeftClick);
 }
 
-TEST_F(ButtonAssignmentTest, EveryFunctionReachesEveryButton)
-{
-    Choose(12, QStringLiteral("ms_1_click"));  // keeps a left click whatever button 1 gets
-    for (const QString& item : TableMenuItems()) {
-        const std::uint8_t code = FunctionFromMenuItem(item);
-        if (code == ButtonFunction::kKeyCombination || code == ButtonFunction::kMacro)
-            continue;
-        for (int n = 1; n <= 11; ++n) {
-            Choose(n, item);
-            EXPECT_EQ(std::tuple(Button(n - 1).function, Slot(n)->text()),
-                      std::tuple(code, CResourceManager::Instance().GetText(FunctionDisplayKey(code))))
-                << item.toStdString() << " on " << n;
-        }
-    }
-    EXPECT_TRUE(host.boxes.isEmpty());
-}
-
 // A combination is its boxes and key; with nothing chosen, or cancelled, the button keeps its
 // function (button 7: forward). The dialog reopens with what the button has.
 TEST_F(ButtonAssignmentTest, KeyCombinationsKeepTheirPartsAndReopenWithThem)

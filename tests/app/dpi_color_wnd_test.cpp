@@ -127,21 +127,12 @@ protected:
     QWidget* button = nullptr;
 };
 
-TEST_F(DpiColorDialogTest, OpensWithTheStoredColourAndTheLanguageFilesTexts)
+TEST_F(DpiColorDialogTest, OpensWithTheStoredColour)
 {
     std::uint32_t stored = kStored112233;
     EXPECT_FALSE(Run(stored, [](CDpiColorWnd& dialog) {
         EXPECT_EQ(Showing(dialog), Expected("17", "34", "51", 0xFF112233u));
         EXPECT_EQ(dialog.GetHWND()->size(), QSize(CDpiColorWnd::kWidth, CDpiColorWnd::kHeight));
-        const CResourceManager& texts = CResourceManager::Instance();
-        EXPECT_TRUE(texts.HasText(QStringLiteral("color_title_text")));
-        EXPECT_EQ(dialog.GetHWND()->windowTitle(), texts.GetText(QStringLiteral("color_title_text")));
-        for (const char* label : {"r_label", "g_label", "b_label"}) {
-            const QWidget* control = dialog.PaintManager().FindControl(QLatin1String(label));
-            const QString key = control->property("textKey").toString();
-            EXPECT_TRUE(texts.HasText(key)) << label;
-            EXPECT_EQ(ControlText(control), texts.GetText(key)) << label;
-        }
     }));
     EXPECT_EQ(stored, kStored112233);
 }

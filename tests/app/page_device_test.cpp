@@ -1,15 +1,11 @@
 // The settings page over the emulated mouse: what it shows of the links, battery and charging,
 // the mouse's DPI events, the stores, and the settings that reach the mouse.
 #include <QAbstractButton>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSlider>
-#include <QTimer>
 
 #include "app/shell/dpi_msg.h"
 #include "app/shell/window_messages.h"
@@ -181,26 +177,7 @@ TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
     EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
-TEST_F(PageDeviceTest, UnreadableStoreIsToldAndNeverWritten)
-{
-    // A test before may have ended the application's loop (the tray's exit), after which every new
-    // event loop, a modal one too, returns at once; running it once more makes loops run again.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-    const QString store = dataHome.path() + QStringLiteral("/Karvo Gaming Mouse/ms_1/pro.data");
-    ASSERT_TRUE(QDir().mkpath(store));  // a folder where the store belongs: it cannot be read
-    ModalScript script;
-    script.Click("btn_ok").Click("btn_ok");
-    Build(true, false);
-    window.Page().Links()->HandleDeviceEvent(0x1000, 3);
-    window.SendMessage(Msg::UM_APPLY, 0, 0);
-    FinishStoreWrites();
-    ProcessPending();
-    EXPECT_EQ(script.texts, QStringList{LangText("store_unreadable_text")});
-    EXPECT_TRUE(QFileInfo(store).isDir() && QDir(store).isEmpty());
-}
-
-TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPress)
+TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsInTheList)
 {
     Build(true, false);
     const QString data = window.Page().Session().DataFolder();
@@ -219,13 +196,6 @@ TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsAndSurvivesADpiPres
 
     ASSERT_TRUE(ProcessUntil([&] { return list->count() == before + 1; }));
     EXPECT_EQ(std::tuple(list->currentRow(), list->item(int(index))->text()), std::tuple(int(index), QStringLiteral("Beside")));
-    window.Page().Links()->HandleDeviceEvent(0x1000, 3);
-    ProcessPending();
-    window.Page().Session().FlushSaves();
-    ProfileList stored;
-    LoadProfileStore(stored, *header, data);
-    ASSERT_EQ(stored.size(), index + 1);
-    EXPECT_EQ(ProfileName(*stored[index]), QStringLiteral("Beside"));
 }
 
 using PageToMouseTest = SimWindowTest;
@@ -301,7 +271,7 @@ void ChooseOnSlot(CMainWnd& window, int n, const QString& item)
     ProcessPending();
 }
 
-TEST_F(PageToMouseTest, EveryFunctionOfTheMenuReachesTheMouseAndTheLastLeftClickStays)
+TEST_F(PageToMouseTest, EveryFunctionOfTheMenuShowsOnItsSlotAndReachesTheMouseAndTheLastLeftClickStays)
 {
     int reports = Reports();
     ModalScript refusal;
@@ -324,6 +294,7 @@ TEST_F(PageToMouseTest, EveryFunctionOfTheMenuReachesTheMouseAndTheLastLeftClick
         ASSERT_TRUE(WaitForReports(++reports));
         const DeviceBytes bytes = FunctionDeviceBytes(std::uint8_t(code), blank, 0);
         EXPECT_EQ(State()["buttons"].toArray()[slot - 1].toArray(), (QJsonArray{bytes[0], bytes[1], bytes[2]})) << slot;
+        EXPECT_EQ(ControlText(Control(QStringLiteral("ms_1_btn_key_%1").arg(slot))), CResourceManager::Instance().GetText(FunctionDisplayKey(std::uint8_t(code))));
     }
     ModalScript shortcut;  // Ctrl+Shift+A
     shortcut.Then([](WindowImplBase& dialog) {
@@ -346,25 +317,8 @@ protected:
         bus = std::make_unique<PrivateSystemBus>();
     }
     static void TearDownTestSuite() { bus.reset(); }
-    bool BlePresent() { return window.Page().Links()->BlePresent(); }
     static inline std::unique_ptr<PrivateSystemBus> bus;
 };
-
-TEST_F(PageBleTest, BesideAnotherLinkOnlyTheIndicatorFollowsTheBluetoothMouse)
-{
-    ASSERT_TRUE(bus->Running()) << "dbus-daemon could not be started";
-    FakeBluez bluez({.mouseConnected = false});
-    Build(false, true);
-    ASSERT_TRUE(window.DevicePresent() && !Hidden());
-    EXPECT_FALSE(Shown("ms_1_BLE"));
-    bluez.SetMouseConnected(true);
-    ASSERT_TRUE(ProcessUntil([&] { return BlePresent(); }));
-    EXPECT_EQ(std::tuple(Shown("ms_1_BLE"), Shown("ms_1_sleep_label"), window.DevicePresent(), Hidden()),
-              std::tuple(true, false, true, false));
-    bluez.SetMouseConnected(false);
-    ASSERT_TRUE(ProcessUntil([&] { return !BlePresent(); }));
-    EXPECT_EQ(std::tuple(Shown("ms_1_BLE"), window.DevicePresent(), Hidden()), std::tuple(false, true, false));
-}
 
 TEST_F(PageBleTest, AloneTheBluetoothMouseTakesTheStartUpSendGivesEventsAndHidesTheWindowWhenItGoes)
 {
