@@ -1,6 +1,6 @@
 // The macro editor and the two button dialogs over a data folder of the test's own, a hand-moved
 // clock and a stand-in for the input-hook library that notes every call and posts input as the
-// library would. The Open… helpers open each window as the user meets it, for tests of every window.
+// library would.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -142,31 +142,6 @@ int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
         return -1;
     dialog.CenterWindow();
     return dialog.ShowModal();
-}
-
-// For tests of every window: each runs `inspect` on its window while it is shown (one macro in the
-// editor's list, one in the picker's), and nothing when the window does not open (a skin without
-// its controls).
-using Inspect = std::function<void(WindowImplBase&)>;
-inline void OpenMacroEditor(const Inspect& inspect)
-{
-    QTemporaryDir data;
-    ProfileSession session(data.path() + QLatin1Char('/'));
-    session.Locked([](ProfileSession::State& s) { s.macros.push_back(MakeMacro(QStringLiteral("M"), {{0x04, kPress, 10}})); });
-    ScopedModalDriver driver(inspect);
-    RunMacroEditor(nullptr, session, [] {}, nullptr);
-    QThreadPool::globalInstance()->waitForDone();
-}
-inline void OpenSelectMacro(const Inspect& inspect)
-{
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload")});
-    RunModal<CMS_1_SelectMacro>(dialog, inspect);
-}
-inline void OpenShortcut(const Inspect& inspect)
-{
-    CShortcutWnd dialog;
-    RunModal<CShortcutWnd>(dialog, inspect);
 }
 
 class MacroEditorTest : public ::testing::Test {

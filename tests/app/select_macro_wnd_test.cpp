@@ -22,8 +22,8 @@ void Key(QWidget* to, int key, const QString& text = {})
 
 TEST(SelectMacroLoopCount, ClampsWhenLeft)
 {
-    const std::pair<const char*, int> rows[] = {{"12", 12}, {"0", 1},     {"", 1},           {"300", 255},
-                                                {"255", 255}, {"007", 7}, {"4294967297", 255}};  // not a wrapped number
+    const std::pair<const char*, int> rows[] = {{"12", 12}, {"0", 1}, {"", 1}, {"300", 255}, {"255", 255}, {"007", 7},
+                                                {"4294967297", 255}};  // far too many digits: not a wrapped number
     for (const auto& [digits, count] : rows)
         EXPECT_EQ(CMS_1_SelectMacro::ClampedLoopCount(QLatin1String(digits)), count) << digits;
 }
@@ -68,8 +68,8 @@ TEST(SelectMacroDialog, OpensOnTheButtonsChoiceAndOkGivesItBack)
 TEST(SelectMacroDialog, LoopCountTakesDigitsOnlyAndIsClamped)
 {
     struct Typed { const char* keys; const char* whileTyping; bool leave; const char* left; int count; };
-    const Typed kTyped[] = {{"1a2", "12", true, "12", 12}, {"0", "0", true, "1", 1},     {"300", "300", true, "255", 255},
-                            {"", "", true, "1", 1},        {"x-5", "5", true, "5", 5}, {"400", "400", false, "400", 255}};
+    const Typed kTyped[] = {{"1a2", "12", true, "12", 12}, {"0", "0", true, "1", 1}, {"300", "300", true, "255", 255},
+                            {"", "", true, "1", 1}, {"x-5", "5", true, "5", 5}, {"400", "400", false, "400", 255}};
     for (const Typed& t : kTyped) {
         SCOPED_TRACE(t.keys);
         CMS_1_SelectMacro dialog;
