@@ -7,14 +7,11 @@ import os, struct, subprocess, sys, tempfile
 HEADER, PROFILE, MACRO, BUTTONS, BUTTON = 164884, 32976, 240, 2448, 1272
 
 def put(data, offset, fmt, *values): struct.pack_into('<' + fmt, data, offset, *values)
-
 def name_field(text, units): return text.encode('utf-16-le')[: (units - 1) * 2].ljust(units * 2, b'\0')
+def actions_at(data, at, actions): [put(data, at + 4 * i, 'BBH', *action) for i, action in enumerate(actions)]
+def steps(flags, *ops): return bytes([flags]) + b''.join(struct.pack('<BHH', *op) for op in ops)  # (op, word, word)
 
-def actions_at(data, at, actions):
-    for i, (key, kind, delay) in enumerate(actions):
-        put(data, at + 4 * i, 'BBH', key, kind, delay)
-
-def macro(name, actions, count=None):
+def macro(name, actions, count=None):  # a macro record: name, action count at 52, actions from 56
     data = bytearray(MACRO)
     data[0:48] = name_field(name, 24)
     put(data, 52, 'i', len(actions) if count is None else count)
@@ -31,31 +28,23 @@ def bind_macro(profile, button, name, actions, count=None):  # function 17, loop
 def write(target, seeds):
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'corpus', target)
     os.makedirs(folder, exist_ok=True)
-    for name, data in seeds.items():
-        open(os.path.join(folder, name), 'wb').write(bytes(data))
-
-def steps(flags, *ops):  # start flags, then (operation, word, word) steps
-    return bytes([flags]) + b''.join(struct.pack('<BHH', *op) for op in ops)
+    [open(os.path.join(folder, name), 'wb').write(bytes(data)) for name, data in seeds.items()]
 
 def main():
     with tempfile.TemporaryDirectory() as tmp:
         subprocess.run([sys.argv[1], '--data-dir', tmp + '/', 'export-profile', '0', tmp + '/d.pro'],
                        check=True, stdout=subprocess.DEVNULL)
-        store = open(tmp + '/ms_1/pro.data', 'rb').read()
-        default = bytearray(open(tmp + '/d.pro', 'rb').read())
+        store, default = open(tmp + '/ms_1/pro.data', 'rb').read(), bytearray(open(tmp + '/d.pro', 'rb').read())
     assert len(store) == HEADER + PROFILE and len(default) == PROFILE
     burst = [(4, 1, 2000), (4, 2, 10), (0xF1, 1, 1271), (0xF1, 2, 1)]
     bound, extreme, unterminated = bytearray(default), bytearray(default), bytearray(default)
-    bind_macro(bound, 4, 'Burst', burst)
-    bind_macro(bound, 11, 'Tail', [(5, 1, 1280), (5, 2, 1281)])
+    bind_macro(bound, 4, 'Burst', burst), bind_macro(bound, 11, 'Tail', [(5, 1, 1280), (5, 2, 1281)])
     put(extreme, 2244, '8i', 2**31 - 1, -2**31, -1, 0, 60, 61, 240, 241)
     put(extreme, 2340, '4i', -2**31, -2**31, 2**31 - 1, 2**31 - 1)
-    put(extreme, 2364, 'i', 9)
-    bind_macro(extreme, 0, 'Huge', burst, count=0xFFFF)
+    put(extreme, 2364, 'i', 9), bind_macro(extreme, 0, 'Huge', burst, count=0xFFFF)
     unterminated[0:200] = 'X'.encode('utf-16-le') * 100
     two, bad_index, one = bytearray(store + bound), bytearray(store), macro('Burst', burst)
-    put(two, 0, 'I', 1)
-    put(bad_index, 0, 'I', 7)
+    put(two, 0, 'I', 1), put(bad_index, 0, 'I', 7)
     write('profile_store_fuzz', {'default.data': store, 'two_profiles.data': two, 'index_out_of_range.data': bad_index,
                                  'partial_record.data': store + default[:1000], 'header_only.data': store[:HEADER],
                                  'short_header.data': store[:4000]})
@@ -77,5 +66,4 @@ def main():
         'crafted_stage_apply.bin': steps(0x03, (7 | 0x80, 588, 0x7FFF), (7, 586, 0xFFFF), (8, 0, 1), (6, 0, 0)),
         'ble_only.bin': steps(0x24 | 0x18, (0, 4, 3), (0, 1, 4), (6, 0, 0), (2, 3, 0x1003))})
 
-if __name__ == '__main__':
-    main()
+if __name__ == '__main__': main()
