@@ -2,8 +2,6 @@
 // what they store, and which link carries a report with which pauses.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "core/report/report_encoders.h"
 #include "device/links_rig.h"
 
@@ -108,7 +106,7 @@ TEST(DeviceLinks, LinkStateMachine)
         EXPECT_EQ(Summary(rig), QLatin1String(row.summary));
         EXPECT_EQ(*row.steps ? rig.host.log : rig.opened, row.told);
         EXPECT_EQ(*row.steps ? DriverCallLog() : rig.openCalls, row.calls);
-        EXPECT_EQ(FakeCable().target, &rig.target);
+        EXPECT_EQ(FakeCable().target, &rig.posted.target);
     }
 }
 
@@ -238,18 +236,17 @@ TEST(DeviceLinks, ShutdownClosesReceiverThenCableAndSendsNothingAfter)
     EXPECT_EQ(rig.links.SendReport(Report{6, 9, 1, 2, 0, 0, 0, 0, 0}), 0);
 }
 
+// Without the driver libraries every link stays closed, and an arrival completes without a call.
 TEST(DeviceLinks, WithoutDriverLibrariesEveryLinkStaysClosed)
 {
     LinksRig rig;
     DeviceLinks bare(rig.host, rig.session, rig.clock);
-    QTemporaryDir empty;
-    bare.LoadDrivers(empty.path() + QLatin1Char('/'));
-    bare.Open(&rig.target, {1327, 1328}, {1325, 1326});
-    EXPECT_EQ(std::tuple(bare.CableState(), bare.ReceiverState(), bare.Asleep(), bare.AnyLinkConnected()),
-              std::tuple(LinkState::NotOpened, LinkState::NotOpened, true, false));
-    EXPECT_EQ(bare.SendReport(Report{4, 3, 1}), 0);
+    bare.LoadDrivers(rig.folder.path() + QStringLiteral("no-such-folder/"));
+    bare.Open(&rig.posted.target, {1327, 1328}, {1325, 1326});
+    EXPECT_EQ(std::tuple(bare.CableState(), bare.ReceiverState(), bare.Asleep(), bare.AnyLinkConnected(), bare.SendReport(Report{4, 3, 1})),
+              std::tuple(LinkState::NotOpened, LinkState::NotOpened, true, false, 0));
     bare.HandleWiredLink(kIn);
-    rig.clock.RunDeferred();  // the arrival completes without a library to call
+    rig.clock.RunDeferred();
     bare.Shutdown();
 }
 

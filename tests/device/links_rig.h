@@ -1,6 +1,6 @@
 // What the device tests share: the links over the two fake driver libraries, a fake clock and a
 // recording host, over a session on a fresh data folder. Bluetooth LE arming lands in the host's
-// log as "arm 1" / "arm 0", Bluetooth LE writes in bleWrites.
+// log as "arm 1" / "arm 0", Bluetooth LE writes in bleWrites, what drivers post in posts.
 #pragma once
 
 #include <string_view>
@@ -10,6 +10,14 @@
 #include "device/profile_session.h"
 #include "fakes/fake_device.h"
 #include "support/test_files.h"
+
+// Records what a driver library posts: message, wParam, lParam.
+struct PostLog {
+    std::vector<std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>> posts;
+    const KarvoPostTarget target{this, [](void* to, std::uint32_t message, std::uintptr_t w, std::intptr_t l) {
+                                     static_cast<PostLog*>(to)->posts.emplace_back(message, w, l);
+                                 }};
+};
 
 struct LinksRig {
     LinksRig()
@@ -31,7 +39,7 @@ struct LinksRig {
         FakeReceiver().openResult = up.find('r') != up.npos;
         DriverCallLog().clear();
         links.SetBleProbe([ble = up.find('b') != up.npos] { return DriverCallLog() << QStringLiteral("ble-probe"), ble; });
-        links.Open(&target, {1327, 1328}, {1325, 1326});
+        links.Open(&posted.target, {1327, 1328}, {1325, 1326});
         opened = std::exchange(host.log, {});
         openCalls = std::exchange(DriverCallLog(), {});
     }
@@ -55,7 +63,7 @@ struct LinksRig {
     FakeClock clock;
     FakeLinkHost host;
     DeviceLinks links{host, session, clock};
-    KarvoPostTarget target{nullptr, nullptr};
+    PostLog posted;
     QStringList opened, openCalls;
     std::vector<Report> bleWrites;
 };
