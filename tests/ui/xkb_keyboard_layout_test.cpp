@@ -9,38 +9,30 @@
 
 namespace {
 
-std::shared_ptr<const KeyboardLayout> Layout(const char* name)
-{
+std::shared_ptr<const KeyboardLayout> Layout(const char* name) {
     return XkbKeyboardLayoutFromNames({QStringLiteral("evdev"), QStringLiteral("pc105"), QLatin1String(name), {}, {}});
 }
 
 // What a key press records and shows: the input hook reports the key's place (an evdev code,
 // independent of the adapter's table), the key tables turn it into a usage and the usage back into a name.
-const struct {
-    const char* layout;
-    std::uint32_t evdev;
-    std::uint8_t usage;
-    const char* name;
-} kKeys[] = {
+const struct { const char* layout; std::uint32_t evdev; std::uint8_t usage; const char* name; } kKeys[] = {
     {"fr", 16, 0x14, "A"},  // US "Q" place: AZERTY "A", left of "Z"
     {"fr", 17, 0x1A, "Z"},  {"fr", 30, 0x04, "Q"}, {"fr", 39, 0x33, "M"}, {"fr", 2, 0x1E, "&"},
     {"fr", 26, 0x2F, "^"},  // a dead key shows the accent it puts on the next letter
     {"us", 16, 0x14, "Q"},  {"us", 39, 0x33, ";"},
 };
 
-TEST(XkbKeyboardLayout, KeysRecordTheUsageOfTheirPlaceAndShowWhatTheyType)
-{
+TEST(XkbKeyboardLayout, KeysRecordTheUsageOfTheirPlaceAndShowWhatTheyType) {
     for (const auto& key : kKeys) {
         SCOPED_TRACE(std::string(key.layout) + " " + std::to_string(key.evdev));
         const auto layout = Layout(key.layout);
         ASSERT_NE(layout, nullptr) << "the keymap did not compile; is xkb-data installed?";
         const UsageLookup lookup = VirtualKeyToUsage(KarvoVirtualKeyFromEvdev(key.evdev), *layout);
-        EXPECT_EQ(lookup.code, key.usage);
-        EXPECT_EQ(UsageName(lookup.code, *layout), QString::fromUtf8(key.name));
+        EXPECT_EQ(std::pair(lookup.code, UsageName(lookup.code, *layout)), std::pair(key.usage, QString::fromUtf8(key.name)));
     }
     const auto french = Layout("fr");
-    EXPECT_EQ(UsageName(0x10, *french), QStringLiteral(","));  // the US "M" place
-    EXPECT_EQ(UsageName(0x1F, *french), QString(QChar(0x00E9)));
+    // the US "M" place, and the "2" place
+    EXPECT_EQ(std::pair(UsageName(0x10, *french), UsageName(0x1F, *french)), std::pair(QString(","), QString(QChar(0xE9))));
     const auto us = Layout("us");
     EXPECT_EQ(std::tuple(us->VirtualKeyToScanCode(0x41), us->ScanCodeToVirtualKey(0x10), us->ScanCodeToVirtualKey(0)),
               std::tuple(0x1Eu, 0x51u, 0u));
@@ -51,8 +43,7 @@ TEST(XkbKeyboardLayout, KeysRecordTheUsageOfTheirPlaceAndShowWhatTheyType)
 
 // Xvfb starts with a US keymap while the environment names French, so only a layout read from the
 // server shows "Q" on the key left of W; without a reachable server the environment names it.
-TEST(XkbKeyboardLayout, TheXServersKeymapComesBeforeTheEnvironmentsNames)
-{
+TEST(XkbKeyboardLayout, TheXServersKeymapComesBeforeTheEnvironmentsNames) {
     XvfbServer server;
     ASSERT_TRUE(server.Start()) << "Xvfb did not start";
     setenv("XKB_DEFAULT_LAYOUT", "fr", 1);
