@@ -26,9 +26,7 @@ bool WaitUntil(const std::function<bool()>& done)
 Report SampleReport(std::size_t length = 9)
 {
     Report report(length, 0x20);
-    if (length >= 3)
-        report[0] = 0x06, report[1] = std::uint8_t(length), report[2] = 1;
-    return report;
+    return length >= 3 ? (report[0] = 0x06, report[1] = std::uint8_t(length), report[2] = 1, report) : report;
 }
 
 class BleTransportTest : public ::testing::Test {

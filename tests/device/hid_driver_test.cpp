@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <vector>
 
 #include "device/driver_library.h"
+#include "device/links_rig.h"
 
 namespace {
 
@@ -29,21 +29,19 @@ TEST(HidDriver, WithoutTheMouseCallsFailQuietlyAndTheMonitorStartsAndStops)
         auto library = DriverLibrary::Load(QStringLiteral(KARVO_BIN_DIR "/") + QLatin1String(file));
         ASSERT_TRUE(library);
         const DriverFunctions& driver = library->Functions();
-        std::vector<uint32_t> posted;
-        const KarvoPostTarget target{&posted, [](void* to, uint32_t message, uintptr_t, intptr_t) {
-                                         static_cast<std::vector<uint32_t>*>(to)->push_back(message);
-                                     }};
+        PostLog posted;
+        const KarvoPostTarget* const target = &posted.target;
         driver.Set_VIDPID(0x1D57, 0x7FFF);  // an ID no device answers to
         const uint8_t report[9] = {6, 9, 1, 2, 0, 0, 0, 0, 0};
         for (int round = 0; round < 3; ++round) {  // in order (braces); a second open changes nothing
-            EXPECT_EQ((std::pair{driver.Open_DevMonitor(&target, 1327, 1328), driver.Open_DevMonitor(&target, 1327, 1328)}), std::pair(1, 1));
+            EXPECT_EQ((std::pair{driver.Open_DevMonitor(target, 1327, 1328), driver.Open_DevMonitor(target, 1327, 1328)}), std::pair(1, 1));
             EXPECT_EQ(ThreadsNamed(thread), 1);
             EXPECT_EQ((std::tuple{driver.Open_FeatureDevice(), driver.SetFeature(report, 9), driver.Close_FeatureDevice()}), std::tuple(0, 0, 1));
             EXPECT_EQ(driver.Close_DevMonitor(), 1);  // without a timeout: a close that did not wake it would hang here
             EXPECT_EQ(ThreadsNamed(thread), 0);
         }
         EXPECT_EQ(driver.Close_DevMonitor(), 1);  // closing a closed monitor is harmless
-        EXPECT_TRUE(posted.empty());
+        EXPECT_TRUE(posted.posts.empty());
     }
 }
 

@@ -36,28 +36,21 @@ QStringList Names(const ProfileList& profiles, const StoreHeader& header)
 // A session on a fresh folder (not yet loaded) whose change handler's news are kept.
 class ProfileSessionTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        session.SetChangeHandler([this](Changes changes) { std::lock_guard lock(mutex); heard.push_back(changes); });
-    }
+    void SetUp() override { session.SetChangeHandler([this](Changes c) { std::lock_guard lock(mutex); heard.push_back(c); }); }
     void TearDown() override { session.SetChangeHandler({}); }  // the watch thread may still be looking
 
     template <typename Function>
     auto Edit(Function&& function) { return session.Locked([&](State& state) { return function(state); }); }
     QStringList SessionNames() { return Edit([](State& s) { return Names(s.profiles, *s.header); }); }
-    QStringList StoredNames()
-    {
-        ProfileList profiles;
-        StoreHeader header{};
-        LoadProfileStore(profiles, header, folder.path());
-        return Names(profiles, header);
-    }
+    // The stores as another process reads them.
+    QStringList StoredNames() { ProfileList p; StoreHeader h{}; return LoadProfileStore(p, h, folder.path()), Names(p, h); }
+    std::size_t StoredMacros() { MacroList m; return LoadMacroStore(m, folder.path()), m.size(); }
     std::size_t Macros() { return Edit([](State& s) { return s.macros.size(); }); }
     int EditCurrent() { return Edit([](State& s) { return s.Current().brightness = 1 + s.Current().brightness % 3; }); }
     // The current profile is the applied snapshot and the next apply sends it whole.
     bool SnapshotFollowsCurrent()
     {
-        return Edit([](State& s) { return s.fullSend && std::memcmp(&s.Current(), s.appliedSnapshot.get(), sizeof(ProfileRecord)) == 0; });
+        return Edit([](State& s) { return s.fullSend && !std::memcmp(&s.Current(), s.appliedSnapshot.get(), sizeof(ProfileRecord)); });
     }
     QByteArray Stored(const char* store = "pro.data") { return ReadFileBytes(folder.storeFile(store)); }
     QByteArray SaveProfiles() { return session.RequestProfileSave(), session.FlushSaves(), Stored(); }
@@ -298,9 +291,7 @@ TEST_F(ProfileSessionTest, AStoreChangedWhileASaveWaitsIsReadAgainNotWrittenOver
     const std::vector<Changes> told = Heard();
     ASSERT_EQ(told.size(), 1u);
     EXPECT_TRUE(told[0].profiles);
-    MacroList stored;
-    LoadMacroStore(stored, folder.path());
-    EXPECT_EQ(Macros(), stored.size());
+    EXPECT_EQ(Macros(), StoredMacros());
     const int brightness = EditCurrent();  // the reloaded profiles are saved again like any others
     EXPECT_EQ(GetU32(SaveProfiles(), 164884 + 32976 + 2340), std::uint32_t(brightness));
 }
@@ -335,9 +326,7 @@ TEST_F(ProfileSessionTest, AnImportSavesBothStoresAsOneAndAFailurePutsTheMacrosB
         EXPECT_EQ(order, written);
     }
     EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Imported", "0"}));
-    MacroList stored;
-    LoadMacroStore(stored, folder.path());
-    EXPECT_EQ(stored.size(), 2u);
+    EXPECT_EQ(StoredMacros(), 2u);
     EXPECT_TRUE(Heard().empty());  // putting macro.data back is not a change beside us
 }
 

@@ -18,9 +18,10 @@ protected:
     static void SetUpTestSuite()
     {
         static QTemporaryDir socketDir;
-        for (const auto& [name, value] : {std::pair{"KARVO_SIM_HEARTBEAT_MS", QByteArray("0")}, {"KARVO_SIM_RECEIVER", "1"},
-                                          {"KARVO_SIM_CABLE", "1"}, {"KARVO_SIM_SOCKET", (socketDir.path() + "/sim.sock").toUtf8()}})
-            qputenv(name, value);
+        qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
+        for (const char* name : {"KARVO_SIM_RECEIVER", "KARVO_SIM_CABLE"})
+            qputenv(name, "1");
+        qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
     }
     void SetUp() override
     {
@@ -89,14 +90,17 @@ TEST_F(SimMouseTest, ButtonPressesAndLinksPostTheirMessages)
 {
     using Post = std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>;
     const struct { const char* command; Post last; bool cableOpen; int stage; } rows[] = {
-        {"press dpi", {1327, 0x1000, 3}, true, 3}, {"battery 7", {1327, 0x4010, 0x0701}, true, 3}, {"sleep", {1327, 0x4010, 0x0700}, true, 3},
-        {"unplug cable", {1328, 0, 0}, false, 3},  {"press dpi", {1325, 0x1000, 4}, false, 4},     {"plug cable", {1328, 1, 0}, false, 4}};
+        {"press dpi", {1327, 0x1000, 3}, true, 3},  {"battery 7", {1327, 0x4010, 0x0701}, true, 3},
+        {"sleep", {1327, 0x4010, 0x0700}, true, 3}, {"unplug cable", {1328, 0, 0}, false, 3},
+        {"press dpi", {1325, 0x1000, 4}, false, 4}, {"plug cable", {1328, 1, 0}, false, 4}};
     rig.Apply();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
         EXPECT_EQ(Command(row.command), QStringLiteral("ok"));
         EXPECT_EQ(rig.posted.posts.empty() ? Post{} : rig.posted.posts.back(), row.last);
-        EXPECT_EQ(std::pair(State()["links"]["cable"]["open"].toBool(), State()["currentStage"].toInt()), std::pair(row.cableOpen, row.stage));
+        const QJsonObject state = State();
+        EXPECT_EQ(std::pair(state["links"]["cable"]["open"].toBool(), state["currentStage"].toInt()),
+                  std::pair(row.cableOpen, row.stage));
     }
 }
 
@@ -106,25 +110,29 @@ TEST_F(SimMouseTest, OnlyWellFormedReportsChangeTheMouse)
 {
     rig.Apply();
     const QJsonObject before = State();
-    const char *const notHex = "error: ble write takes hexadecimal bytes", *const ping = "ble write 06 09 01 03 00 00 00 00 00";  // 3 ms
-    const QByteArray orphanHalf = "send cable 09 40 05 01" + QByteArray(" 00").repeated(60);  // no first half announced it
-    const char* const rows[][2] = {
-        {"send cable 04 10 01", "rejected"}, {"send cable 07 09 01 00 00 00 00 00 00", "rejected"}, {"send cable 01", "rejected"},
-        {"send cable 06 08 01 01 00 00 00 00 00", "rejected"}, {"send cable 09 40 01 02", "rejected"}, {orphanHalf.constData(), "rejected"},
-        {"send receiver 05 0f 01", "rejected"}, {ping, "error: the mouse is not paired over Bluetooth LE"}, {"ble pair", "ok"},
-        {"ble write 06 02", "rejected"}, {"ble write 06 zz", notHex}, {"ble write 06 1ff", notHex}, {"jump", "error: unknown command 'jump'"},
-        {"ble sideways", "error: ble takes pair, unpair or write"}, {"battery 11", "error: battery takes a level 0..10"}, {"ble unpair", "ok"}};
-    for (const auto& [command, reply] : rows)
+    const QByteArray orphanHalf = "send cable 09 40 05 01" + QByteArray(" 00").repeated(60);  // no first half before
+    for (const char* report : {"send cable 04 10 01", "send cable 07 09 01 00 00 00 00 00 00", "send cable 01",
+                               "send receiver 05 0f 01", "send cable 06 08 01 01 00 00 00 00 00",
+                               "send cable 09 40 01 02", orphanHalf.constData()})
+        EXPECT_EQ(Command(report), QStringLiteral("rejected")) << report;
+    const char* const notHex = "error: ble write takes hexadecimal bytes";
+    const char* const ping = "ble write 06 09 01 03 00 00 00 00 00";  // a 3 ms polling interval
+    const char* const answers[][2] = {
+        {ping, "error: the mouse is not paired over Bluetooth LE"}, {"ble pair", "ok"}, {"ble write 06 02", "rejected"},
+        {"ble write 06 zz", notHex}, {"ble write 06 1ff", notHex}, {"jump", "error: unknown command 'jump'"},
+        {"ble sideways", "error: ble takes pair, unpair or write"}, {"ble unpair", "ok"},
+        {"battery 11", "error: battery takes a level 0..10"}};
+    for (const auto& [command, reply] : answers)
         EXPECT_EQ(Command(command), QLatin1String(reply)) << command;
     QJsonObject after = State();
     EXPECT_EQ(std::tuple(after["reportsRejected"].toInt(), after["bleReportsAccepted"].toInt()), std::tuple(8, 0));
     after["reportsRejected"] = before["reportsRejected"];
     EXPECT_EQ(after, before);
 
-    EXPECT_EQ((std::pair{Command("ble pair"), Command(ping)}), std::pair(QStringLiteral("ok"), QStringLiteral("accepted")));
+    EXPECT_EQ((std::pair{Command("ble pair"), Command(ping)}), std::pair(QString("ok"), QString("accepted")));
     const QJsonObject paired = State();
-    EXPECT_EQ(std::tuple(paired["links"]["ble"]["paired"].toBool(), paired["pollingIntervalMs"].toInt(), paired["bleReportsAccepted"].toInt()),
-              std::tuple(true, 3, 1));
+    EXPECT_EQ(std::tuple(paired["links"]["ble"]["paired"].toBool(), paired["pollingIntervalMs"].toInt(),
+                         paired["bleReportsAccepted"].toInt()), std::tuple(true, 3, 1));
 }
 
 }  // namespace
