@@ -208,7 +208,8 @@ TEST_P(ProfileSessionBothWays, AStoreRemovedBesideIsWrittenAgainUnlessItWentOutO
     EXPECT_EQ(outOfReach ? 3u : GetU32(Stored(), 164884 + 2340), 3u);
 }
 
-TEST_F(ProfileSessionTest, OwnSavesAreNotChangesBesideButAnImportIsAndSurvivesADpiPress)
+// Saves of each kind, alone or together, are never taken for changes made beside the utility.
+TEST_F(ProfileSessionTest, OwnSavesAreNotChangesBeside)
 {
     session.Load();
     for (int save = 0; save < 3; ++save) {  // profiles, macros, both
@@ -225,19 +226,6 @@ TEST_F(ProfileSessionTest, OwnSavesAreNotChangesBesideButAnImportIsAndSurvivesAD
     }
     EXPECT_EQ(session.Writer().WriteCount(), 4);
     EXPECT_TRUE(Heard().empty());
-
-    ImportBeside(QStringLiteral("Beside"));
-    for (int stage : {2, 4}) {  // the mouse's DPI button, stored: the first save finds the import and gives way
-        session.LockedCurrentProfile([stage](ProfileRecord& current) { current.current_stage = stage; });
-        EXPECT_EQ(GetU32(SaveProfiles(), 164884 + 32976 + 2352), stage == 2 ? 1u : 4u);
-        EXPECT_EQ(StoredNames(), (QStringList{"Profile1", "Beside", "1"}));
-        EXPECT_EQ(SessionNames(), StoredNames());
-        const std::vector<Changes> told = Heard();
-        ASSERT_EQ(told.size(), 1u);
-        EXPECT_TRUE(told[0].profiles && told[0].macros);
-        EXPECT_EQ(SnapshotFollowsCurrent(), stage == 2);
-    }
-    EXPECT_EQ(Macros(), 4u);  // the three saved and the one the import brought
 }
 
 TEST_F(ProfileSessionTest, TheWatchNoticesEveryChangeBesideAlsoInAStoreFolderMadeLater)
