@@ -11,9 +11,9 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QThreadPool>
-#include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,19 +38,25 @@ inline Calls g_hookCalls;
 inline const KarvoPostTarget* g_hookTarget = nullptr;
 inline bool g_hookGlobal = true;
 
-inline void Note(const char* call, int on = -1) { g_hookCalls.push_back(call + std::string(on < 0 ? "" : on ? "(1)" : "(0)")); }
+inline void Note(std::string call, int on = -1) { g_hookCalls.push_back(on < 0 ? call : call + (on ? "(1)" : "(0)")); }
 inline HookTable LoggingHookTable()
 {
     HookTable t;
     t.installmousehook = [] { Note("installmousehook"); };
     t.removemousehook = [] { Note("removemousehook"); };
     t.enablemousehook = [](std::uint32_t on) { Note("enablemousehook", on != 0); };
-    t.installhook = [](const KarvoPostTarget* target) -> std::int32_t { g_hookTarget = target; Note("installhook"); return g_hookGlobal; };
+    t.installhook = [](const KarvoPostTarget* to) -> std::int32_t {
+        g_hookTarget = to;
+        Note("installhook");
+        return g_hookGlobal;
+    };
     t.removehook = [] { g_hookTarget = nullptr; Note("removehook"); };
     t.enablehook = [](std::uint32_t on) { Note("enablehook", on != 0); };
     t.mousewheelenable = [](std::uint32_t on) { Note("mousewheelenable", on != 0); };
     return t;
 }
+// What ending a recording or closing the editor asks: every hook down, none left enabled.
+inline const Calls kAllDown{"removehook", "removemousehook", "enablemousehook(0)", "enablehook(0)", "mousewheelenable(0)"};
 inline void ResetHook(bool global = true) { g_hookCalls.clear(); g_hookTarget = nullptr; g_hookGlobal = global; }
 // What the library does for an input event: posts it, under its own message number, to the target
 // it was given.
@@ -59,13 +65,6 @@ inline void HookPost(WPARAM wParam, LPARAM lParam)
     ASSERT_TRUE(g_hookTarget);
     g_hookTarget->post(g_hookTarget->context, KARVO_UM_HOOK_INPUT, wParam, lParam);
     ProcessPending();
-}
-
-// Whether of the two calls the library got, `on` came last.
-inline bool LastOn(const std::string& on, const std::string& off)
-{
-    const auto last = std::find_if(g_hookCalls.rbegin(), g_hookCalls.rend(), [&](const std::string& c) { return c == on || c == off; });
-    return last != g_hookCalls.rend() && *last == on;
 }
 
 class HandClock final : public RecordingClock {
@@ -77,11 +76,10 @@ public:
 struct Action {
     int code, kind, delay;  // kind 1 press, 2 release
     bool operator==(const Action&) const = default;
-    friend void PrintTo(const Action& a, std::ostream* os) { *os << "{" << a.code << "," << a.kind << "," << a.delay << "}"; }
+    friend void PrintTo(const Action& a, std::ostream* os) { *os << a.code << "/" << a.kind << "/" << a.delay; }
 };
 using Actions = std::vector<Action>;
-constexpr int kPress = 1;
-constexpr int kRelease = 2;
+constexpr int kPress = 1, kRelease = 2;
 
 template <typename SlotArray>
 inline Actions ActionsOf(const SlotArray& array, int count)
@@ -146,12 +144,7 @@ int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
 
 class MacroEditorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dataDir.isValid());
-        session = std::make_unique<ProfileSession>(DataFolder());
-        ResetHook();
-    }
+    void SetUp() override { ASSERT_TRUE(dataDir.isValid()); ResetHook(); }
     void TearDown() override
     {
         editor.reset();
@@ -167,29 +160,29 @@ protected:
         });
     }
     // Opens the editor as a window of its own (not modally), so the test can act between steps.
-    // With global set, the logging library stands in for Hook.so; else the window captures.
+    // With global set, the logging library stands in for Hook.so; else the window captures. Its
+    // save is done at once, so the test can read the store.
     void Open(bool global = true)
     {
         editor.reset();
-        editor = std::make_unique<CMS_1_Macro>(*session, [this] { SaveNow(); }, global ? &hookTable : nullptr, &clock);
+        const auto save = [this] { ++saves; session->RequestMacroSave(); session->FlushSaves(); };
+        editor = std::make_unique<CMS_1_Macro>(*session, save, global ? &hookTable : nullptr, &clock);
         ASSERT_TRUE(editor->Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
         editor->GetHWND()->activateWindow();
         ProcessPending();
     }
-    // What the page's save does, done at once so the test can read the file.
-    void SaveNow()
+    // Opens the editor on a macro and, given an action, on that action's edit panel.
+    void OpenOn(int macro, std::optional<int> edit = {})
     {
-        ++saves;
-        MacroList copy;
-        session->Locked([&](ProfileSession::State& state) {
-            for (const auto& macro : state.macros)
-                copy.push_back(std::make_unique<MacroRecord>(*macro));
-        });
-        SaveMacroStore(copy, DataFolder());
+        Open();
+        SelectMacro(macro);
+        if (edit) {
+            SelectAction(*edit);
+            Check("ms_1_macro_action_edit_check");
+        }
     }
     QString DataFolder() const { return dataDir.path() + QLatin1Char('/'); }  // as the program names it
-
-    MacroRecord Stored(int i) { return session->Locked([i](ProfileSession::State& s) { return *s.macros.at(std::size_t(i)); }); }
+    MacroRecord Stored(int i) { return session->Locked([i](ProfileSession::State& s) { return *s.macros.at(i); }); }
     int MacroCount() { return session->Locked([](ProfileSession::State& s) { return int(s.macros.size()); }); }
 
     template <typename T = QWidget>
@@ -198,18 +191,17 @@ protected:
     QListWidget* ActionList() { return Control<QListWidget>("ms_1_macro_action_list"); }
     int PanelPage() { return SelectedTabItem(Control<QStackedWidget>("ms_1_macro_action_edit_tab")); }
     QString Shown(const char* name) { return ControlText(Control(name)); }
-    QWidget* RowPart(int row, const char* part)
+    QString RowText(int row, const char* part)
     {
         QWidget* widget = ActionList()->itemWidget(ActionList()->item(row));
-        return widget ? widget->findChild<QWidget*>(QLatin1String(part)) : nullptr;
+        widget = widget ? widget->findChild<QWidget*>(QLatin1String(part)) : nullptr;
+        return widget ? ControlText(widget) : "<no row>";
     }
-    QString RowText(int row, const char* part) { return RowPart(row, part) ? ControlText(RowPart(row, part)) : "<no row>"; }
 
     void Click(const char* name) { ASSERT_TRUE(ClickControl(*editor, QLatin1String(name))) << name; }
     void Check(const char* name) { Control<QCheckBox>(name)->click(); }  // as the user clicks it
     void SelectMacro(int row) { MacroRows()->setCurrentRow(row); ProcessPending(); }
-    // -1: the user clears the selection.
-    void SelectAction(int row)
+    void SelectAction(int row)  // -1: the user clears the selection
     {
         ActionList()->setCurrentRow(row);
         if (row < 0)
@@ -232,7 +224,7 @@ protected:
     }
 
     QTemporaryDir dataDir;
-    std::unique_ptr<ProfileSession> session;
+    std::unique_ptr<ProfileSession> session = std::make_unique<ProfileSession>(DataFolder());
     HookTable hookTable = LoggingHookTable();
     HandClock clock;
     std::unique_ptr<CMS_1_Macro> editor;
