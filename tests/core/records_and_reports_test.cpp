@@ -57,14 +57,9 @@ TEST(ProfileRecord, NewProfileIsTheDefaultImageAndResetKeepsNameMoveModeAndGaps)
     EXPECT_EQ(ProfileName(*cut), QString(99, QLatin1Char('x')));
     EXPECT_EQ(cut->name[99], u'\0');
     auto record = CreateProfile(QStringLiteral("Mine"));
-    record->move_mode = 1;
-    record->dpi_value[0] = 99;
-    record->light_color = 0x123456;
-    record->reserved_byte_1 = 0x7F;
-    record->buttons[0].function = 17;
-    record->buttons[0].macro_actions[3].delay_ms = 500;
-    record->buttons[20].function = 5;  // beyond the defaulted buttons: must be zeroed again
-    record->buttons[20].button_index = 20;
+    record->move_mode = 1, record->dpi_value[0] = 99, record->light_color = 0x123456, record->reserved_byte_1 = 0x7F;
+    record->buttons[0].function = 17, record->buttons[0].macro_actions[3].delay_ms = 500;
+    record->buttons[20].function = 5, record->buttons[20].button_index = 20;  // not defaulted: must be zeroed again
     FillProfileDefaults(*record);
     QByteArray expected = ExpectedDefaultImage(QStringLiteral("Mine"));
     PutI32(expected, 2360, 1);
@@ -89,17 +84,13 @@ QByteArray ReadRecord(bool profile, const QString& path, QString* error) {
 TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
     TempDataFolder folder;
     auto profile = CreateProfile(QStringLiteral("Export"));
-    profile->reserved_value_3 = 1234;
-    profile->buttons[3].macro_option = 9;
+    profile->reserved_value_3 = 1234, profile->buttons[3].macro_option = 9;
     auto macro = CreateMacro(QStringLiteral("Burst"));
-    macro->action_count = 2;
-    macro->actions[1] = {0xF1, 2, 300};
-    macro->button_parameter = 0x01020304;
+    macro->action_count = 2, macro->actions[1] = {0xF1, 2, 300}, macro->button_parameter = 0x01020304;
     const QString proPath = folder.file("p.pro"), macroPath = folder.file("m.macro");
     ASSERT_TRUE(WriteProfileFile(proPath, *profile) && WriteMacroFile(macroPath, *macro));
     const QByteArray pro = BytesOf(*profile), mac = BytesOf(*macro);
-    EXPECT_EQ(ReadFileBytes(proPath), pro);
-    EXPECT_EQ(ReadFileBytes(macroPath), mac);
+    EXPECT_EQ(std::pair(ReadFileBytes(proPath), ReadFileBytes(macroPath)), std::pair(pro, mac));
     auto macroWith = [&](std::int32_t count, char16_t nameUnit) {
         MacroRecord changed = *macro;
         changed.action_count = count;
@@ -133,8 +124,7 @@ TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
 TEST(RecordFiles, ImportedMacrosGetUniqueNamesAcrossLetterCaseAndKeepEveryOtherByte) {
     MacroList macros;
     macros.push_back(CreateMacro(QStringLiteral("Burst")));
-    macros[0]->action_count = 2;
-    macros[0]->button_parameter = 7;
+    macros[0]->action_count = 2, macros[0]->button_parameter = 7;
     for (const char* name : {"Burst_1", "Burst_2", "BURST_3"}) {
         auto imported = std::make_unique<MacroRecord>(*macros[0]);
         SetMacroName(*imported, QString(name).left(5));
@@ -145,10 +135,8 @@ TEST(RecordFiles, ImportedMacrosGetUniqueNamesAcrossLetterCaseAndKeepEveryOtherB
 }
 
 void BindNamedMacro(ButtonRecord& button, const QString& name, std::uint16_t count, std::int32_t loops) {
-    button.function = 17;
+    button.function = 17, button.macro_action_count = count, button.macro_loop_count = loops;
     WriteNameField(button.macro_name, name);
-    button.macro_action_count = count;
-    button.macro_loop_count = loops;
     for (int i = 0; i < MacroActionLimit; ++i)
         button.macro_actions[i] = {std::uint8_t(4 + i), std::uint8_t(1 + i % 2), std::uint16_t(10 * i)};
 }
@@ -181,8 +169,7 @@ Report Slice(const Report& r, std::size_t at, std::size_t n) { return Report(r.b
 std::unique_ptr<ProfileRecord> Profile() { return CreateProfile(QStringLiteral("P")); }
 
 void BindMacro(ButtonRecord& button, std::initializer_list<MacroActionSlot> actions) {
-    button.function = 17;
-    button.macro_action_count = std::uint16_t(actions.size());
+    button.function = 17, button.macro_action_count = std::uint16_t(actions.size());
     std::copy(actions.begin(), actions.end(), button.macro_actions);
 }
 
@@ -199,25 +186,19 @@ TEST(DpiReport, DefaultProfileSensorValuesAndTheEighthStage) {
         EXPECT_EQ(std::pair(int(value.value), value.highRange), std::pair(c.sensor, c.high)) << c.dpiValue;
     }
     auto profile = Profile();
-    profile->stage_enabled[0] = 2;  // only exactly 1 enables a stage
-    profile->stage_enabled[7] = 1;
-    profile->dpi_value[7] = 61;     // the eighth stage has its own bits
+    // Only exactly 1 enables a stage; the eighth stage has its own bits.
+    profile->stage_enabled[0] = 2, profile->stage_enabled[7] = 1, profile->dpi_value[7] = 61;
     const Report report = EncodeDpiReport(*profile);
     EXPECT_EQ(Bytes({report[5], report[6], report[7], report[15], report[23]}), Bytes({0xBE, 0xB0, 0xB0, 32, 32}));
 }
 
 TEST(LightingAndPollingReports, WorkedExamplesEveryEffectUpToTheLastAndEveryRate) {
     auto profile = Profile();
-    profile->light_effect = 1;
-    profile->light_effect_ble = 3;
-    profile->brightness = 5;
-    profile->breath_speed = 6;
-    profile->light_color = 0x00302010;
-    profile->sleep_timer = 4;
+    profile->light_effect = 1, profile->light_effect_ble = 3, profile->brightness = 5, profile->breath_speed = 6;
+    profile->light_color = 0x00302010, profile->sleep_timer = 4;
     EXPECT_EQ(EncodeLightingReport(*profile), Bytes({0x05, 0x0F, 0x01, 0x13, 3, 5, 0x10, 0x20, 0x30, 4, 1, 0, 0, 0, 0}));
     for (int effect = 0; effect <= 15; ++effect) {  // on both links; only effects 1 and 9 carry the brightness
-        profile->light_effect = effect;
-        profile->light_effect_ble = 15 - effect;
+        profile->light_effect = effect, profile->light_effect_ble = 15 - effect;
         const Report report = EncodeLightingReport(*profile);
         EXPECT_EQ(std::pair(int(report[3]), int(report[5])), std::pair(effect << 4 | (15 - effect), effect % 8 == 1 ? 5 : 8));
     }
@@ -250,9 +231,7 @@ TEST(MacroReport, HeaderEntriesTenthsRoundingAndLongDelayBoundaries) {
     ButtonRecord button{};
     BindMacro(button, {{4, kPress, 50}, {4, kRelease, 50}, {5, kPress, 20}, {5, kRelease, 0},
                        {6, kPress, 1400}, {6, kRelease, 1500}, {7, kPress, 15}});
-    button.macro_repeat_mode = 0x102;
-    button.macro_option = 7;
-    button.macro_loop_count = 0;
+    button.macro_repeat_mode = 0x102, button.macro_option = 7, button.macro_loop_count = 0;
     Report expected = Bytes({0x09, 0x83, 3, 0x02, 7, 7, 7, 1, 9, 0x05, 4, 0x85, 4, 0x03, 5, 0x81, 5, 0x01, 6, 7, 3, 0x8B, 6, 7, 3, 0x03, 7});
     expected.resize(131);
     EXPECT_EQ(EncodeMacroReport(3, button), expected);
@@ -280,7 +259,7 @@ TEST(MacroReport, HeaderEntriesTenthsRoundingAndLongDelayBoundaries) {
 
 TEST(MacroReport, AtMostTenLongDelayEntriesAndDamagedCountsClipped) {
     ButtonRecord button{};
-    button.function = 17;
+    BindMacro(button, {});
     button.macro_action_count = 12;
     for (int i = 0; i < 12; ++i)
         button.macro_actions[i] = {std::uint8_t(4 + i), kPress, 2000};
@@ -295,8 +274,7 @@ TEST(MacroReport, AtMostTenLongDelayEntriesAndDamagedCountsClipped) {
     EXPECT_EQ(report[8], 46);
     EXPECT_EQ(Slice(report, 9 + 2 * 45, 4), Bytes({0x01, 4, 0, 0}));
     MacroRecord macro{};  // step counts outside 0..46 are clipped to the slots
-    macro.actions[1].delay_ms = 1280;
-    macro.actions[2].delay_ms = 1281;
+    macro.actions[1].delay_ms = 1280, macro.actions[2].delay_ms = 1281;
     for (auto [count, steps] : {std::pair{3, 4}, {0, 0}, {1000, 47}, {-5, 0}}) {
         macro.action_count = count;
         EXPECT_EQ(MacroStepCount(macro), steps) << count;
@@ -362,8 +340,7 @@ TEST(CraftedRecords, ExtremeFieldsGiveTheWrappedLowByte) {
     struct Case { std::int32_t stage, speed; int stageByte, speedByte; };
     for (const Case& c : {Case{INT32_MAX, INT32_MIN, 0x00, 0x09}, Case{-1, INT32_MAX, 0x00, 0x0A},
                           Case{INT32_MIN, -247, 0x01, 0x00}, Case{0, 9, 1, 0}, Case{7, 0, 8, 9}}) {
-        profile->current_stage = c.stage;
-        profile->breath_speed = c.speed;
+        profile->current_stage = c.stage, profile->breath_speed = c.speed;
         EXPECT_EQ(std::pair(int(EncodeDpiReport(*profile)[24]), int(EncodeLightingReport(*profile)[4])),
                   std::pair(c.stageByte, c.speedByte)) << c.stage << " " << c.speed;
     }

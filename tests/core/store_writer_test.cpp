@@ -142,8 +142,7 @@ TEST(StoreWriterDisk, UnchangedContentIsNotWrittenAgainUnlessForgottenNothingWai
     writer.Forget(path);
     writer.Request(path, QByteArray("two"));
     writer.Flush();
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("two"));
-    EXPECT_EQ(writer.WriteCount(), 3);
+    EXPECT_EQ(std::pair(ReadFileBytes(path), writer.WriteCount()), std::pair(QByteArray("two"), 3));
     {
         StoreWriter leaving;  // what is waiting is written before the writer goes
         for (char c = 'a'; c <= 'z'; ++c)
@@ -176,18 +175,15 @@ TEST(StoreWriterDisk, WhenALaterFileOfASaveTogetherFailsTheEarlierOnesGetBackWha
     auto image = [](const char* bytes) { return [bytes] { return std::optional<QByteArray>(bytes); }; };
     writer.RequestTogether({{held, image("new macros")}, {fresh, image("made")}, {refused, image("new profiles")}});
     writer.Flush();
-    EXPECT_EQ(ReadFileBytes(held), QByteArray("old macros"));
-    EXPECT_FALSE(QFile::exists(fresh));  // was not there before
-    EXPECT_EQ(ReadFileBytes(refused), QByteArray("old profiles"));
-    EXPECT_EQ(writer.TakeFailures(), QStringList{"refused"});
-    EXPECT_EQ(told, 1);
-
+    EXPECT_EQ(std::tuple(ReadFileBytes(held), QFile::exists(fresh) /* was not there before */, ReadFileBytes(refused)),
+              std::tuple(QByteArray("old macros"), false, QByteArray("old profiles")));
+    EXPECT_EQ(std::pair(writer.TakeFailures(), told), std::pair(QStringList{"refused"}, 1));
     // Nothing is taken as written: the next save writes every file again.
     refuse = false;
     writer.RequestTogether({{held, image("new macros")}, {refused, image("new profiles")}});
     writer.Flush();
-    EXPECT_EQ(ReadFileBytes(held), QByteArray("new macros"));
-    EXPECT_EQ(ReadFileBytes(refused), QByteArray("new profiles"));
+    EXPECT_EQ(std::pair(ReadFileBytes(held), ReadFileBytes(refused)),
+              std::pair(QByteArray("new macros"), QByteArray("new profiles")));
 }
 
 }  // namespace

@@ -145,11 +145,11 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
                   std::tuple(kHeader + kRecord * row.names.size(), row.index,
                              row.keepsReserved ? row.image.mid(4, kHeader - 4) : QByteArray(kHeader - 4, '\0')));
         EXPECT_EQ(StoreFolderContent(folder).size(), sound ? 1u : 2u);
-        if (!sound) {
-            EXPECT_EQ(stores.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
-            EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), row.image);
-            EXPECT_EQ(Stores(folder).result.outcome, Outcome::Loaded);
-        }
+        if (sound)
+            continue;
+        EXPECT_EQ(std::tuple(stores.result.keptAsidePath, ReadFileBytes(folder.storeFile("pro.data.damaged")),
+                             Stores(folder).result.outcome),
+                  std::tuple(folder.storeFile("pro.data.damaged"), row.image, Outcome::Loaded));
     }
     QByteArray macros;
     for (const char* name : {"Keep", "More"})
@@ -170,15 +170,15 @@ TEST(Stores, SizeBoundariesAndDamageAreRepairedWithTheOriginalKeptAside) {
     // A name without terminator is read within its field; earlier damaged copies are never overwritten.
     TempDataFolder folder;
     QByteArray image = StoreImage({"A"}, 0);
-    for (int i = 0; i < 100; ++i)
-        PutU16(image, kHeader + 2 * i, u'n');
+    PutUtf16(image, kHeader, QString(100, QLatin1Char('n')));
     WriteFileBytes(folder.storeFile("pro.data"), image);
     EXPECT_EQ(Names(Stores(folder).profiles), QStringList(QString(100, QLatin1Char('n'))));
     WriteFileBytes(folder.storeFile("pro.data.damaged"), "first");
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(10, 'x'));
     EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged")), QByteArray("first"));
-    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data.damaged.1")), QByteArray(10, 'x'));
+    EXPECT_EQ(std::pair(ReadFileBytes(folder.storeFile("pro.data.damaged")),
+                        ReadFileBytes(folder.storeFile("pro.data.damaged.1"))),
+              std::pair(QByteArray("first"), QByteArray(10, 'x')));
 }
 
 TEST(Stores, AFullDiskLeavesThePreviousFileWholeAndADamagedStoreOneCopyOfItsBytes) {
@@ -196,14 +196,14 @@ TEST(Stores, AFullDiskLeavesThePreviousFileWholeAndADamagedStoreOneCopyOfItsByte
     const auto limit = LimitFileSize(kHeader);  // the copy fits, the repaired store does not
     for (int run = 0; run < 3; ++run) {
         const Stores again(folder);
-        EXPECT_EQ(std::pair(again.result.outcome, again.result.saved), std::pair(Outcome::Repaired, false));
-        EXPECT_EQ(again.result.keptAsidePath, folder.storeFile("pro.data.damaged"));
+        EXPECT_EQ(std::tuple(again.result.outcome, again.result.saved, again.result.keptAsidePath),
+                  std::tuple(Outcome::Repaired, false, folder.storeFile("pro.data.damaged")));
     }
     EXPECT_EQ(StoreFolderContent(folder), (Content{{"pro.data", damaged}, {"pro.data.damaged", damaged}}));
     // Other damage is kept beside it, and an identical later copy is found too.
     WriteFileBytes(folder.storeFile("pro.data"), QByteArray(900, 'y'));
-    EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
-    EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
+    for (int run = 0; run < 2; ++run)
+        EXPECT_EQ(Stores(folder).result.keptAsidePath, folder.storeFile("pro.data.damaged.1"));
     EXPECT_EQ(StoreFolderContent(folder).size(), 3);
 }
 
@@ -221,9 +221,8 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
     QString error;
     ASSERT_TRUE(SaveImported(folder, &error));
     const Stores loaded(folder);
-    EXPECT_EQ(Names(loaded.profiles) + Names(loaded.macros), (QStringList{"Profile1", "Profile2", "Brought"}));
-    EXPECT_EQ(loaded.header->current_profile_index, 1u);
-
+    EXPECT_EQ(std::pair(Names(loaded.profiles) + Names(loaded.macros), loaded.header->current_profile_index),
+              std::pair(QStringList{"Profile1", "Profile2", "Brought"}, 1u));
     // A failed pro.data save puts macro.data back, or removes it when it was not there; an
     // unreadable macro.data (a folder in its place) is not written.
     for (int setup : {0, 1, 2}) {
@@ -231,17 +230,15 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
         TempDataFolder other;
         (void)Stores(other);  // first start: the default pro.data
         MacroList existing;
-        if (setup == 1)
-            AddDefaultMacro(existing, other.path());
-        if (setup == 2)
-            QDir().mkpath(other.storeFile("macro.data"));
+        if (setup > 0)  // a macro store, or a folder in its place
+            setup == 1 ? void(AddDefaultMacro(existing, other.path())) : void(QDir().mkpath(other.storeFile("macro.data")));
         const auto before = StoreFolderContent(other);
         {
             const auto limit = LimitFileSize(kHeader + kRecord + 1000);  // pro.data outgrows it, macro.data does not
             EXPECT_FALSE(SaveImported(other, &error));
         }
-        EXPECT_TRUE(error.contains(setup == 2 ? "cannot read macro.data" : "cannot write pro.data")) << error.toStdString();
-        EXPECT_TRUE(error.contains("nothing was changed"));
+        EXPECT_TRUE(error.contains(setup == 2 ? "cannot read macro.data" : "cannot write pro.data")
+                    && error.contains("nothing was changed")) << error.toStdString();
         EXPECT_EQ(StoreFolderContent(other), before);
         EXPECT_EQ(before.size(), setup == 0 ? 1u : 2u);
     }
@@ -249,12 +246,11 @@ TEST(StorePair, SavesBothOrLeavesBothAsTheyWere) {
 
 TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseFitTheFieldAndDefaultNamesComeFromTheLanguageTexts) {
     ProfileList list;
-    for (const char* name : {"Profile1", "Work"})
-        list.push_back(CreateProfile(QLatin1String(name)));
+    list.push_back(CreateProfile(QStringLiteral("Profile1"))), list.push_back(CreateProfile(QStringLiteral("Work")));
     EXPECT_TRUE(NameExists(list, QStringLiteral("profile1")) && NameExists(list, QStringLiteral("WORK")));
     EXPECT_FALSE(NameExists(list, QStringLiteral("Profile")));
-    EXPECT_EQ(MakeUniqueName(list, QStringLiteral("Game")), QStringLiteral("Game"));
-    EXPECT_EQ(MakeUniqueName(list, QStringLiteral("PROFILE1")), QStringLiteral("PROFILE1_1"));
+    EXPECT_EQ(std::pair(MakeUniqueName(list, QStringLiteral("Game")), MakeUniqueName(list, QStringLiteral("PROFILE1"))),
+              std::pair(QStringLiteral("Game"), QStringLiteral("PROFILE1_1")));
     list.push_back(CreateProfile(QStringLiteral("profile1_1")));
     EXPECT_EQ(MakeUniqueName(list, QStringLiteral("Profile1")), QStringLiteral("Profile1_2"));
     list.push_back(CreateProfile(QString(99, QLatin1Char('p'))));
@@ -325,9 +321,8 @@ TEST(UnreadableStore, IsLeftAloneAndReportedForBothStores) {
             EXPECT_EQ(std::tuple(result.outcome, result.problem.isEmpty(), result.saved, result.keptAsidePath),
                       std::tuple(StoreLoadResult::Outcome::Unreadable, false, false, QString()));
             // Something to work with, in memory only.
-            EXPECT_EQ(std::tuple(profiles.size(), header->current_profile_index, macros.size()),
-                      std::tuple(profileStore ? 1u : 0u, 0u, 0u));
-            EXPECT_EQ(entries(), before);
+            EXPECT_EQ(std::tuple(profiles.size(), header->current_profile_index, macros.size(), entries()),
+                      std::tuple(profileStore ? 1u : 0u, 0u, 0u, before));
         }
     }
 }
@@ -364,8 +359,7 @@ TEST(FileStamp, ChangesWithEveryReplacement) {
     EXPECT_FALSE(StampOf(path).exists);
     WriteFileBytes(path, "one");
     const FileStamp first = StampOf(path);
-    EXPECT_TRUE(first.exists && first == StampOf(path));
-    // Same size, and possibly the same time: the new inode tells.
+    EXPECT_TRUE(first.exists && first == StampOf(path));  // same size, and possibly the same time: the new inode tells
     WriteFileBytes(folder.file("g"), "two");
     ASSERT_TRUE(QFile::remove(path) && QFile::rename(folder.file("g"), path));
     EXPECT_NE(StampOf(path), first);

@@ -22,43 +22,34 @@ namespace {
 constexpr int kMods = -1, kKey = -2, kMacroNo = -3;
 constexpr std::uint8_t kModsInRecord = 0x0B, kKeyInRecord = 0x2C, kMacroNumberOfApply = 5;
 
-struct FunctionRow {
-    int code;
-    const char* menuItem;    // after "ms_1_"; "": no menu item selects the code
-    const char* displayKey;  // before "_text"; "": empty text
-    int bytes[3];
-};
+// menuItem after "ms_1_" ("": none selects the code); displayKey before "_text" ("": empty text,
+// "=": the menu item's name); then the three bytes of the button report.
+struct FunctionRow { int code; const char *menuItem, *displayKey; int bytes[3]; };
 
 const FunctionRow kRows[] = {
-    {0, "button_off", "button_off", {1, 0, 0}}, {1, "click", "left_click", {2, 0, 0}},
-    {2, "menu", "right_click", {3, 0, 0}}, {3, "scroll", "wheel_click", {4, 0, 0}},
-    {4, "forward", "forward", {6, 0, 0}}, {5, "backward", "backward", {5, 0, 0}},
-    {6, "dpi_cycle", "dpi_cycle", {13, 0, 0}}, {7, "dpi_up", "dpi_up", {14, 0, 0}},
-    {8, "dpi_down", "dpi_down", {15, 0, 0}}, {9, "double_click", "double_click", {7, 0, 0}},
-    {10, "fire_button", "fire_button", {8, 0, 0}}, {11, "scroll_up", "scroll_up", {9, 0, 0}},
-    {12, "scroll_down", "scroll_down", {10, 0, 0}}, {13, "titl_left", "titl_left", {11, 0, 0}},
-    {14, "titl_right", "titl_right", {12, 0, 0}}, {16, "shortcut", "", {17, kMods, kKey}},
-    {17, "select_macro", "", {18, 0, kMacroNo}}, {19, "", "", {19, 0, 0}}, {21, "", "", {43, 0, 0}},
-    {22, "easy_aim", "easy_aim", {16, 0, 3}}, {23, "led_loop", "led_loop", {41, 0, 3}},
-    {32, "cut", "cut", {17, 1, 27}}, {33, "copy", "copy", {17, 1, 6}}, {34, "paste", "paste", {17, 1, 25}},
-    {35, "open", "open", {17, 1, 18}}, {36, "save", "save", {17, 1, 22}}, {37, "find", "find", {17, 1, 9}},
-    {38, "redo", "redo", {17, 1, 28}}, {39, "", "undo", {17, 1, 29}}, {40, "select_all", "select_all", {17, 1, 4}},
-    {41, "print", "print", {17, 1, 19}}, {42, "close_window", "close_window", {17, 4, 61}},
-    {43, "swap_windows", "swap_windows", {17, 4, 43}}, {44, "show_desktop", "show_desktop", {17, 8, 7}},
-    {45, "run_command", "run_command", {17, 8, 21}}, {46, "lock_pc", "lock_pc", {17, 8, 15}},
+    {0, "button_off", "=", {1, 0, 0}}, {1, "click", "left_click", {2, 0, 0}}, {2, "menu", "right_click", {3, 0, 0}},
+    {3, "scroll", "wheel_click", {4, 0, 0}}, {4, "forward", "=", {6, 0, 0}}, {5, "backward", "=", {5, 0, 0}},
+    {6, "dpi_cycle", "=", {13, 0, 0}}, {7, "dpi_up", "=", {14, 0, 0}}, {8, "dpi_down", "=", {15, 0, 0}},
+    {9, "double_click", "=", {7, 0, 0}}, {10, "fire_button", "=", {8, 0, 0}}, {11, "scroll_up", "=", {9, 0, 0}},
+    {12, "scroll_down", "=", {10, 0, 0}}, {13, "titl_left", "=", {11, 0, 0}}, {14, "titl_right", "=", {12, 0, 0}},
+    {16, "shortcut", "", {17, kMods, kKey}}, {17, "select_macro", "", {18, 0, kMacroNo}}, {19, "", "", {19, 0, 0}},
+    {21, "", "", {43, 0, 0}}, {22, "easy_aim", "=", {16, 0, 3}}, {23, "led_loop", "=", {41, 0, 3}},
+    {32, "cut", "=", {17, 1, 27}}, {33, "copy", "=", {17, 1, 6}}, {34, "paste", "=", {17, 1, 25}},
+    {35, "open", "=", {17, 1, 18}}, {36, "save", "=", {17, 1, 22}}, {37, "find", "=", {17, 1, 9}},
+    {38, "redo", "=", {17, 1, 28}}, {39, "", "undo", {17, 1, 29}}, {40, "select_all", "=", {17, 1, 4}},
+    {41, "print", "=", {17, 1, 19}}, {42, "close_window", "=", {17, 4, 61}}, {43, "swap_windows", "=", {17, 4, 43}},
+    {44, "show_desktop", "=", {17, 8, 7}}, {45, "run_command", "=", {17, 8, 21}}, {46, "lock_pc", "=", {17, 8, 15}},
     {47, "", "", {17, 1, 17}}, {48, "", "", {17, 1, 46}}, {49, "", "", {17, 1, 45}},
-    {50, "screen_capture", "screen_capture", {17, 10, 22}}, {51, "", "task_view", {0, 0, 0}},
-    {54, "", "profile_cycle", {52, 0, 0}}, {55, "", "profile_up", {53, 0, 0}}, {56, "", "profile_down", {54, 0, 0}},
-    {64, "media_player", "media_player", {21, 0, 0}}, {65, "play_pause", "play_pause", {24, 0, 0}},
-    {66, "media_stop", "media_stop", {25, 0, 0}}, {67, "pre_track", "previous_track", {22, 0, 0}},
-    {68, "next_track", "next_track", {23, 0, 0}}, {69, "volume_up", "volume_up", {27, 0, 0}},
-    {70, "volume_down", "volume_down", {28, 0, 0}}, {71, "mute", "mute", {26, 0, 0}},
-    {80, "browser_home", "browser_home", {37, 0, 0}}, {81, "browser_favorites", "browser_favorites", {17, 3, 18}},
-    {82, "browser_forward", "browser_forward", {32, 0, 0}}, {83, "browser_backward", "browser_backward", {33, 0, 0}},
-    {84, "browser_stop", "browser_stop", {34, 0, 0}}, {85, "browser_refresh", "browser_refresh", {36, 0, 0}},
-    {86, "browser_search", "browser_search", {38, 0, 0}}, {87, "email", "email", {30, 0, 0}},
-    {88, "calculator", "calculator", {29, 0, 0}}, {89, "my_computer", "my_computer", {35, 0, 0}},
-    {115, "", "", {20, 0, 0}},
+    {50, "screen_capture", "=", {17, 10, 22}}, {51, "", "task_view", {0, 0, 0}}, {54, "", "profile_cycle", {52, 0, 0}},
+    {55, "", "profile_up", {53, 0, 0}}, {56, "", "profile_down", {54, 0, 0}}, {64, "media_player", "=", {21, 0, 0}},
+    {65, "play_pause", "=", {24, 0, 0}}, {66, "media_stop", "=", {25, 0, 0}},
+    {67, "pre_track", "previous_track", {22, 0, 0}}, {68, "next_track", "=", {23, 0, 0}},
+    {69, "volume_up", "=", {27, 0, 0}}, {70, "volume_down", "=", {28, 0, 0}}, {71, "mute", "=", {26, 0, 0}},
+    {80, "browser_home", "=", {37, 0, 0}}, {81, "browser_favorites", "=", {17, 3, 18}},
+    {82, "browser_forward", "=", {32, 0, 0}}, {83, "browser_backward", "=", {33, 0, 0}},
+    {84, "browser_stop", "=", {34, 0, 0}}, {85, "browser_refresh", "=", {36, 0, 0}},
+    {86, "browser_search", "=", {38, 0, 0}}, {87, "email", "=", {30, 0, 0}}, {88, "calculator", "=", {29, 0, 0}},
+    {89, "my_computer", "=", {35, 0, 0}}, {115, "", "", {20, 0, 0}},
 };
 
 // Every code 0..255: a row's menu item (found again in any letter case), display key and device
@@ -81,7 +72,8 @@ TEST(FunctionTable, EveryCodeMapsMenuItemDisplayKeyAndDeviceBytes) {
             EXPECT_EQ(FunctionFromMenuItem(menuItem), code);
             EXPECT_EQ(FunctionFromMenuItem(menuItem.toUpper()), code);
         }
-        EXPECT_EQ(FunctionDisplayKey(std::uint8_t(code)), *expected.displayKey ? QString(expected.displayKey) + "_text" : QString());
+        const QString displayKey = QLatin1String(*expected.displayKey == '=' ? expected.menuItem : expected.displayKey);
+        EXPECT_EQ(FunctionDisplayKey(std::uint8_t(code)), displayKey.isEmpty() ? QString() : displayKey + "_text");
         DeviceBytes bytes{};
         for (int i = 0; i < 3; ++i) {
             const int b = expected.bytes[i];
@@ -135,12 +127,11 @@ const NameRow kVirtualKeyNames[] = {
     {0x6E, "key_Num_."}, {0x13, "key_Pause"}, {0x6F, "key_Num_/"}, {0x14, "key_Caplk"}, {0x70, "key_F1"},
     {0x71, "key_F2"}, {0x72, "key_F3"}, {0x73, "key_F4"}, {0x74, "key_F5"}, {0x75, "key_F6"}, {0x76, "key_F7"},
     {0x77, "key_F8"}, {0x78, "key_F9"}, {0x79, "key_F10"}, {0x7A, "key_F11"}, {0x7B, "key_F12"}, {0x1B, "key_Esc"},
-    {0x90, "key_Num Lock"}, {0x20, "key_Space"}, {0x91, "key_Scroll Lock"}, {0x21, "key_Page Up"},
-    {0xA0, "key_LShift"}, {0x22, "key_Page Down"}, {0xA1, "key_RShift"}, {0x23, "key_End"}, {0xA2, "key_LCtrl"},
-    {0x24, "key_Home"}, {0xA3, "key_RCtrl"}, {0x25, "key_Left"}, {0xA4, "key_LAlt"}, {0x26, "key_Up"},
-    {0xA5, "key_RAlt"}, {0x27, "key_Right"}, {0xF0, "key_Caplk"}, {0x28, "key_Down"}, {0x5B, "key_LWin"},
-    {0x2A, "key_Print Scr"}, {0x5C, "key_RWin"}, {0x2C, "key_Print Scr"}, {0x5D, "key_APP"}, {0x2D, "key_Insert"},
-    {0x2E, "key_Delete"},
+    {0x90, "key_Num Lock"}, {0x20, "key_Space"}, {0x91, "key_Scroll Lock"}, {0x21, "key_Page Up"}, {0xA0, "key_LShift"},
+    {0x22, "key_Page Down"}, {0xA1, "key_RShift"}, {0x23, "key_End"}, {0xA2, "key_LCtrl"}, {0x24, "key_Home"},
+    {0xA3, "key_RCtrl"}, {0x25, "key_Left"}, {0xA4, "key_LAlt"}, {0x26, "key_Up"}, {0xA5, "key_RAlt"},
+    {0x27, "key_Right"}, {0xF0, "key_Caplk"}, {0x28, "key_Down"}, {0x5B, "key_LWin"}, {0x2A, "key_Print Scr"},
+    {0x5C, "key_RWin"}, {0x2C, "key_Print Scr"}, {0x5D, "key_APP"}, {0x2D, "key_Insert"}, {0x2E, "key_Delete"},
 };
 
 // Codes outside the layout ranges (4..57, 232..239) shown by a language text; 102 to 104 by the
@@ -155,8 +146,8 @@ const NameRow kUsageNames[] = {
     {93, "key_Num_5"}, {94, "key_Num_6"}, {95, "key_Num_7"}, {96, "key_Num_8"}, {97, "key_Num_9"}, {98, "key_Num_0"},
     {99, "key_Num_."}, {100, "key_\\"}, {101, "key_APP"}, {102, ""}, {103, ""}, {104, ""}, {130, "Sleep"},
     {136, "Kana/Roma"}, {221, "`"}, {224, "key_LCtrl"}, {225, "key_LShift"}, {226, "key_LAlt"}, {227, "key_LWin"},
-    {228, "key_RCtrl"}, {229, "key_RShift"}, {230, "key_RAlt"}, {231, "key_RWin"}, {241, "L_Button"},
-    {242, "R_Button"}, {243, "M_Button"}, {244, "Backward_Button"}, {245, "Forward_Button"},
+    {228, "key_RCtrl"}, {229, "key_RShift"}, {230, "key_RAlt"}, {231, "key_RWin"}, {241, "L_Button"}, {242, "R_Button"},
+    {243, "M_Button"}, {244, "Backward_Button"}, {245, "Forward_Button"},
 };
 
 // Language texts that show which key was looked up, and every key asked for.
@@ -188,9 +179,8 @@ TEST_F(KeyTables, EveryKeyRowInOrderAndFoundInEveryLayout) {
     for (std::size_t i = 0; i < std::size(kKeyRows); ++i) {
         const KeyRow& expected = kKeyRows[i];
         SCOPED_TRACE(i + 1);
-        EXPECT_EQ(KeyCodeTable[i].virtualKey, expected.virtualKey);
-        EXPECT_EQ(KeyCodeTable[i].usage, expected.usage);
-        EXPECT_EQ(KeyCodeTable[i].scanCode, expected.scanCode);
+        EXPECT_EQ(std::tuple(KeyCodeTable[i].virtualKey, KeyCodeTable[i].usage, KeyCodeTable[i].scanCode),
+                  std::tuple(expected.virtualKey, expected.usage, expected.scanCode));
         // Letters through F12 (usages 4 to 69) are stored by their position in the layout.
         const bool positional = expected.usage >= 4 && expected.usage <= 69;
         for (const KeyboardLayout* layout : {&us, &azerty}) {
