@@ -22,7 +22,6 @@
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/hook_library.h"
-#include "app/shell/window_messages.h"
 #include "karvo_hook.h"  // the message number the library posts
 #include "core/storage/macro_store.h"
 #include "device/profile_session.h"
@@ -117,16 +116,11 @@ inline void Focus(QWidget* control)
     ProcessPending();
 }
 
-// Answers every message box with OK (or Cancel) and notes its text.
-struct BoxAnswers {
-    explicit BoxAnswers(bool ok = true)
-        : driver([this, ok](WindowImplBase& box) {
-              if (QWidget* text = box.PaintManager().FindControl(QStringLiteral("warning")))
-                  texts << ControlText(text);
-              ClickControl(box, ok ? QStringLiteral("btn_ok") : QStringLiteral("btn_cancel"));
-          })
-    {
-    }
+struct BoxAnswers {  // answers every message box with OK (or Cancel) and notes its text
+    explicit BoxAnswers(bool ok = true) : driver([this, ok](WindowImplBase& box) {
+        if (QWidget* text = box.PaintManager().FindControl(QStringLiteral("warning"))) texts << ControlText(text);
+        ClickControl(box, ok ? QStringLiteral("btn_ok") : QStringLiteral("btn_cancel"));
+    }) {}
     QStringList texts;
     ScopedModalDriver driver;
 };
