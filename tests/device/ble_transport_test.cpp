@@ -6,10 +6,8 @@
 #include <QDeadlineTimer>
 #include <optional>
 
-#include "device/ble_link.h"
 #include "device/ble_transport.h"
 #include "device/bluez_names.h"
-#include "device/links_rig.h"
 #include "fakes/fake_bluez.h"
 
 namespace {
@@ -118,36 +116,15 @@ TEST_F(BleTransportTest, ArrivalRemovalAndNotificationsFollowTheMouse)
     ASSERT_TRUE(WaitUntil([this] { return removals >= 1; }));
     EXPECT_EQ(transport.WriteReport(SampleReport()), 0);  // its characteristics no longer count
     bluez.SetMouseConnected(true);
-    ASSERT_TRUE(WaitUntil([this] { return arrivals == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return arrivals == 2 && bluez.EventNotifying(); }));  // subscribed afresh
+    bluez.Notify(QByteArray("\x00\x70\x02\x00", 4));
+    ASSERT_TRUE(WaitUntil([this] { return events.size() == 2; }));
+    EXPECT_EQ(events.back(), (std::pair<std::uint16_t, std::uint16_t>{0x7000, 0x0002}));
     const int removalsBefore = removals;
     bluez.RemoveMouse();  // unpaired: its objects go, the device last
     ASSERT_TRUE(WaitUntil([&] { return removals > removalsBefore; }));
     EXPECT_EQ(arrivals, 2);
     EXPECT_EQ(transport.WriteReport(SampleReport()), 0);
-}
-
-// The links over the transport: BlueZ's first answer finding the mouse as the only link brings it
-// in and asks for the start-up send again, once; its notifications reach the profile.
-TEST_F(BleTransportTest, TheMouseFoundAtStartIsTheLinkForTheStartUpSend)
-{
-    FakeBluez bluez;
-    LinksRig rig;
-    int sendRequests = 0;
-    BleLink ble(rig.links, [&] { ++sendRequests; }, BlueZ::SystemBusAddress());  // takes over arming and writes
-    rig.Open("");
-    ble.Start();
-    ASSERT_TRUE(WaitUntil([&] { return rig.links.BlePresent(); }));
-    EXPECT_EQ(std::tuple(sendRequests, rig.links.AnyLinkConnected(), rig.links.Asleep()), std::tuple(1, true, false));
-    EXPECT_EQ(rig.links.SendReport(SampleReport()), 1);
-    EXPECT_EQ(bluez.Writes().size(), 1);
-    bluez.SetMouseConnected(false);
-    ASSERT_TRUE(WaitUntil([&] { return !rig.links.BlePresent(); }));
-    EXPECT_EQ(rig.links.SendReport(SampleReport()), 0);
-    bluez.SetMouseConnected(true);  // back again: subscribed afresh, no send by itself
-    ASSERT_TRUE(WaitUntil([&] { return rig.links.BlePresent() && bluez.EventNotifying(); }));
-    bluez.Notify(QByteArray("\x00\x70\x02\x00", 4));
-    ASSERT_TRUE(WaitUntil([&] { return rig.Current([](ProfileRecord& p) { return p.light_effect; }) == 2; }));
-    EXPECT_EQ(sendRequests, 1);
 }
 
 }  // namespace

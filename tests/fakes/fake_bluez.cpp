@@ -94,10 +94,9 @@ FakeBluez::~FakeBluez()
 
 void FakeBluez::OnTree(const std::function<void(BluezObjectTree&)>& work)
 {
-    if (m_tree && QThread::currentThread() == m_thread.get())
-        work(*m_tree);
-    else if (m_tree)
-        QMetaObject::invokeMethod(m_tree, [this, work] { work(*m_tree); }, Qt::BlockingQueuedConnection);
+    if (m_tree)  // from the tree's own thread (the constructor's set-up) directly, else waiting for it
+        QMetaObject::invokeMethod(m_tree, [this, work] { work(*m_tree); },
+                                  QThread::currentThread() == m_thread.get() ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
 }
 
 void FakeBluez::AddMouse(bool connected)
@@ -126,7 +125,6 @@ bool FakeBluez::EventNotifying()
     return OnTree([&notifying](BluezObjectTree& tree) { notifying = tree.Notifying(kEvent); }), notifying;
 }
 
-void FakeBluez::SetWritesFail(bool fail) { m_writesFail = fail; }
 QList<QPair<QString, QByteArray>> FakeBluez::Writes()
 {
     std::lock_guard lock(m_mutex);

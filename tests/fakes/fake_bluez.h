@@ -41,9 +41,7 @@ public:
     static inline const QString kMouse = QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01");
     static inline const QString kReport = kMouse + QStringLiteral("/service0010/char0013");  // the writable 0xFEE3
 
-    struct Options {
-        bool adapter = true, mouse = true, mouseConnected = true;
-    };
+    struct Options { bool adapter = true, mouse = true, mouseConnected = true; };
 
     FakeBluez() : FakeBluez(Options{}) {}
     explicit FakeBluez(Options options);
@@ -55,7 +53,7 @@ public:
     void SetMouseConnected(bool connected);
     void Notify(const QByteArray& value);  // on 0xFEE4
     bool EventNotifying();
-    void SetWritesFail(bool fail);  // the mouse stops answering WriteValue
+    void SetWritesFail(bool fail) { m_writesFail = fail; }  // the mouse stops answering WriteValue
     QList<QPair<QString, QByteArray>> Writes();  // every write taken or refused: characteristic path and value
 
 private:

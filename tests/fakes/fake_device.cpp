@@ -19,13 +19,9 @@ struct Trampolines {
     static int32_t CloseDevice() { return Log(QStringLiteral("Close_FeatureDevice")), 1; }
     static int32_t SetFeature(const uint8_t* r, int32_t n)
     {
-        FakeDriver& driver = Driver();
-        driver.writes.emplace_back(r, r + n);
-        if (driver.setFeatureResults.empty())
-            return 1;
-        const int result = driver.setFeatureResults.front();
-        driver.setFeatureResults.erase(driver.setFeatureResults.begin());
-        return result;
+        std::vector<int>& answers = (Driver().writes.emplace_back(r, r + n), Driver().setFeatureResults);
+        const int result = answers.empty() ? 1 : answers.front();
+        return answers.erase(answers.begin(), answers.begin() + int(!answers.empty())), result;
     }
     static int32_t GetFeature(uint8_t*, int32_t) { return 0; }
     static DriverFunctions Table() { return {SetVidPid, OpenMonitor, CloseMonitor, OpenDevice, CloseDevice, SetFeature, GetFeature}; }
