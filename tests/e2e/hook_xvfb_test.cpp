@@ -79,11 +79,8 @@ const struct {
 
 TEST(HookUnderXvfb, WhatIsPostedFollowsTheEntryPointsAndTheDesktop)
 {
-    unsetenv("WAYLAND_DISPLAY");
-    unsetenv("XDG_SESSION_TYPE");
     XvfbServer xvfb;
-    ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
-    setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    ASSERT_TRUE(xvfb.Start(true)) << "Xvfb did not start";
     Display* injector = XOpenDisplay(xvfb.Display().c_str());
     ASSERT_TRUE(injector);
     void* library = dlopen(KARVO_BIN_DIR "/Hook.so", RTLD_NOW | RTLD_LOCAL);

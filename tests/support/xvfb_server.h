@@ -12,11 +12,10 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
     ~XvfbServer();
 
-    // Starts the server and waits (bounded) until it accepts connections. False when Xvfb is
-    // missing or does not come up.
-    bool Start();
-    // ":N", empty before a successful Start.
-    const std::string& Display() const { return m_display; }
+    // Starts the server and waits (to a deadline) until it accepts connections. False when Xvfb is
+    // missing or does not come up. As the desktop, it is also this process's X11 session (DISPLAY).
+    bool Start(bool asDesktop = false);
+    const std::string& Display() const { return m_display; }  // ":N", empty before a successful Start
 
 private:
     pid_t m_pid = 0;
