@@ -30,8 +30,7 @@ bool Pending(LinksRig& rig)
 
 TEST(ApplyProfile, ASwitchSendsEverySectionInOrderWithItsPausesThenOnlyWhatChanged)
 {
-    LinksRig rig;
-    rig.Open("c");
+    LinksRig rig("c");
     rig.Current([](ProfileRecord& p) {
         for (auto [button, key] : {std::pair{3, 0x04}, {7, 0x05}}) {  // a one-key macro each
             p.buttons[button].function = 17;
@@ -71,13 +70,11 @@ TEST(ApplyProfile, ASwitchSendsEverySectionInOrderWithItsPausesThenOnlyWhatChang
 
 TEST(ApplyProfile, AsleepSendsAndSavesNothingAndKeepsTheFullSendOwed)
 {
-    LinksRig rig;
-    rig.Open("");
+    LinksRig rig("");
     const QByteArray before = rig.Store();
     rig.Current([](ProfileRecord& p) { p.polling_rate = 0; });
     EXPECT_FALSE(rig.Apply());
-    EXPECT_EQ(rig.Store(), before);
-    EXPECT_TRUE(rig.session.Locked([](ProfileSession::State& s) { return s.fullSend; }));
+    EXPECT_EQ(std::pair(rig.Store(), rig.session.Locked([](ProfileSession::State& s) { return s.fullSend; })), std::pair(before, true));
 }
 
 // Whether a thread of this process sleeps (state S in /proc), as one blocked in a join does.
@@ -100,16 +97,14 @@ TEST(DeviceWorker, QuitServesEveryMessageQueuedBeforeItInOrderOnTheWorkerThread)
     DeviceWorker worker([&](std::uint32_t message) {
         for (QDeadlineTimer deadline(20000); message == 1 && !(quitting && Sleeping(caller)) && !deadline.hasExpired();)
             std::this_thread::yield();
-        served.push_back(message);
-        threads.push_back(gettid());
+        served.push_back(message), threads.push_back(gettid());
     });
     for (std::uint32_t message : {1u, 2u, 3u, 4u})
         worker.PostThreadMessage(message);
     quitting = true;
     worker.Quit();
     EXPECT_EQ(served, (std::vector<std::uint32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(threads.size(), 4u);
-    EXPECT_EQ(std::count(threads.begin(), threads.end(), caller), 0);
+    EXPECT_EQ(std::pair(threads.size(), std::count(threads.begin(), threads.end(), caller)), std::pair(std::size_t(4), std::ptrdiff_t(0)));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ struct LinksRig {
         links.SetBleArm([this](bool on) { host.log << QStringLiteral("arm %1").arg(int(on)); });
         links.SetBleWriter([this](const Report& report) { return bleWrites.push_back(report), 1; });
     }
+    explicit LinksRig(std::string_view up) : LinksRig() { Open(up); }
 
     // Opens the links named in `up`: "c" cable, "r" receiver, "b" a Bluetooth LE mouse found by the
     // start-up probe. What the opening told the host and the drivers is kept; the logs start empty.

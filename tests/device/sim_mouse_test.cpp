@@ -19,9 +19,7 @@ protected:
     {
         static QTemporaryDir socketDir;
         qputenv("KARVO_SIM_SOCKET", (socketDir.path() + QStringLiteral("/sim.sock")).toUtf8());
-        for (const char* name : {"KARVO_SIM_RECEIVER", "KARVO_SIM_CABLE"})
-            qputenv(name, "1");
-        qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
+        qputenv("KARVO_SIM_RECEIVER", "1"), qputenv("KARVO_SIM_CABLE", "1"), qputenv("KARVO_SIM_HEARTBEAT_MS", "0");
     }
     void SetUp() override
     {

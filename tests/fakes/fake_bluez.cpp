@@ -72,15 +72,13 @@ FakeBluez::FakeBluez(Options options)
     QObject::connect(m_thread.get(), &QThread::finished, m_tree, &QObject::deleteLater);
     m_thread->start();
     OnTree([this, options](BluezObjectTree& tree) {
-        if (options.adapter) {
-            tree.AddAdapter(kAdapter);
-            if (options.mouse)
-                AddMouse(options.mouseConnected);
-            tree.AddDevice(kOther, kOtherModalias, true);
-            tree.AddService(kOther + QStringLiteral("/service0020"), kOther, kVendorUuid);
-            tree.AddCharacteristic(kOther + QStringLiteral("/service0020/char0021"), kOther + QStringLiteral("/service0020"), kReportUuid,
-                                   {QStringLiteral("write")});
-        }
+        tree.AddAdapter(kAdapter);
+        if (options.mouse)
+            AddMouse();
+        tree.AddDevice(kOther, kOtherModalias, true);
+        tree.AddService(kOther + QStringLiteral("/service0020"), kOther, kVendorUuid);
+        tree.AddCharacteristic(kOther + QStringLiteral("/service0020/char0021"), kOther + QStringLiteral("/service0020"), kReportUuid,
+                               {QStringLiteral("write")});
         m_published = tree.Publish();
     });
 }
@@ -103,10 +101,6 @@ void FakeBluez::AddMouse(bool connected)
 {
     OnTree([connected](BluezObjectTree& tree) {
         tree.AddDevice(kMouse, kMouseModalias, connected);
-        const QString information = kMouse + QStringLiteral("/service000a");
-        tree.AddService(information, kMouse, QStringLiteral("0000180a-0000-1000-8000-00805f9b34fb"));
-        tree.AddCharacteristic(information + QStringLiteral("/char000b"), information,
-                               QStringLiteral("00002a50-0000-1000-8000-00805f9b34fb"), {QStringLiteral("read")});
         const QString vendor = kMouse + QStringLiteral("/service0010");
         tree.AddService(vendor, kMouse, kVendorUuid);
         tree.AddCharacteristic(kReadOnlyReport, vendor, kReportUuid, {QStringLiteral("read")});

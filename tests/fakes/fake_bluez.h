@@ -32,16 +32,15 @@ private:
 };
 
 // BlueZ as the mouse's tests need it, served from a thread of its own on the private bus: an
-// adapter; the mouse (Modalias "usb:v045Ep0040d0001") with a device-information service and its
-// vendor service holding a 0xFEE3 characteristic without write, then the writable 0xFEE3 and the
-// notifying 0xFEE4; and another device whose Modalias has the Bluetooth vendor-ID source, with a
-// writable 0xFEE3 of its own.
+// adapter; the mouse (Modalias "usb:v045Ep0040d0001") with its vendor service holding a 0xFEE3
+// characteristic without write, then the writable 0xFEE3 and the notifying 0xFEE4; and another
+// device whose Modalias has the Bluetooth vendor-ID source, with a writable 0xFEE3 of its own.
 class FakeBluez {
 public:
     static inline const QString kMouse = QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01");
     static inline const QString kReport = kMouse + QStringLiteral("/service0010/char0013");  // the writable 0xFEE3
 
-    struct Options { bool adapter = true, mouse = true, mouseConnected = true; };
+    struct Options { bool mouse = true; };
 
     FakeBluez() : FakeBluez(Options{}) {}
     explicit FakeBluez(Options options);
