@@ -63,8 +63,7 @@ TEST(ApplyProfile, ASwitchSendsEverySectionInOrderWithItsPausesThenOnlyWhatChang
     // An edit made while a report is on its way goes out with the next apply.
     rig.Current([](ProfileRecord& p) { p.polling_rate = 1; });
     rig.Apply([&] { rig.Current([](ProfileRecord& p) { p.brightness = 3; }); });
-    FakeCable().writes.clear();
-    rig.Apply();
+    FakeCable().writes.clear(), rig.Apply();
     EXPECT_EQ(SentCommands(), std::vector<int>{0x05});
 }
 

@@ -98,8 +98,7 @@ TEST(DeviceLinks, LinkStateMachine)
         SCOPED_TRACE(row.what);
         LinksRig rig(row.up);
         Play(rig, row.before);
-        rig.host.log.clear();
-        DriverCallLog().clear();
+        rig.host.log.clear(), DriverCallLog().clear();
         Play(rig, row.steps);
         EXPECT_EQ(Summary(rig), QLatin1String(row.summary));
         EXPECT_EQ(*row.steps ? rig.host.log : rig.opened, row.told);
@@ -119,16 +118,15 @@ struct EventRow {
 const EventRow kEvents[] = {
     {0x10000001, {"stage-option 1", "show-dpi 20"}, 0, 2, 7, 0, true},
     {0x10000008, {"stage-option 8", "show-dpi 99"}, 7, 2, 7, 0, true},
-    {0x10000000, {}, 1, 2, 7, 0, false}, {0x10000009, {}, 1, 2, 7, 0, false},
-    {0x20000001, {}, 1, 1, 7, 0, true}, {0x20000008, {}, 1, 8, 7, 0, true},
-    {0x20000000, {}, 1, 2, 7, 0, false}, {0x20000009, {}, 1, 2, 7, 0, false},
+    {0x10000000, {}, 1, 2, 7, 0, false}, {0x10000009, {}, 1, 2, 7, 0, false}, {0x20000001, {}, 1, 1, 7, 0, true},
+    {0x20000008, {}, 1, 8, 7, 0, true}, {0x20000000, {}, 1, 2, 7, 0, false}, {0x20000009, {}, 1, 2, 7, 0, false},
     {0x70000000, {}, 1, 2, 0, 0, true}, {0x70000007, {}, 1, 2, 7, 0, true}, {0x70000008, {}, 1, 2, 7, 0, false},
     {0x60000001, {}, 1, 2, 7, 1, false}, {0x6000000A, {}, 1, 2, 7, 10, false},  // battery: kept, not shown, not stored
     {0x60000000, {}, 1, 2, 7, 0, false}, {0x6000000B, {}, 1, 2, 7, 0, false}, {0x6000FFFF, {}, 1, 2, 7, 0, false},
     {0x80000001, {}, 1, 2, 7, 0, true}, {0x80000005, {}, 1, 2, 7, 0, true},  // only rewrites the store
-    {0x80000000, {}, 1, 2, 7, 0, false}, {0x80000006, {}, 1, 2, 7, 0, false},
-    {0x90000003, {}, 1, 2, 7, 0, false}, {0x30000001, {}, 1, 2, 7, 0, false}, {0x0FFF0003, {}, 1, 2, 7, 0, false},
-    {0x90010003, {}, 1, 2, 7, 0, false}, {0x7F000000, {}, 1, 2, 7, 0, false},
+    {0x80000000, {}, 1, 2, 7, 0, false}, {0x80000006, {}, 1, 2, 7, 0, false}, {0x90000003, {}, 1, 2, 7, 0, false},
+    {0x30000001, {}, 1, 2, 7, 0, false}, {0x0FFF0003, {}, 1, 2, 7, 0, false}, {0x90010003, {}, 1, 2, 7, 0, false},
+    {0x7F000000, {}, 1, 2, 7, 0, false},
 };
 
 TEST(DeviceLinks, EventsChangeTheCurrentProfileAndPutItInProData)
@@ -242,9 +240,7 @@ TEST(DeviceLinks, WithoutDriverLibrariesEveryLinkStaysClosed)
     bare.Open(&rig.posted.target, {1327, 1328}, {1325, 1326});
     EXPECT_EQ(std::tuple(bare.CableState(), bare.ReceiverState(), bare.Asleep(), bare.AnyLinkConnected(), bare.SendReport(Report{4, 3, 1})),
               std::tuple(LinkState::NotOpened, LinkState::NotOpened, true, false, 0));
-    bare.HandleWiredLink(kIn);
-    rig.clock.RunDeferred();
-    bare.Shutdown();
+    bare.HandleWiredLink(kIn), rig.clock.RunDeferred(), bare.Shutdown();
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ struct PostLog {
 struct LinksRig {
     LinksRig()
     {
-        FakeCable().Reset();
-        FakeReceiver().Reset();
+        FakeCable().Reset(), FakeReceiver().Reset();
         session.Load();
         links.SetCableDriver(FakeCable().Functions());
         links.SetReceiverDriver(FakeReceiver().Functions());

@@ -19,7 +19,6 @@ const QString kOtherModalias = QStringLiteral("bluetooth:v045Ep0040d0001");
 const QString kVendorUuid = QStringLiteral("0000fee0-0000-1000-8000-00805f9b34fb");
 const QString kReportUuid = QStringLiteral("0000fee3-0000-1000-8000-00805f9b34fb");
 const QString kEventUuid = QStringLiteral("0000fee4-0000-1000-8000-00805f9b34fb");
-const QString kAdapter = QStringLiteral("/org/bluez/hci0");
 const QString kReadOnlyReport = FakeBluez::kMouse + QStringLiteral("/service0010/char0011");
 const QString kEvent = FakeBluez::kMouse + QStringLiteral("/service0010/char0015");
 const QString kOther = QStringLiteral("/org/bluez/hci0/dev_11_22_33_44_55_66");
@@ -72,7 +71,7 @@ FakeBluez::FakeBluez(Options options)
     QObject::connect(m_thread.get(), &QThread::finished, m_tree, &QObject::deleteLater);
     m_thread->start();
     OnTree([this, options](BluezObjectTree& tree) {
-        tree.AddAdapter(kAdapter);
+        tree.AddAdapter(QStringLiteral("/org/bluez/hci0"));
         if (options.mouse)
             AddMouse();
         tree.AddDevice(kOther, kOtherModalias, true);
