@@ -62,16 +62,6 @@ TEST_F(StoreWriterTest, ABurstIsOneWriteWithTheLatestContentAndFilesKeepTheirOrd
     EXPECT_EQ(std::pair(writer.WriteCount(), taken), std::pair(4, 1));
 }
 
-TEST_F(StoreWriterTest, FlushWaitsForTheWriteUnderWay) {
-    HoldFirstWrite(QStringLiteral("pro"));
-    std::atomic<bool> flushed{false};
-    std::thread flusher([&] { writer.Flush(), flushed = true; });
-    EXPECT_FALSE(flushed);  // the write is held at the gate, so Flush cannot have returned
-    disk.go.release();
-    flusher.join();
-    EXPECT_EQ(disk.log, QStringList{"pro=p1"});
-}
-
 TEST_F(StoreWriterTest, AFailedSaveIsToldAndTriedAgainWithTheNextRequest) {
     std::atomic<int> told{0};
     writer.SetFailureHandler([&] { ++told; });

@@ -1,11 +1,10 @@
 // The two store files, pro.data (a 164884-byte header, then 32976-byte profiles) and macro.data
 // (240-byte macros): first start, byte-exact round trips, where a size stops being sound, repair
 // with the original kept aside, a full disk, and saving both stores together; unique names in
-// the lists, and where the program and data folders are; stores that are there but out of reach,
+// the lists (where the data folder is, the end-to-end tests find the stores); stores out of reach,
 // telling a store file from any other, and file stamps.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +14,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "core/storage/app_folders.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/store_access.h"
 #include "core/storage/store_names.h"
@@ -266,24 +264,6 @@ TEST(StoreNames, ExistenceAndSuffixesIgnoreLetterCaseFitTheFieldAndDefaultNamesC
     EXPECT_EQ(ProfileName(AddDefaultProfile(list)), QStringLiteral("Profil1"));
     SetTextLookup({});
     EXPECT_EQ(LanguageText(QStringLiteral("add_macro_text")), QStringLiteral("Macro"));
-}
-
-// The data folder is made inside $XDG_DATA_HOME on first use; a file in its place counts as
-// missing, and its path is still given.
-TEST(AppFolders, ProgramFolderAndDataFolderInsideUserData) {
-    EXPECT_EQ(GetAppFolder(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    TempDataFolder home;
-    for (const QString& userData : {home.file("share"), home.file("blocked")}) {
-        qputenv("XDG_DATA_HOME", userData.toUtf8());
-        const bool blocked = userData.endsWith(QStringLiteral("blocked"));
-        if (blocked)
-            WriteFileBytes(userData + QStringLiteral("/Karvo Gaming Mouse"), "not a folder");
-        for (int use = 0; use < 2; ++use)  // made on first use, found on the second
-            EXPECT_EQ(GetDataFolder(), userData + QStringLiteral("/Karvo Gaming Mouse/"));
-        EXPECT_EQ(QFileInfo(userData + QStringLiteral("/Karvo Gaming Mouse")).isDir(), !blocked);
-    }
-    saved.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", saved);
 }
 
 void LinkBeside(const QString& target, const QString& path) {

@@ -30,8 +30,7 @@ using Messages = std::vector<Message>;
 
 // Stands in for a window: keeps what was posted, from whatever thread.
 struct Recorder {
-    KarvoPostTarget Target()
-    {
+    KarvoPostTarget Target() {
         return {this, [](void* self, uint32_t message, uintptr_t wParam, intptr_t lParam) {
                     auto* recorder = static_cast<Recorder*>(self);
                     std::lock_guard lock(recorder->mutex);
@@ -77,23 +76,20 @@ const struct {
                               "wayland install enable removemouse remove desktop install enable b", kB},
 };
 
-TEST(HookUnderXvfb, WhatIsPostedFollowsTheEntryPointsAndTheDesktop)
-{
+TEST(HookUnderXvfb, WhatIsPostedFollowsTheEntryPointsAndTheDesktop) {
     XvfbServer xvfb;
     ASSERT_TRUE(xvfb.Start(true)) << "Xvfb did not start";
     Display* injector = XOpenDisplay(xvfb.Display().c_str());
     ASSERT_TRUE(injector);
     void* library = dlopen(KARVO_BIN_DIR "/Hook.so", RTLD_NOW | RTLD_LOCAL);
     ASSERT_TRUE(library) << dlerror();
-    const auto entry = [&](const char* name) { return dlsym(library, name); };
-    const auto install = reinterpret_cast<Karvo_installhook>(entry("installhook"));
-    const auto remove = reinterpret_cast<Karvo_removehook>(entry("removehook"));
-    const auto enable = reinterpret_cast<Karvo_enablehook>(entry("enablehook"));
-    const auto enableMouse = reinterpret_cast<Karvo_enablemousehook>(entry("enablemousehook"));
-    const auto removeMouse = reinterpret_cast<Karvo_removemousehook>(entry("removemousehook"));
-    const auto installMouse = reinterpret_cast<Karvo_installmousehook>(entry("installmousehook"));
-    const auto wheel = reinterpret_cast<Karvo_mousewheelenable>(entry("mousewheelenable"));
-    ASSERT_TRUE(install && remove && enable && enableMouse && removeMouse && installMouse && wheel);
+    Karvo_installhook install;
+    Karvo_removehook remove, removeMouse, installMouse;  // the entry points that take nothing
+    Karvo_enablehook enable, enableMouse, wheel;         // and those that take a switch
+    const auto entry = [&]<typename F>(F& to, const char* n) { return (to = reinterpret_cast<F>(dlsym(library, n))); };
+    ASSERT_TRUE(entry(install, "installhook") && entry(remove, "removehook") && entry(removeMouse, "removemousehook")
+                && entry(installMouse, "installmousehook") && entry(enable, "enablehook")
+                && entry(enableMouse, "enablemousehook") && entry(wheel, "mousewheelenable"));
 
     for (const auto& script : kScripts) {
         SCOPED_TRACE(script.name);

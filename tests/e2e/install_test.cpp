@@ -23,8 +23,7 @@ const QStringList kExpected = {
     "share/man/man1/karvoctl.1", "share/dbus-1/interfaces/org.karvo.GamingMouse.xml"};
 
 // What every installation holds and how it behaves, under prefix (an installed tree or an unpacked package).
-void ExpectInstallation(const QString& prefix)
-{
+void ExpectInstallation(const QString& prefix) {
     QStringList tree;
     for (QDirIterator it(prefix, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         tree << QDir(prefix).relativeFilePath(it.next());
@@ -53,8 +52,7 @@ void ExpectInstallation(const QString& prefix)
     EXPECT_EQ(run.out, QStringLiteral("0\tProfile1\t*\n")) << run.err.toStdString();
 }
 
-TEST(Install, TheTreeHoldsTheProgramFolderTheRuleAndValidDesktopFiles)
-{
+TEST(Install, TheTreeHoldsTheProgramFolderTheRuleAndValidDesktopFiles) {
     QTemporaryDir prefix;
     const ToolRun install = RunTool(KARVO_CMAKE_COMMAND, {"--install", KARVO_BINARY_DIR, "--prefix", prefix.path()});
     ASSERT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
@@ -62,8 +60,7 @@ TEST(Install, TheTreeHoldsTheProgramFolderTheRuleAndValidDesktopFiles)
     ExpectInstallation(prefix.path());
 }
 
-TEST(Install, TheDebianPackageCarriesTheSameWithItsDependencies)
-{
+TEST(Install, TheDebianPackageCarriesTheSameWithItsDependencies) {
     if (QStandardPaths::findExecutable(QStringLiteral("dpkg-deb")).isEmpty())
         GTEST_SKIP() << "dpkg-deb is not installed";
     QTemporaryDir out;

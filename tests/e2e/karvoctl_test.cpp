@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <unistd.h>
 
@@ -21,8 +22,7 @@ template <typename Record>
 QByteArray BytesOf(const Record& record) { return QByteArray(reinterpret_cast<const char*>(&record), sizeof record); }
 
 // "@x" in an argument is x in the data folder. The data folder is given unless the arguments name one.
-ToolRun Karvoctl(const TempDataFolder& folder, QStringList arguments)
-{
+ToolRun Karvoctl(const TempDataFolder& folder, QStringList arguments) {
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^@")), folder.path());
     if (arguments.value(0) != QLatin1String("--data-dir"))
         arguments = QStringList{"--data-dir", folder.path()} + arguments;
@@ -32,38 +32,26 @@ ToolRun Karvoctl(const TempDataFolder& folder, QStringList arguments)
 }
 
 // Refused: exit 2 and one "karvoctl: " line on stderr that says why.
-void ExpectRefused(const ToolRun& run, const char* says)
-{
+void ExpectRefused(const ToolRun& run, const char* says) {
     EXPECT_EQ(run.exitCode, 2) << run.out.toStdString();
     EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("karvoctl: ")) && run.err.contains(QLatin1String(says))) << run.err.toStdString();
 }
 
-// Every entry under the data folder and the stores' bytes, to show that a refusal changed nothing.
-struct StoreSnapshot {
-    QStringList entries;
-    QByteArray profiles, macros;
-    static StoreSnapshot Of(const TempDataFolder& folder)
-    {
-        StoreSnapshot snapshot;
-        for (QDirIterator it(folder.path(), QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                             QDirIterator::Subdirectories);
-             it.hasNext();)
-            snapshot.entries << it.next();
-        snapshot.entries.sort();
-        for (auto [name, bytes] : {std::pair{"pro.data", &snapshot.profiles}, std::pair{"macro.data", &snapshot.macros}}) {
-            QFile file(folder.storeFile(name));
-            if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly))
-                *bytes = file.readAll();
-        }
-        return snapshot;
+// Every entry under the data folder with its bytes (none for a folder), to show that a refusal changed nothing.
+using StoreSnapshot = QMap<QString, QByteArray>;
+StoreSnapshot SnapshotOf(const TempDataFolder& folder) {
+    StoreSnapshot snapshot;
+    const auto all = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (QDirIterator it(folder.path(), all, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        snapshot[file.fileName()] = it.fileInfo().isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    bool operator==(const StoreSnapshot&) const = default;
-};
+    return snapshot;
+}
 
 // A profile with two buttons bound to a two-action macro "Combo" and crafted DPI values, as a *.pro file.
-QString ProfileWithMacros(const TempDataFolder& folder)
-{
+QString ProfileWithMacros(const TempDataFolder& folder) {
     auto record = CreateProfile(QStringLiteral("Macros"));
     std::copy_n(std::begin({INT32_MAX, INT32_MIN, -1}), 3, record->dpi_value);
     for (int button : {4, 5}) {
@@ -82,31 +70,27 @@ struct Step {
 // One session on one folder, in order; each step succeeds and says nothing on stderr. The first
 // list makes the default store.
 const Step kSession[] = {
-    {{"list"}, {"0\tProfile1\t*\n"}},
-    {{"macros"}, {"0\tBurst\t2\t3\n"}},  // a delay of 2000 ms takes two steps
+    {{"list"}, {"0\tProfile1\t*\n"}}, {{"macros"}, {"0\tBurst\t2\t3\n"}},  // a delay of 2000 ms takes two steps
     {{"show"}, {"name: Profile1", "  2: 1200 DPI on #00FF00 (current)", "  7: 0 DPI off #FF4000", "polling rate: 500 Hz",
                 "colour: #FFFFFF", "  9: function 44 ms_1_show_desktop", "  11: function 0 ms_1_button_off"}},
     {{"export-profile", "0", "@mine.pro"}, {"exported profile 0 (Profile1)"}},
     {{"import-profile", "@mine.pro"}, {"imported as profile 1 (Profile1_1)\n"}},  // no macros to bring along
     {{"import-profile", "@macros.pro"}, {"imported as profile 2 (Macros) with 2 macro(s)"}},
     {{"list"}, {"0\tProfile1\n1\tProfile1_1\n2\tMacros\t*\n"}},
-    {{"macros"}, {"0\tBurst\t2\t3\n1\tCombo\t2\t2\n2\tCombo_1\t2\t2\n"}},
-    {{"show", "01"}, {"index: 1\n"}},
+    {{"macros"}, {"0\tBurst\t2\t3\n1\tCombo\t2\t2\n2\tCombo_1\t2\t2\n"}}, {{"show", "01"}, {"index: 1\n"}},
     {{"show", "2"}, {"  1: 85899345880 DPI", "  2: -85899345920 DPI", "  3: -40 DPI"}},  // the stored value times 40, exactly
     {{"reports", "0"}, {"04 38 01 08 08 3f 30 30 15 1f 2a 3f 2a 3f 00 00 ",  // a full send, in order
                         "\n05 0f 01 73 03 08 ff ff ff 01 01 00 00 00 00\n06 09 01 02 00 00 00 00 00\n08 3b 01 02 00 00 03 00 00 "}},
     {{"switch", "profile1"}, {"profile 0 (Profile1) is now current in the store"}},  // by name, any letter case
     {{"switch", "1"}, {"profile 1 (Profile1_1) is now current"}},
     {{"apply"}, {"the utility is not running: nothing was sent to the mouse and the store is unchanged"}},
-    {{"status"}, {"utility: not running\n"}},
-    {{"list"}, {"0\tProfile1\n1\tProfile1_1\t*\n2\tMacros\n"}},
+    {{"status"}, {"utility: not running\n"}}, {{"list"}, {"0\tProfile1\n1\tProfile1_1\t*\n2\tMacros\n"}},
     {{"export-macro", "0", "@burst.macro"}, {"exported macro 0 (Burst)"}},
     {{"import-macro", "@burst.macro"}, {"imported as macro 3 (Burst_1)"}},
     {{"--help"}, {"list", "show [INDEX]", "export-profile INDEX FILE", "import-profile FILE", "--data-dir", "switch NAME|INDEX"}},
 };
 
-TEST(Karvoctl, ASessionOfCommandsDoesWhatEachSays)
-{
+TEST(Karvoctl, ASessionOfCommandsDoesWhatEachSays) {
     TempDataFolder folder;
     auto macro = CreateMacro(QStringLiteral("Burst"));
     macro->action_count = 2;
@@ -159,8 +143,7 @@ const Refusal kRefusedWithAMacro[] = {
 
 class KarvoctlFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(Karvoctl(folder, {"list"}).exitCode, 0);
         WriteFileBytes(folder.file("short.pro"), QByteArray(32975, '\0'));
         WriteFileBytes(folder.file("tiny.pro"), QByteArray(100, '\0'));
@@ -176,38 +159,35 @@ protected:
                          QFile::encodeName(folder.file("hard.pro")).constData()), 0);
     }
     template <std::size_t N>
-    void ExpectRefusals(const Refusal (&rows)[N])
-    {
-        const StoreSnapshot before = StoreSnapshot::Of(folder);
+    void ExpectRefusals(const Refusal (&rows)[N]) {
+        const StoreSnapshot before = SnapshotOf(folder);
         for (const Refusal& row : rows) {
             SCOPED_TRACE(row.args.join(u' ').toStdString());
             ExpectRefused(Karvoctl(folder, row.args), row.says);
-            EXPECT_EQ(StoreSnapshot::Of(folder), before);
+            EXPECT_EQ(SnapshotOf(folder), before);
         }
     }
     TempDataFolder folder;
 };
 
-TEST_F(KarvoctlFolder, RefusalsSayWhyOnOneLineAndChangeNothing)
-{
+TEST_F(KarvoctlFolder, RefusalsSayWhyOnOneLineAndChangeNothing) {
     ExpectRefusals(kRefused);
     WriteFileBytes(folder.storeFile("macro.data"), BytesOf(*CreateMacro(QStringLiteral("Only"))));
     ExpectRefusals(kRefusedWithAMacro);
 }
 
 // The kinds of unreadable store are the core's to tell apart; karvoctl names the store and leaves it.
-TEST(Karvoctl, StoresThatCannotBeReadAreReportedAndLeftAlone)
-{
+TEST(Karvoctl, StoresThatCannotBeReadAreReportedAndLeftAlone) {
     for (const char* store : {"pro.data", "macro.data"}) {
         TempDataFolder folder;
         QDir().mkpath(folder.storeFile(store));  // a folder where the store belongs
         const QString file = ProfileWithMacros(folder);
-        const StoreSnapshot before = StoreSnapshot::Of(folder);
+        const StoreSnapshot before = SnapshotOf(folder);
         // Importing stops at an unreadable macro store before it makes a profile store.
         for (const QStringList& args : {QStringList{store == QLatin1String("pro.data") ? "list" : "macros"}, QStringList{"import-profile", file}}) {
             SCOPED_TRACE(args.join(u' ').toStdString());
             ExpectRefused(Karvoctl(folder, args), (QStringLiteral("cannot read ") + store).toUtf8().constData());
-            EXPECT_EQ(StoreSnapshot::Of(folder), before);
+            EXPECT_EQ(SnapshotOf(folder), before);
         }
     }
 }

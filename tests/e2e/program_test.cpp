@@ -16,13 +16,11 @@ const struct {
     const char* says;  // "" = nothing of its own
 } kStarts[] = {
     {"karvo.app.*=true", "fr", "keyboard layout from \"the XKB names of the environment\""},
-    {"karvo.app.*=true", "no-such-layout", "the desktop's keyboard layout cannot be read"},
-    {"", "us", ""},
+    {"karvo.app.*=true", "no-such-layout", "the desktop's keyboard layout cannot be read"}, {"", "us", ""},
 };
 
 // Each start follows the kill of the one before, as a crash would: the next start is not blocked.
-TEST(Program, OneInstanceRunsAndSaysOnlyWhatTheLogRulesAskFor)
-{
+TEST(Program, OneInstanceRunsAndSaysOnlyWhatTheLogRulesAskFor) {
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));

@@ -28,8 +28,7 @@ public:
 };
 
 // The key-combination dialog's use of the hook is its own test's, over a stand-in hook.
-TEST(DesktopInput, RecordingTakesDesktopKeysAndButtonsWithTheirDelays)
-{
+TEST(DesktopInput, RecordingTakesDesktopKeysAndButtonsWithTheirDelays) {
     XvfbServer xvfb;
     Display* injector = xvfb.Start(true) ? XOpenDisplay(xvfb.Display().c_str()) : nullptr;
     HookLibrary hooks;

@@ -27,8 +27,7 @@ constexpr int kFirstDpiOffset = 2244;  // in a profile record, in units of 40
 constexpr int kCurrentStageOffset = 2352;
 
 // A D-Bus daemon of the test's own, so that nothing reaches the user's session or Bluetooth; its address.
-QString StartBus(QProcess& daemon)
-{
+QString StartBus(QProcess& daemon) {
     daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
     return QString::fromUtf8(ReadLineWithin(daemon));
 }
@@ -43,8 +42,7 @@ struct Link {
 
 class UtilityTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed (scripts/setup installs it)";
         ASSERT_FALSE((busAddress = StartBus(bus)).isEmpty());
@@ -55,23 +53,20 @@ protected:
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
         env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home.filePath("no-bus"));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         for (QProcess* process : {&program, &simbluez, &bus, &systemBus}) {
             process->kill();
             process->waitForFinished();
         }
     }
-    void Launch(QProcess& process, const char* name)
-    {
+    void Launch(QProcess& process, const char* name) {
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.setWorkingDirectory(home.path());
         process.start(kDemo + QLatin1String(name), {});
     }
     // Ready once it serves on the bus and the mouse has the start-up send.
-    void StartUtility(const char* accepted = "reportsAccepted")
-    {
+    void StartUtility(const char* accepted = "reportsAccepted") {
         Launch(program, "karvo");
         ASSERT_TRUE(Logged("karvo.app.dbus: serving"));
         ASSERT_TRUE(WaitFor([&] { return Mouse()[accepted].toInt() >= 4; })) << output.toStdString();
@@ -82,20 +77,17 @@ protected:
     ToolRun Karvoctl(const QStringList& arguments) { return Tool(QStringLiteral(KARVOCTL_PATH), arguments); }
     QString Simctl(const QStringList& arguments) { return Tool(kDemo + "karvo-simctl", arguments).out.trimmed(); }
     // dbus-send, unlike gdbus, sends arguments of any type, so the utility itself must refuse wrong ones.
-    ToolRun Call(const QStringList& method)
-    {
+    ToolRun Call(const QStringList& method) {
         return Tool("dbus-send", QStringList{"--bus=" + busAddress, "--print-reply", "--dest=" + kService, "/org/karvo/GamingMouse"} + method);
     }
     QJsonObject Mouse() { return QJsonDocument::fromJson(Simctl({"state"}).toUtf8()).object(); }
     int FirstStageDpi() { return Mouse()["stages"].toArray()[0].toObject()["dpi"].toInt(); }
-    QByteArray Store() const
-    {
+    QByteArray Store() const {
         QFile file(home.filePath(QStringLiteral("XDG_DATA_HOME/Karvo Gaming Mouse/ms_1/pro.data")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // Profile 0 as a file in the home folder, its first stage at another DPI (in units of 40).
-    QString ProfileFile(const QString& name, int dpiUnits)
-    {
+    QString ProfileFile(const QString& name, int dpiUnits) {
         EXPECT_EQ(Karvoctl({"export-profile", "0", home.filePath(name)}).exitCode, 0);
         QFile file(home.filePath(name));
         EXPECT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(kFirstDpiOffset));
@@ -115,8 +107,7 @@ protected:
 class OverEachLink : public UtilityTest, public ::testing::WithParamInterface<Link> {};
 void PrintTo(const Link& link, std::ostream* os) { *os << link.name; }
 
-TEST_P(OverEachLink, TheMouseGetsTheProfileFollowsKarvoctlAndReportsItsEvents)
-{
+TEST_P(OverEachLink, TheMouseGetsTheProfileFollowsKarvoctlAndReportsItsEvents) {
     const Link& link = GetParam();
     if (link.ble) {  // the demo's stand-in for BlueZ on a system bus of the test's own
         env.insert(QStringLiteral("KARVO_SIM_CABLE"), QStringLiteral("0"));
@@ -174,8 +165,7 @@ TEST_P(OverEachLink, TheMouseGetsTheProfileFollowsKarvoctlAndReportsItsEvents)
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Links, OverEachLink,
+INSTANTIATE_TEST_SUITE_P(Links, OverEachLink,
     ::testing::Values(Link{"Cable", false, "reportsAccepted", "cable", {"unplug", "cable"}, {"plug", "cable"}},
                       Link{"BluetoothLe", true, "bleReportsAccepted", "bluetooth", {"ble", "unpair"}, {"ble", "pair"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -197,8 +187,7 @@ const struct {
     {{"org.freedesktop.DBus.Properties.Set", "string:org.karvo.GamingMouse", "string:CurrentDpi", "variant:uint32:400"}, "PropertyReadOnly"},
 };
 
-TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNothing)
-{
+TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNothing) {
     ASSERT_NO_FATAL_FAILURE(StartUtility());
     const ToolRun introspection = Call({"org.freedesktop.DBus.Introspectable.Introspect"});
     QFile documented(QStringLiteral(KARVO_SOURCE_DIR "/docs/org.karvo.GamingMouse.xml"));
@@ -222,8 +211,7 @@ TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNo
 }
 
 // karvoctl tells about a mouse this user may not open, on stderr, whatever else it does.
-TEST(KarvoctlAccess, MouseThatCannotBeOpenedIsReportedOnStderr)
-{
+TEST(KarvoctlAccess, MouseThatCannotBeOpenedIsReportedOnStderr) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/karvo-test-bus");
     QTemporaryDir data;
     QString out, err;

@@ -24,11 +24,7 @@ QByteArray ReadLineWithin(QProcess& process, int ms = kWaitMs);
 bool WaitForOutput(QProcess& process, QByteArray& seen, const char* text, int ms = kWaitMs);
 
 // A command-line program run to its end (bounded), with what it said.
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+struct ToolRun { int exitCode = -1; QString out, err; };
 ToolRun RunTool(const QString& program, const QStringList& arguments,
                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                 const QString& workingFolder = {}, int ms = 4 * kWaitMs);

@@ -106,34 +106,6 @@ TEST(LanguageFiles, EveryLanguageFileHasEveryUsedKeyAndNoOther) {
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }
 
-// The check itself, on a small program: lan.xml has a_text, b_text, prate_1_text; main.xml uses
-// a_text, the code b_text and the family prate_%1_text. Each row adds one file; "#" in it stands
-// for lan.xml's three keys.
-const struct { const char* file; const char* content; QStringList problems; } kChecks[] = {
-    {"res/lan_de.xml", "<language>#</language>", {}},
-    {"res/lan_de.xml", R"(<language><text key="a_text">Ä</text><text key="prate_1_text">1</text></language>)", {"lan_de.xml lacks \"b_text\""}},
-    {"res/lan_de.xml", R"(<language>#<text key="a_text"> </text></language>)", {"lan_de.xml: a key is given twice", "lan_de.xml has an empty text for \"a_text\""}},
-    {"res/lan_fr.xml", R"(<language>#<text key="old_text">x</text></language>)", {"lan_fr.xml has \"old_text\", which nothing uses"}},
-    {"res/lan_de.xml", "<language>#", {"lan_de.xml: Premature end of document."}},
-    {"res/dlg.xml", R"(<property name="accessibleNameKey" stdset="0"> <string>c_text</string>)", {"lan.xml lacks \"c_text\", used by dlg.xml"}},
-    {"src/more.cpp", R"(auto t = QStringLiteral("d_text"); auto f = "speed_%1_text";)",
-     {"lan.xml lacks \"d_text\", used by more.cpp", "lan.xml lacks \"speed_%1_text\", used by more.cpp"}},
-};
-
-TEST(LanguageFiles, TheCheckNamesEachProblem) {
-    const QByteArray keys = R"(<text key="a_text">A</text><text key="b_text">B</text><text key="prate_1_text">1</text>)";
-    for (const auto& row : kChecks) {
-        SCOPED_TRACE(row.content);
-        QTemporaryDir dir;
-        for (auto [name, bytes] : {std::pair{"res/lan.xml", QByteArray("<language>#</language>")},
-                                   {"res/main.xml", R"(<property name="textKey"><string>a_text</string></property>)"},
-                                   {"src/page.cpp", R"(QStringLiteral("b_text"); QStringLiteral("prate_%1_text");)"},
-                                   {row.file, row.content}})
-            Write(dir, name, bytes.replace("#", keys));
-        EXPECT_EQ(LanguageProblems(dir.filePath("res"), dir.filePath("src")).join(u'\n'), row.problems.join(u'\n'));
-    }
-}
-
 // LC_ALL before LC_MESSAGES before LANG; LANGUAGE lists wishes before the locale; English and the
 // C locale mean the default file; strange values name no file.
 TEST(LanguageChoice, TheSessionLocalePicksTheLanguage) {
