@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -14,7 +16,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,7 @@ inline void Note(std::string call, int on = -1) { g_hookCalls.push_back(on < 0 ?
 inline HookTable LoggingHookTable()
 {
     HookTable t;
-    t.installmousehook = [] { Note("installmousehook"); };
-    t.removemousehook = [] { Note("removemousehook"); };
+    t.installmousehook = [] { Note("installmousehook"); }; t.removemousehook = [] { Note("removemousehook"); };
     t.enablemousehook = [](std::uint32_t on) { Note("enablemousehook", on != 0); };
     t.installhook = [](const KarvoPostTarget* to) -> std::int32_t {
         g_hookTarget = to;
@@ -57,17 +57,14 @@ inline HookTable LoggingHookTable()
 // What ending a recording or closing the editor asks: every hook down, none left enabled.
 inline const Calls kAllDown{"removehook", "removemousehook", "enablemousehook(0)", "enablehook(0)", "mousewheelenable(0)"};
 inline void ResetHook(bool global = true) { g_hookCalls.clear(); g_hookTarget = nullptr; g_hookGlobal = global; }
-// What the library does for an input event: posts it, under its own message number, to the target
-// it was given.
+// What the library does for an input event: posts it, under its own message number, to its target.
 inline void HookPost(WPARAM wParam, LPARAM lParam)
 {
     ASSERT_TRUE(g_hookTarget);
-    g_hookTarget->post(g_hookTarget->context, KARVO_UM_HOOK_INPUT, wParam, lParam);
-    ProcessPending();
+    g_hookTarget->post(g_hookTarget->context, KARVO_UM_HOOK_INPUT, wParam, lParam), ProcessPending();
 }
 
-class HandClock final : public RecordingClock {
-public:
+struct HandClock final : RecordingClock {
     std::uint64_t NowMs() const override { return now; }
     std::uint64_t now = 1'000'000;
 };
@@ -84,24 +81,21 @@ template <typename SlotArray>
 inline Actions ActionsOf(const SlotArray& array, int count)
 {
     Actions actions;
-    for (int i = 0; i < count; ++i)
-        actions.push_back({array[i].key_code, array[i].kind, array[i].delay_ms});
+    for (int i = 0; i < count; ++i) actions.push_back({array[i].key_code, array[i].kind, array[i].delay_ms});
     return actions;
 }
 inline Actions ActionsOf(const MacroRecord& r) { return ActionsOf(r.actions, r.action_count); }
 inline std::unique_ptr<MacroRecord> MakeMacro(const QString& name, const Actions& actions)
 {
     auto record = CreateMacro(name);
-    for (const Action& a : actions)
-        record->actions[record->action_count++] = {std::uint8_t(a.code), std::uint8_t(a.kind), std::uint16_t(a.delay)};
+    for (const Action& a : actions) record->actions[record->action_count++] = {std::uint8_t(a.code), std::uint8_t(a.kind), std::uint16_t(a.delay)};
     return record;
 }
 // n key actions (A pressed and released in turn), the first `longOnes` with a 2000 ms delay.
 inline std::unique_ptr<MacroRecord> MakeLongMacro(int n, int longOnes)
 {
     Actions actions;
-    for (int i = 0; i < n; ++i)
-        actions.push_back({0x04, i % 2 ? kRelease : kPress, i < longOnes ? 2000 : 10});
+    for (int i = 0; i < n; ++i) actions.push_back({0x04, i % 2 ? kRelease : kPress, i < longOnes ? 2000 : 10});
     return MakeMacro(QStringLiteral("Long"), actions);
 }
 
@@ -110,9 +104,18 @@ inline QString Text(const char* key) { return CResourceManager::Instance().GetTe
 // Gives a control the focus as the user does (a message box may have had it last).
 inline void Focus(QWidget* control)
 {
-    control->window()->activateWindow();
-    ProcessPending();
-    control->setFocus(Qt::TabFocusReason);
+    control->window()->activateWindow(), ProcessPending();
+    control->setFocus(Qt::TabFocusReason), ProcessPending();
+}
+// A dialog's control by name, and a key pressed on a control as the desktop delivers it.
+template <typename T = QWidget>
+T* Find(WindowImplBase& d, const QString& name) { return d.PaintManager().FindControl<T>(name); }
+inline void Key(QWidget* to, int key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {}, bool release = false)
+{
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, modifiers, text);
+        if (type == QEvent::KeyPress || release) QApplication::sendEvent(to, &event);
+    }
     ProcessPending();
 }
 
@@ -130,8 +133,7 @@ template <typename Dialog>
 int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
 {
     ScopedModalDriver driver([&](WindowImplBase& window) { script(static_cast<Dialog&>(window)); });
-    if (!dialog.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
-        return -1;
+    if (!dialog.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow)) return -1;
     dialog.CenterWindow();
     return dialog.ShowModal();
 }
@@ -139,11 +141,7 @@ int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
 class MacroEditorTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dataDir.isValid()); ResetHook(); }
-    void TearDown() override
-    {
-        editor.reset();
-        QThreadPool::globalInstance()->waitForDone();  // export and import jobs
-    }
+    void TearDown() override { editor.reset(); QThreadPool::globalInstance()->waitForDone(); }  // export/import jobs
 
     template <typename... Records>
     void SetMacros(Records... records)
@@ -153,27 +151,21 @@ protected:
             (state.macros.push_back(std::move(records)), ...);
         });
     }
-    // Opens the editor as a window of its own (not modally), so the test can act between steps.
-    // With global set, the logging library stands in for Hook.so; else the window captures. Its
-    // save is done at once, so the test can read the store.
+    // Opens the editor as a window of its own (not modally), so the test can act between steps. With
+    // global set, the logging library stands in; else the window captures. It saves at once.
     void Open(bool global = true)
     {
         editor.reset();
         const auto save = [this] { ++saves; session->RequestMacroSave(); session->FlushSaves(); };
         editor = std::make_unique<CMS_1_Macro>(*session, save, global ? &hookTable : nullptr, &clock);
         ASSERT_TRUE(editor->Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
-        editor->GetHWND()->activateWindow();
-        ProcessPending();
+        editor->GetHWND()->activateWindow(), ProcessPending();
     }
     // Opens the editor on a macro and, given an action, on that action's edit panel.
     void OpenOn(int macro, std::optional<int> edit = {})
     {
-        Open();
-        SelectMacro(macro);
-        if (edit) {
-            SelectAction(*edit);
-            Check("ms_1_macro_action_edit_check");
-        }
+        Open(), SelectMacro(macro);
+        if (edit) SelectAction(*edit), Check("ms_1_macro_action_edit_check");
     }
     QString DataFolder() const { return dataDir.path() + QLatin1Char('/'); }  // as the program names it
     MacroRecord Stored(int i) { return session->Locked([i](ProfileSession::State& s) { return *s.macros.at(i); }); }
@@ -198,23 +190,16 @@ protected:
     void SelectAction(int row)  // -1: the user clears the selection
     {
         ActionList()->setCurrentRow(row);
-        if (row < 0)
-            editor->PaintManager().SendNotify(ActionList(), NotifyType::kItemSelect, -1);
+        if (row < 0) editor->PaintManager().SendNotify(ActionList(), NotifyType::kItemSelect, -1);
         ProcessPending();
     }
     // Types into an edit and leaves it, as a user tabbing away does.
-    void TypeAndLeave(const char* name, const QString& text)
-    {
-        Focus(Control(name));
-        Control<QLineEdit>(name)->setText(text);
-        Focus(MacroRows());
-    }
+    void TypeAndLeave(const char* name, const QString& text) { Focus(Control(name)), Control<QLineEdit>(name)->setText(text), Focus(MacroRows()); }
     // Input as the hook library posts it, after the given pause.
     void Input(WPARAM wParam, LPARAM lParam, std::uint64_t afterMs = 0)
     {
         clock.now += afterMs;
-        editor->PostMessage(KARVO_UM_HOOK_INPUT, wParam, lParam);
-        ProcessPending();
+        editor->PostMessage(KARVO_UM_HOOK_INPUT, wParam, lParam), ProcessPending();
     }
 
     QTemporaryDir dataDir;

@@ -32,15 +32,12 @@ TEST(MacroActionBufferRules, DelayTypedIsClampedTo10Through65535)
 TEST(MacroActionBufferRules, InsertFollowsTheInsertPositionAndRefusesWhenFull)
 {
     MacroActionBuffer buffer;
-    buffer.InsertAction({0x04, 1, 10});  // appended
-    buffer.InsertAction({0x05, 1, 10});
+    buffer.InsertAction({0x04, 1, 10}), buffer.InsertAction({0x05, 1, 10});  // appended
     buffer.insertPosition = 1;
     buffer.InsertAction({0x06, 1, 10});
-    EXPECT_EQ(ActionsOf(buffer.actions, buffer.count), (Actions{{4, 1, 10}, {6, 1, 10}, {5, 1, 10}}));
-    EXPECT_EQ(buffer.insertPosition, 2);
+    EXPECT_EQ(std::pair(ActionsOf(buffer.actions, buffer.count), buffer.insertPosition), std::pair(Actions{{4, 1, 10}, {6, 1, 10}, {5, 1, 10}}, 2));
     buffer.count = MacroActionLimit;
-    EXPECT_FALSE(buffer.InsertAction({0x07, 1, 10}));
-    EXPECT_EQ(buffer.count, MacroActionLimit);
+    EXPECT_EQ(std::pair(buffer.InsertAction({0x07, 1, 10}), buffer.count), std::pair(false, MacroActionLimit));
 }
 
 // Opens with every macro and none selected, having asked the library once whether it sees the
@@ -50,21 +47,15 @@ TEST_F(MacroEditorTest, OpensWithNoneSelectedAndAddNamesAfterTheCount)
     const QString third = Text("add_macro_text") + QLatin1Char('3');
     SetMacros(MakeMacro(third, {{0x04, kPress, 50}}), MakeMacro(QStringLiteral("Jump"), {}));
     Open();
-    EXPECT_EQ(std::tuple(MacroRows()->count(), MacroRows()->item(1)->text(), MacroRows()->item(0)->sizeHint().height()),
-              std::tuple(2, QStringLiteral("Jump"), 22));
-    EXPECT_EQ(std::tuple(MacroRows()->currentRow(), ActionList()->count(), editor->CurrentMacroIndex(), PanelPage()),
-              std::tuple(-1, 0, -1, 0));
+    EXPECT_EQ(std::tuple(MacroRows()->count(), MacroRows()->item(1)->text(), MacroRows()->currentRow(), ActionList()->count(),
+                         editor->CurrentMacroIndex(), PanelPage()), std::tuple(2, QStringLiteral("Jump"), -1, 0, -1, 0));
     EXPECT_TRUE(Control("ms_1_macro_name_tab")->isVisible() && !Control("ms_1_macro_mouse_event_tab")->isVisible());
-    EXPECT_EQ(std::tuple(Shown("ms_1_macro_record_btn"), Control("ms_1_macro_record_btn")->toolTip()),
-              std::tuple(Text("start_recording_text"), Text("record_global_text")));
     EXPECT_EQ(g_hookCalls, (Calls{"installhook", "removehook"}));  // nothing left installed
 
     Click("ms_1_macro_add_btn");
     ASSERT_EQ(MacroCount(), 3);
     EXPECT_EQ(std::tuple(MacroName(Stored(2)), Shown("ms_1_macro_name_edit")), std::tuple(third + "_1", third + "_1"));
-    EXPECT_EQ(std::tuple(MacroRows()->count(), MacroRows()->currentRow(), editor->CurrentMacroIndex()),
-              std::tuple(3, 2, 2));
-    EXPECT_EQ(MacroRows()->item(2)->sizeHint().height(), 30);
+    EXPECT_EQ(std::tuple(MacroRows()->count(), MacroRows()->currentRow(), editor->CurrentMacroIndex()), std::tuple(3, 2, 2));
     EXPECT_EQ(QFileInfo(dataDir.filePath(QStringLiteral("ms_1/macro.data"))).size(), 3 * 240);
 }
 
@@ -77,7 +68,6 @@ TEST_F(MacroEditorTest, RowsShowKeyActionAndDelayAndTheLastAlways10)
     EXPECT_EQ(row(0), (QStringList{"A", Text("key_down_action"), "120"}));
     EXPECT_EQ(row(1), (QStringList{Text("L_Button"), Text("key_up_action"), "300"}));
     EXPECT_EQ(row(2)[2], QStringLiteral("10"));  // whatever the slot holds
-    EXPECT_EQ(ActionList()->item(0)->sizeHint().height(), 30);
     EXPECT_EQ(ActionList()->item(2)->data(Qt::AccessibleTextRole).toString(),  // read out as one sentence
               Text("acc_macro_action_row_text").arg(QStringLiteral("B"), Text("key_down_action")).arg(10));
 
@@ -91,15 +81,13 @@ TEST_F(MacroEditorTest, RowsShowKeyActionAndDelayAndTheLastAlways10)
     // Deleting a row selects the one in its place, or before it at the end; nothing moves below the last.
     Click("ms_1_macro_delete_action_btn");
     EXPECT_EQ(ActionsOf(Stored(0)), (Actions{{0x04, kPress, 120}, {0xF1, kRelease, 300}}));
-    EXPECT_EQ(std::tuple(ActionList()->count(), ActionList()->currentRow(), RowText(1, "delay")),
-              std::tuple(2, 1, QStringLiteral("10")));
+    EXPECT_EQ(std::tuple(ActionList()->count(), ActionList()->currentRow(), RowText(1, "delay")), std::tuple(2, 1, QStringLiteral("10")));
     Click("ms_1_macro_delete_action_btn");
     EXPECT_EQ(std::tuple(ActionList()->currentRow(), RowText(0, "delay")), std::tuple(0, QStringLiteral("10")));
     Click("ms_1_macro_down_btn");
     EXPECT_EQ(ActionsOf(Stored(0)), (Actions{{0x04, kPress, 120}}));
     Click("ms_1_macro_clear_action_btn");
-    EXPECT_EQ(std::tuple(Stored(0).action_count, ActionList()->count(), editor->Actions().selected),
-              std::tuple(0, 0, -1));
+    EXPECT_EQ(std::tuple(Stored(0).action_count, ActionList()->count(), editor->Actions().selected), std::tuple(0, 0, -1));
 }
 
 // One out-of-range value per delay field (MacroActionBufferRules tables the clamp). An action's
@@ -142,19 +130,16 @@ TEST_F(MacroEditorTest, MouseActionTakesItsButtonFromTheComboAndSaveClosesThePan
     auto* combo = Control<QComboBox>("ms_1_macro_mouse_action_combo");
     EXPECT_EQ(std::tuple(combo->currentIndex(), combo->itemText(3)), std::tuple(0, Text("Forward_Button")));
     for (const auto& [item, code, name] : {std::tuple(4, 244, "Backward_Button"), {3, 245, "Forward_Button"}}) {
-        combo->setCurrentIndex(item);
-        ProcessPending();
+        combo->setCurrentIndex(item), ProcessPending();
         EXPECT_EQ(std::tuple(int(Stored(0).actions[0].key_code), RowText(0, "key")), std::tuple(code, Text(name)));
     }
     // Save and Cancel close the panel; without a selected action it stays shut.
     const auto shut = [&] { return PanelPage() == 0 && !Control<QCheckBox>("ms_1_macro_action_edit_check")->isChecked(); };
     Click("ms_1_macro_save_btn");
     EXPECT_TRUE(shut());
-    Check("ms_1_macro_action_edit_check");
-    Click("ms_1_macro_cancel_btn");
+    Check("ms_1_macro_action_edit_check"), Click("ms_1_macro_cancel_btn");
     EXPECT_TRUE(shut());
-    SelectAction(-1);
-    Check("ms_1_macro_action_edit_check");
+    SelectAction(-1), Check("ms_1_macro_action_edit_check");
     EXPECT_TRUE(shut());
 }
 
@@ -177,8 +162,7 @@ TEST_F(MacroEditorTest, RenameIgnoresLetterCaseRefusesUsedAndBlankNamesAndKeeps2
     }
     MacroList reread;
     LoadMacroStore(reread, DataFolder());
-    ASSERT_EQ(reread.size(), 2u);
-    EXPECT_EQ(MacroName(*reread[0]), QStringLiteral("A name far longer than "));
+    EXPECT_EQ(std::pair(reread.size(), MacroName(*reread.at(0))), std::pair(size_t(2), QStringLiteral("A name far longer than ")));
 }
 
 TEST_F(MacroEditorTest, ClickInsertionTakesTheDelayModeAndNeedsTwoFreeSlots)
@@ -186,30 +170,22 @@ TEST_F(MacroEditorTest, ClickInsertionTakesTheDelayModeAndNeedsTwoFreeSlots)
     SetMacros(MakeMacro(QStringLiteral("M"), {{0x04, kPress, 77}, {0x04, kRelease, 10}}), MakeLongMacro(45, 0),
               MakeLongMacro(44, 0));
     OpenOn(0);
-    SelectAction(-1);  // inserts at the top
-    Click("ms_1_record_delay_btn");
+    SelectAction(-1), Click("ms_1_record_delay_btn");  // inserts at the top
     Check("ms_1_macro_insert_mouse_btn");
     EXPECT_TRUE(Control("ms_1_macro_mouse_event_tab")->isVisible() && !Control("ms_1_macro_name_tab")->isVisible());
     Click("ms_1_macro_key2_btn");
     EXPECT_EQ(ActionsOf(Stored(0)), (Actions{{242, 1, 10}, {242, 2, 10}, {4, 1, 77}, {4, 2, 10}}));
     EXPECT_EQ(ActionList()->currentRow(), 1);  // the inserted release
-    // The list scrolls to it on a timer that ends at its first expiry.
-    QWidget* root = editor->PaintManager().Root();
-    ASSERT_TRUE(editor->PaintManager().IsTimerActive(root, CMS_1_Macro::kInsertTimerId));
-    editor->PaintManager().SendNotify(root, NotifyType::kTimer, -1, CMS_1_Macro::kInsertTimerId);
-    EXPECT_FALSE(editor->PaintManager().IsTimerActive(root, CMS_1_Macro::kInsertTimerId));
 
     // The default delay mode gives both the field's delay; button 4 is the forward button.
     Click("ms_1_default_delay_btn");
     TypeAndLeave("ms_1_default_delay_edit", QStringLiteral("50"));
-    SelectAction(3);
-    Click("ms_1_macro_key4_btn");
+    SelectAction(3), Click("ms_1_macro_key4_btn");
     const Actions after = ActionsOf(Stored(0));
     ASSERT_EQ(after.size(), 6u);
     EXPECT_EQ(std::tuple(after[4], after[5]), std::tuple(Action{245, 1, 50}, Action{245, 2, 50}));
     for (const auto& [macro, count] : {std::pair{1, 45}, std::pair{2, 46}}) {  // 46 actions at most
-        SelectMacro(macro);
-        Click("ms_1_macro_key1_btn");
+        SelectMacro(macro), Click("ms_1_macro_key1_btn");
         EXPECT_EQ(std::pair(int(Stored(macro).action_count), ActionList()->count()), std::pair(count, count)) << macro;
     }
 }
@@ -226,19 +202,14 @@ TEST_F(MacroEditorTest, DeletingAMacroAsksAndSelectsTheOneBefore)
     BoxAnswers ok;
     Click("ms_1_macro_delete_btn");
     ASSERT_EQ(MacroCount(), 1);
-    EXPECT_EQ(std::tuple(MacroRows()->currentRow(), editor->CurrentMacroIndex(), RowText(0, "key")),
-              std::tuple(0, 0, QStringLiteral("A")));
-    // The only macro: nothing is current afterwards, the store is empty and clear or click
-    // insertion do nothing.
+    EXPECT_EQ(std::tuple(MacroRows()->currentRow(), editor->CurrentMacroIndex(), RowText(0, "key")), std::tuple(0, 0, QStringLiteral("A")));
+    // The only macro: nothing is current afterwards, the store is empty and clear or click insertion do nothing.
     Click("ms_1_macro_delete_btn");
-    EXPECT_EQ(std::tuple(MacroCount(), MacroRows()->count(), editor->CurrentMacroIndex(), ActionList()->count()),
-              std::tuple(0, 0, -1, 0));
-    EXPECT_EQ(std::tuple(editor->Actions().count, editor->Actions().selected, Shown("ms_1_macro_name_edit")),
-              std::tuple(0, -1, QString()));
+    EXPECT_EQ(std::tuple(MacroCount(), MacroRows()->count(), editor->CurrentMacroIndex(), ActionList()->count(), editor->Actions().count,
+                         editor->Actions().selected, Shown("ms_1_macro_name_edit")), std::tuple(0, 0, -1, 0, 0, -1, QString()));
     const QFileInfo store(dataDir.filePath(QStringLiteral("ms_1/macro.data")));
     EXPECT_EQ(std::tuple(store.exists(), store.size()), std::tuple(true, 0));
-    Click("ms_1_macro_clear_action_btn");
-    Click("ms_1_macro_key1_btn");
+    Click("ms_1_macro_clear_action_btn"), Click("ms_1_macro_key1_btn");
     EXPECT_EQ(MacroCount(), 0);
 }
 
@@ -248,10 +219,8 @@ TEST_F(MacroEditorTest, AnEditPastFortySevenStepsIsUndoneAndTheUserIsTold)
     OpenOn(0, 20);
     BoxAnswers ok;
     TypeAndLeave("ms_1_macro_delay_edit", QStringLiteral("2000"));  // an eighth long delay: 48 steps
-    EXPECT_EQ(ok.texts, QStringList{Text("save_macro_text")});
-    EXPECT_EQ(std::tuple(Stored(0).actions[20].delay_ms, editor->Actions().actions[20].delay_ms, RowText(20, "delay")),
-              std::tuple(10, 10, QStringLiteral("10")));
-    EXPECT_EQ(MacroStepCount(Stored(0)), 47);
+    EXPECT_EQ(std::tuple(ok.texts, Stored(0).actions[20].delay_ms, editor->Actions().actions[20].delay_ms, RowText(20, "delay"),
+                         MacroStepCount(Stored(0))), std::tuple(QStringList{Text("save_macro_text")}, 10, 10, QStringLiteral("10"), 47));
     SelectAction(20);  // a change within the limit is kept (the panel is still open)
     TypeAndLeave("ms_1_macro_delay_edit", QStringLiteral("1280"));
     EXPECT_EQ(std::tuple(Stored(0).actions[20].delay_ms, ok.texts.size()), std::tuple(1280, 1));
@@ -265,106 +234,69 @@ TEST_F(MacroEditorTest, KeyCaptureStoresTheKeyByItsUsageAndTakesTheHookDownAfter
     Focus(Control("ms_1_macro_action_edit"));
     EXPECT_EQ(g_hookCalls, (Calls{"installhook", "enablehook(1)"}));
     HookPost(0xA0, 0);  // left Shift going down
-    EXPECT_EQ(ActionsOf(Stored(0))[0], (Action{0xE1, kPress, 10}));
-    EXPECT_EQ(Shown("ms_1_macro_action_edit"), Text("key_LShift"));
-    EXPECT_EQ(RowText(0, "key"), Text("key_LShift"));
+    EXPECT_EQ(std::tuple(ActionsOf(Stored(0))[0], Shown("ms_1_macro_action_edit"), RowText(0, "key")),
+              std::tuple(Action{0xE1, kPress, 10}, Text("key_LShift"), Text("key_LShift")));
     HookPost(0xAD, 1);  // volume mute has no row: code 0, no name
     EXPECT_EQ(std::pair(int(Stored(0).actions[0].key_code), Shown("ms_1_macro_action_edit")), std::pair(0, QString()));
-    g_hookCalls.clear();
-    Focus(MacroRows());
+    g_hookCalls.clear(), Focus(MacroRows());
     EXPECT_EQ(g_hookCalls, (Calls{"removehook", "enablehook(0)"}));
     Input(0x41, 0);  // a stray message after the capture ended changes nothing
     EXPECT_EQ(Stored(0).actions[0].key_code, 0);
 }
 
-TEST_F(MacroEditorTest, ExportThenImportGivesASuffixedCopyAndADamagedFileIsRefused)
+// Export writes the macro as it is stored, Import reads it back as a suffixed copy and refuses a
+// damaged file with a message (the file format's own rules are tested with the store).
+TEST_F(MacroEditorTest, ExportAndImportGoThroughAFileAndADamagedOneIsRefused)
 {
     SetMacros(MakeMacro(QStringLiteral("Combo"), {{0x04, kPress, 30}, {0xF2, kRelease, 10}}));
     OpenOn(0);
     const QString path = dataDir.filePath(QStringLiteral("combo.macro"));
-    std::vector<FileDialogRequest> asked;
-    SetFileDialogScript([&](const FileDialogRequest& request) { asked.push_back(request); return path; });
-    const auto click = [this](const char* button) {
-        Click(button);
-        QThreadPool::globalInstance()->waitForDone();
-        ProcessPending();
-    };
+    SetFileDialogScript([&](const FileDialogRequest&) { return path; });
+    const auto click = [this](const char* button) { Click(button), QThreadPool::globalInstance()->waitForDone(), ProcessPending(); };
     click("ms_1_macro_export_btn");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const MacroRecord exported = Stored(0);
     EXPECT_EQ(file.readAll(), QByteArray(reinterpret_cast<const char*>(&exported), sizeof exported));
     file.close();
-
-    const int savesBefore = saves;
     click("ms_1_macro_import_btn");
     ASSERT_EQ(MacroCount(), 2);
-    EXPECT_EQ(std::tuple(MacroName(Stored(1)), ActionsOf(Stored(1))), std::tuple("Combo_1", ActionsOf(exported)));
-    EXPECT_EQ(std::tuple(MacroRows()->item(1)->text(), MacroRows()->currentRow(), ActionList()->count()),
-              std::tuple(QStringLiteral("Combo_1"), 1, 2));
-    EXPECT_GT(saves, savesBefore);
-    ASSERT_EQ(asked.size(), 2u);
-    const QString filter = Text("macro_file_text") + QStringLiteral(" (*.macro *.MACRO)");
-    EXPECT_EQ(std::tuple(asked[0].kind, asked[0].filter, asked[0].defaultSuffix, asked[0].initialFolder),
-              std::tuple(FileDialogRequest::Kind::Save, filter, QStringLiteral("macro"), DataFolder()));
-    EXPECT_EQ(std::pair(asked[1].kind, asked[1].initialFolder), std::pair(FileDialogRequest::Kind::Open, DataFolder()));
-
+    EXPECT_EQ(std::tuple(MacroName(Stored(1)), ActionsOf(Stored(1)), MacroRows()->item(1)->text(), MacroRows()->currentRow()),
+              std::tuple("Combo_1", ActionsOf(exported), QStringLiteral("Combo_1"), 1));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(100, '\0'));  // shorter than a macro
     file.close();
     BoxAnswers ok;
     click("ms_1_macro_import_btn");
     SetFileDialogScript({});
-    EXPECT_EQ(ok.texts, QStringList{Text("import_bad_macro_text")});
-    EXPECT_EQ(std::pair(MacroCount(), MacroRows()->count()), std::pair(2, 2));
+    EXPECT_EQ(std::tuple(ok.texts, MacroCount(), MacroRows()->count()), std::tuple(QStringList{Text("import_bad_macro_text")}, 2, 2));
 }
 
-// Escape is a key to record while recording, and otherwise closes. Closing while recording keeps
-// the recording and takes every hook down, none left enabled.
-TEST_F(MacroEditorTest, EscapeAndExitCloseAndClosingRemovesEveryHook)
+// Escape closes, but is a key to record while recording. Closing while recording keeps the recording
+// and takes every hook down, none left enabled. Without a hook library, or with one that cannot see the
+// desktop (a Wayland session), the window records its own keys and clicks, and says so.
+TEST_F(MacroEditorTest, EscapeClosesAndWithoutGlobalCaptureTheWindowRecordsItsOwnInput)
 {
-    SetMacros(MakeMacro(QStringLiteral("M"), {}));
-    OpenOn(0);
-    auto* escape = editor->GetHWND()->findChild<QShortcut*>();
-    ASSERT_TRUE(escape);
-    EXPECT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
-    Check("ms_1_macro_record_btn");
-    EXPECT_FALSE(escape->isEnabled());
-    Check("ms_1_macro_record_btn");
-    EXPECT_TRUE(escape->isEnabled());
-    Check("ms_1_macro_record_btn");
-    Input(0x41, 0);
-    g_hookCalls.clear();
-    Click("btn_exit");
-    EXPECT_EQ(std::tuple(editor->IsWindow(), editor->Recorder().IsRecording(), int(Stored(0).action_count)),
-              std::tuple(false, false, 1));
-    EXPECT_EQ(g_hookCalls, kAllDown);
-
-    Open();
-    emit editor->GetHWND()->findChild<QShortcut*>()->activated();
-    EXPECT_FALSE(editor->IsWindow());
-}
-
-// Without a hook library, or with one that cannot see the desktop (a Wayland session), the
-// window records its own keys and clicks, and says so.
-TEST_F(MacroEditorTest, WithoutGlobalCaptureTheWindowRecordsItsOwnInputAndSaysSo)
-{
-    for (const bool library : {false, true}) {
-        SCOPED_TRACE(library ? "library that cannot see the desktop" : "no library");
-        ResetHook(false);
+    for (const int library : {-1, 0, 1}) {  // -1: a library that sees the desktop
+        SCOPED_TRACE(library);
+        ResetHook(library < 0);
         SetMacros(MakeMacro(QStringLiteral("M"), {}));
-        Open(library);
-        EXPECT_FALSE(editor->CaptureIsGlobal());
-        EXPECT_EQ(Control("ms_1_macro_record_btn")->toolTip(), Text("record_window_only_text"));
-        SelectMacro(0);
-        Click("ms_1_record_delay_btn");
-        Check("ms_1_macro_record_btn");
+        Open(library != 0);
+        EXPECT_EQ(std::tuple(editor->CaptureIsGlobal(), Control("ms_1_macro_record_btn")->toolTip()),
+                  std::tuple(library < 0, Text(library < 0 ? "record_global_text" : "record_window_only_text")));
+        auto* escape = editor->GetHWND()->findChild<QShortcut*>();
+        ASSERT_TRUE(escape && escape->key() == QKeySequence(Qt::Key_Escape));
+        SelectMacro(0), Click("ms_1_record_delay_btn"), Check("ms_1_macro_record_btn");
+        EXPECT_FALSE(escape->isEnabled());
+        if (library < 0) {
+            Input(0x41, 0), g_hookCalls.clear(), Click("btn_exit");
+            EXPECT_EQ(std::tuple(editor->IsWindow(), editor->Recorder().IsRecording(), int(Stored(0).action_count)),
+                      std::tuple(false, false, 1));
+            EXPECT_EQ(g_hookCalls, kAllDown);
+            continue;
+        }
         QWindow* window = editor->GetHWND()->windowHandle();
-        const auto send = [&](std::uint64_t afterMs, QEvent&& event) {
-            clock.now += afterMs;
-            QApplication::sendEvent(window, &event);
-            ProcessPending();
-        };
+        const auto send = [&](std::uint64_t afterMs, QEvent&& event) { clock.now += afterMs, QApplication::sendEvent(window, &event), ProcessPending(); };
         const QPointF in(20, 300);  // B pressed and released, then a right click inside the window
         send(0, QKeyEvent(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b")));
         send(120, QKeyEvent(QEvent::KeyRelease, Qt::Key_B, Qt::NoModifier, QStringLiteral("b")));
@@ -374,6 +306,9 @@ TEST_F(MacroEditorTest, WithoutGlobalCaptureTheWindowRecordsItsOwnInputAndSaysSo
         Check("ms_1_macro_record_btn");
         send(0, QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier, QStringLiteral("c")));  // stopped: not recorded
         EXPECT_EQ(ActionsOf(Stored(0)), (Actions{{5, 1, 120}, {5, 2, 40}, {242, 1, 60}, {242, 2, 10}}));
+        EXPECT_TRUE(escape->isEnabled());
+        emit escape->activated();  // not recording: Escape closes
+        EXPECT_FALSE(editor->IsWindow());
     }
 }
 

@@ -11,9 +11,7 @@
 
 namespace {
 
-using macro_test::Action;
-using macro_test::ActionsOf;
-using macro_test::Text;
+using namespace macro_test;
 
 // The entry a short pause (up to 1270 ms) gives on the wire: the pause in tens of milliseconds,
 // rounded half up, with the press flag 0x01 or the release flag 0x81 in the same byte.
@@ -29,8 +27,7 @@ TEST_F(MacroToMouseTest, RecordedKeysOnButtonFourPlayWithTheirPausesOnTheMouse)
     macro_test::ResetHook();
     const HookTable hooks = macro_test::LoggingHookTable();
     macro_test::HandClock recordingClock;
-    window.Page().SetHookTable(&hooks);
-    window.Page().SetRecordingClock(&recordingClock);
+    window.Page().SetHookTable(&hooks), window.Page().SetRecordingClock(&recordingClock);
     const int before = Reports();
     ModalScript script;
     script.Then([&](WindowImplBase& editor) {
@@ -41,11 +38,8 @@ TEST_F(MacroToMouseTest, RecordedKeysOnButtonFourPlayWithTheirPausesOnTheMouse)
         // A pressed, released 120 ms later; B pressed after a long pause, released 90 ms later. The
         // wait before the first key is not kept.
         const std::tuple<WPARAM, LPARAM, std::uint64_t> keys[] = {{0x41, 0, 2500}, {0x41, 1, 120}, {0x42, 0, 1450}, {0x42, 1, 90}};
-        for (const auto& [key, upDown, afterMs] : keys) {
-            recordingClock.now += afterMs;
-            editor.PostMessage(KARVO_UM_HOOK_INPUT, key, upDown);
-            ProcessPending();
-        }
+        for (const auto& [key, upDown, afterMs] : keys)
+            recordingClock.now += afterMs, editor.PostMessage(KARVO_UM_HOOK_INPUT, key, upDown), ProcessPending();
         record->click();
         ASSERT_TRUE(ClickControl(editor, QStringLiteral("btn_exit")));
     });
@@ -66,11 +60,9 @@ TEST_F(MacroToMouseTest, RecordedKeysOnButtonFourPlayWithTheirPausesOnTheMouse)
 
     window.PaintManager().FindControl<QAbstractButton>(QStringLiteral("ms_1_btn_key_4"))->click();
     CMenuWnd* menu = window.Page().Buttons().Menu();
-    ASSERT_TRUE(menu && menu->Menu()->isVisible());
-    ASSERT_TRUE(menu->Choose(QStringLiteral("ms_1_select_macro")));
+    ASSERT_TRUE(menu && menu->Menu()->isVisible() && menu->Choose(QStringLiteral("ms_1_select_macro")));
     ProcessPending();
-    EXPECT_EQ(script.shown, (QStringList{"MS_1_Macro", "MS_1_SelectMacro"}));
-    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(std::pair(script.shown, script.Done()), std::pair(QStringList{"MS_1_Macro", "MS_1_SelectMacro"}, true));
     EXPECT_EQ(ControlText(window.PaintManager().FindControl(QStringLiteral("ms_1_btn_key_4"))), Text("assign_macro_text") + name);
     const ButtonRecord button = window.Page().Session().Locked([](ProfileSession::State& s) { return s.Current().buttons[3]; });
     EXPECT_EQ(std::tuple(int(button.function), int(button.macro_loop_count), int(button.macro_repeat_mode)), std::tuple(17, 1, 0));
