@@ -14,7 +14,6 @@
 #include "app/settings/macro_rebinding.h"
 #include "app/shell/window_messages.h"
 #include "core/profile/button_function_table.h"
-#include "core/storage/profile_store.h"
 #include "core/text/name_field.h"
 #include "page_window_fixture.h"
 #include "ui/menu_wnd.h"
@@ -32,11 +31,8 @@ public:
 protected:
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) override
     {
-        handled = message == Msg::UM_MENUCLICK;
-        if (handled && wParam) {
-            const std::unique_ptr<MenuCmd> cmd(reinterpret_cast<MenuCmd*>(wParam));
-            onMenuItem(cmd->szName);
-        }
+        if ((handled = message == Msg::UM_MENUCLICK) && wParam)
+            onMenuItem(std::unique_ptr<MenuCmd>(reinterpret_cast<MenuCmd*>(wParam))->szName);
         return 0;
     }
 };
@@ -47,11 +43,7 @@ public:
     QWidget* FindControl(const QString& name) const override { return panel->findChild<QWidget*>(name); }
     void PostApply() override { ++applies; }
     void SaveProfilesLater() override { ++saves; }
-    int ShowMessageBox(const QString& titleKey, const QString& textKey) override
-    {
-        boxes << titleKey + QLatin1Char('/') + textKey;
-        return 1;
-    }
+    int ShowMessageBox(const QString& titleKey, const QString& textKey) override { boxes << titleKey + '/' + textKey; return 1; }
     const HookTable* Hooks() const override { return nullptr; }
 
     WindowImplBase* owner = nullptr;
@@ -166,19 +158,9 @@ TEST_F(ButtonAssignmentTest, MenuOffersEveryFunctionOfTheTableOnceWithTheCommonO
     QStringList topLevel;
     for (QAction* action : menu->actions())
         topLevel << action->objectName();
-    for (const char* item : {"ms_1_click", "ms_1_menu", "ms_1_scroll", "ms_1_forward", "ms_1_backward", "ms_1_shortcut",
-                             "ms_1_select_macro", "ms_1_button_off"})
+    for (const char* item : {"ms_1_click", "ms_1_menu", "ms_1_scroll", "ms_1_forward", "ms_1_backward", "ms_1_shortcut", "ms_1_select_macro",
+                             "ms_1_button_off"})
         EXPECT_TRUE(topLevel.contains(QLatin1String(item))) << item;
-}
-
-TEST_F(ButtonAssignmentTest, SlotsShowTheProfilesFunctionsByKey)
-{
-    for (const auto& [n, key] : {std::pair{1, "left_click_text"}, std::pair{2, "right_click_text"}, std::pair{4, "dpi_cycle_text"},
-                                 std::pair{10, "show_desktop_text"}, std::pair{11, "button_off_text"}}) {
-        EXPECT_EQ(Slot(n)->text(), LangText(key)) << n;
-        // The slot keeps the key, so that a change of language reaches it.
-        EXPECT_EQ(Slot(n)->property(kTextKeyProperty).toString(), QLatin1String(key)) << n;
-    }
 }
 
 TEST_F(ButtonAssignmentTest, TheLastLeftClickCannotBeTakenAwayButMoves)
@@ -240,20 +222,14 @@ TEST_F(ButtonAssignmentTest, KeyCombinationsKeepTheirPartsAndReopenWithThem)
     EXPECT_EQ(std::tuple(dialogs, host.applies), std::tuple(5, 2));
 }
 
-void PickMacro(WindowImplBase& dialog, int row, const char* loops)
-{
-    dialog.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro"))->setCurrentRow(row);
-    if (loops)
-        SetControlText(dialog.PaintManager().FindControl(QStringLiteral("edit_loop_time")), QLatin1String(loops));
-}
-
 TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
 {
     AddMacro(QStringLiteral("Reload"), 2);
     AddMacro(QStringLiteral("Combo"), 5);
     Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& dialog) {
         EXPECT_EQ(dynamic_cast<CMS_1_SelectMacro&>(dialog).SelectedIndex(), -1);
-        PickMacro(dialog, 1, "3");
+        dialog.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro"))->setCurrentRow(1);
+        SetControlText(dialog.PaintManager().FindControl(QStringLiteral("edit_loop_time")), QStringLiteral("3"));
         ClickControl(dialog, QStringLiteral("btn_ok"));
     });
     const ButtonRecord button = Button(4);
@@ -275,42 +251,10 @@ TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
     EXPECT_EQ(std::tuple(int(Button(4).macro_repeat_mode), int(Button(4).macro_loop_count)), std::tuple(1, 3));
 }
 
-// The dialog's choice is found again by name when it closes: no choice, a cancel, or a macro
-// deleted meanwhile leave the button (DPI up) as it was; one that moved is bound where it stands.
-TEST_F(ButtonAssignmentTest, MacroChoiceIsBoundByNameWhenTheDialogCloses)
-{
-    const auto pickFirst = [this](const std::function<void(ProfileSession::State&)>& meanwhile, const char* button) {
-        Choose(5, QStringLiteral("ms_1_select_macro"), [&](WindowImplBase& d) {
-            PickMacro(d, 0, nullptr);
-            session.Locked(meanwhile);
-            ClickControl(d, QLatin1String(button));
-        });
-    };
-    Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& d) { ClickControl(d, QStringLiteral("btn_ok")); });
-    AddMacro(QStringLiteral("Reload"), 2);
-    Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& d) { ClickControl(d, QStringLiteral("btn_ok")); });
-    pickFirst([](ProfileSession::State&) {}, "btn_cancel");
-    EXPECT_EQ(std::tuple(Button(4).function, host.applies, host.boxes), std::tuple(7, 0, QStringList{}));
-    pickFirst([](ProfileSession::State& state) { state.macros.clear(); }, "btn_ok");
-    EXPECT_EQ(std::tuple(Button(4).function, host.applies, host.boxes), std::tuple(7, 0, QStringList{"warning_title_text/macro_gone_text"}));
-    EXPECT_TRUE(CResourceManager::Instance().HasText(QStringLiteral("macro_gone_text")));
-
-    AddMacro(QStringLiteral("Reload"), 2);
-    pickFirst([](ProfileSession::State& state) { state.macros.insert(state.macros.begin(), CreateMacro(QStringLiteral("New"))); }, "btn_ok");
-    EXPECT_EQ(std::tuple(Button(4).function, int(Button(4).macro_index), ReadNameField(Button(4).macro_name), int(Button(4).macro_action_count)),
-              std::tuple(ButtonFunction::kMacro, 1, QStringLiteral("Reload"), 2));
-    EXPECT_EQ(std::tuple(dialogs, host.applies), std::tuple(5, 1));
-}
-
 TEST(ButtonMenuPosition, BesideTheButtonOrUpwardNearTheBottom)
 {
     const QRect area(0, 0, 1920, 1040);
-    const struct {
-        QRect button;
-        int menuHeight;
-        QRect workArea;
-        QPoint at;
-    } kPositions[] = {{{500, 300, 100, 25}, 400, area, {600, 300}},   // beside the right edge, level with the top
+    const struct { QRect button; int menuHeight; QRect workArea; QPoint at; } kPositions[] = {{{500, 300, 100, 25}, 400, area, {600, 300}},   // beside the right edge, level with the top
                       {{500, 900, 100, 25}, 400, area, {600, 525}},   // reaching the bottom: ends where the button ends
                       {{500, 640, 100, 25}, 400, area, {600, 265}},   // exactly at the bottom counts as reaching it
                       {{500, 639, 100, 25}, 400, area, {600, 639}},
@@ -318,21 +262,6 @@ TEST(ButtonMenuPosition, BesideTheButtonOrUpwardNearTheBottom)
                       {{2500, 1900, 100, 25}, 400, QRect(1920, 1080, 1920, 1040), {2600, 1525}}};  // a second screen
     for (const auto& row : kPositions)
         EXPECT_EQ(ButtonAssignment::MenuPosition(row.button, row.menuHeight, row.workArea), row.at) << row.button.y();
-}
-
-TEST_F(ButtonAssignmentTest, MenuOpensUpwardFromASlotNearTheBottomAndDownwardFromTheTop)
-{
-    panel->move(100, 600 - panel->height() - 4);
-    ProcessPending();
-    ASSERT_TRUE(assignment.OnClick(Slot(12)));
-    const QPoint at = assignment.Menu()->Menu()->pos();
-    const QRect slot(Slot(12)->mapToGlobal(QPoint(0, 0)), Slot(12)->size());
-    EXPECT_EQ(std::tuple(at.x(), at.y() + assignment.Menu()->Menu()->sizeHint().height()), std::tuple(slot.right() + 1, slot.bottom() + 1));
-    EXPECT_LT(at.y(), slot.top());
-    panel->move(100, 20);
-    ProcessPending();
-    ASSERT_TRUE(assignment.OnClick(Slot(1)));
-    EXPECT_EQ(assignment.Menu()->Menu()->pos(), Slot(1)->mapToGlobal(QPoint(Slot(1)->width(), 0)));
 }
 
 // After the macro list changed, every button bound to a macro follows it by name, in any letter
@@ -385,29 +314,6 @@ TEST_F(ButtonAssignmentTest, MacroButtonsFollowTheMacroListInEveryProfile)
               std::tuple(33, -1, QString(), LangText("copy_text")));
     EXPECT_EQ(std::tuple(host.applies, host.saves, Slot(5)->text()), std::tuple(2, 1, LangText("assign_macro_text") + QStringLiteral("COMBO")));
 
-    session.Locked([](ProfileSession::State& s) { SetMacroName(*s.macros[0], QStringLiteral("Combo fast")); });
-    assignment.RebindMacros();  // renamed: no longer a match
-    EXPECT_EQ(std::tuple(Button(4).function, Slot(5)->text(), host.applies), std::tuple(7, LangText("dpi_up_text"), 3));
-}
-
-// Through the real page: a button of another profile that lost its macro reaches the store.
-TEST_F(PageWindowTest, DeletedMacroOfAnotherProfileTurnsItsButtonBackInTheStore)
-{
-    Session().Locked([](ProfileSession::State& state) {
-        state.macros.push_back(CreateMacro(QStringLiteral("Burst")));
-        state.profiles.push_back(CreateProfile(QStringLiteral("Other")));
-        ButtonRecord& button = state.profiles.back()->buttons[6];
-        button.function = 17;
-        CopyMacroIntoButton(button, *state.macros[0], 0);
-    });
-    Session().Locked([](ProfileSession::State& state) { state.macros.clear(); });  // the macro editor deleted it
-    window->Page().OnMacroListChanged();
-    FinishStoreWrites();
-    ProfileList stored;
-    auto header = std::make_unique<StoreHeader>();
-    LoadProfileStore(stored, *header, DataFolder());
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(std::tuple(int(stored[1]->buttons[6].function), int(stored[1]->buttons[6].macro_index)), std::tuple(4, -1));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The settings page over the emulated mouse: what it shows of the links, battery and charging,
+// The settings page over the emulated mouse: what it shows of the links and the battery,
 // the mouse's DPI events, the stores, and the settings that reach the mouse.
 #include <QAbstractButton>
 #include <QJsonArray>
@@ -11,10 +11,7 @@
 #include "app/shell/window_messages.h"
 #include "app/sim_window_fixture.h"
 #include "core/profile/button_function_table.h"
-#include "core/profile/profile_import.h"
-#include "core/storage/macro_store.h"
 #include "core/storage/store_pair.h"
-#include "fakes/fake_bluez.h"
 #include "page_window_fixture.h"
 #include "ui/menu_wnd.h"
 #include "ui/tray_icon.h"
@@ -22,52 +19,6 @@
 namespace {
 
 using PageDeviceTest = SimMouseTest;
-
-bool ChargingTicks(CMainWnd& window)
-{
-    return window.PaintManager().IsTimerActive(window.PaintManager().FindControl(QStringLiteral("ms_1_progress_power")),
-                                               TimerId::kChargingAnimation);
-}
-
-TEST_F(PageDeviceTest, CableChargesAndTheAnimationRunsOnlyWhileItsBarCanBeSeen)
-{
-    Build(true, false);
-    EXPECT_TRUE(window.DevicePresent() && !Hidden());
-    EXPECT_EQ(std::tuple(Shown("ms_1_wired"), Shown("ms_1_wireless"), Shown("ms_1_sleep_label")), std::tuple(true, false, false));
-    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging"));
-    auto* bar = Control<QProgressBar>("ms_1_progress_power");
-    ASSERT_TRUE(ChargingTicks(window));
-    window.PaintManager().SendNotify(bar, NotifyType::kTimer, -1, TimerId::kChargingAnimation);
-    const int shown = bar->value();
-    window.GetHWND()->hide();  // closed to the tray: paused where it stood
-    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(false, shown));
-    window.GetHWND()->show();  // goes on at once with the next value
-    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(true, shown + 2 > 100 ? 0 : shown + 2));
-    bar->hide();  // the bar alone out of sight pauses it too
-    EXPECT_FALSE(ChargingTicks(window));
-    bar->show();
-    EXPECT_TRUE(ChargingTicks(window));
-    window.Page().Links()->HandleDeviceEvent(0x4010, 0x0801);  // awake, battery level 8
-    EXPECT_EQ(ControlText(Control("ms_1_label_power")), QStringLiteral("Charging · 80%"));
-    EXPECT_TRUE(ChargingTicks(window));
-}
-
-TEST_F(PageDeviceTest, CableArrivingWhileHiddenStartsChargingFromZeroWhenShown)
-{
-    Build(false, true);
-    Command("battery 7");
-    auto* bar = Control<QProgressBar>("ms_1_progress_power");
-    ASSERT_EQ(bar->value(), 70);
-    window.GetHWND()->hide();
-    Plug("plug cable");
-    EXPECT_EQ(std::tuple(ControlText(Control("ms_1_label_power")), ChargingTicks(window)), std::tuple(QStringLiteral("Charging"), false));
-    window.GetHWND()->show();
-    EXPECT_EQ(std::tuple(ChargingTicks(window), bar->value()), std::tuple(true, 0));  // not at the old level
-    window.GetHWND()->hide();
-    Command("unplug cable");
-    window.GetHWND()->show();
-    EXPECT_FALSE(ChargingTicks(window));  // stopped, not paused
-}
 
 TEST_F(PageDeviceTest, ReceiverStatusShowsBatteryAndTheWatchdogTakesTheMouseOffline)
 {
@@ -135,28 +86,6 @@ TEST_P(WindowWithdrawal, FollowsTheMouse)
 INSTANTIATE_TEST_SUITE_P(All, WindowWithdrawal, testing::ValuesIn(kWithdrawals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// An apply asked for while no link is up, from the start or after the receiver went while the
-// mouse was awake, sends nothing and writes nothing.
-class ApplyWithoutALink : public SimMouseTest, public testing::WithParamInterface<bool> {};
-
-TEST_P(ApplyWithoutALink, WritesNothing)
-{
-    Build(false, GetParam());
-    if (GetParam()) {
-        Command("battery 7");
-        Command("unplug receiver");
-        ASSERT_FALSE(window.Page().Links()->Asleep());  // a receiver removal leaves the flag alone
-    }
-    ASSERT_FALSE(window.DevicePresent());
-    const QByteArray before = FileBytes(StorePath());
-    ASSERT_FALSE(before.isEmpty());
-    window.Page().Session().Locked([](ProfileSession::State& state) { state.Current().brightness = 1; });
-    window.SendMessage(Msg::UM_APPLY, 0, 0);
-    FinishStoreWrites();
-    EXPECT_EQ(FileBytes(StorePath()), before);
-}
-INSTANTIATE_TEST_SUITE_P(FromTheStartOrAfterTheReceiverWent, ApplyWithoutALink, testing::Bool());
-
 TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
 {
     Build(true, false);
@@ -177,42 +106,29 @@ TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
     EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
-TEST_F(PageDeviceTest, ProfileImportedBesideTheUtilityAppearsInTheList)
-{
-    Build(true, false);
-    const QString data = window.Page().Session().DataFolder();
-    auto* list = Control<QListWidget>("ms_1_list_profile");
-    const int before = list->count();
-    // What karvoctl import-profile does from another process.
-    ProfileList profiles;
-    auto header = std::make_unique<StoreHeader>();
-    MacroList macros;
-    LoadProfileStore(profiles, *header, data);
-    LoadMacroStore(macros, data);
-    const std::size_t index = ImportProfileRecord(profiles, macros, CreateProfile(QStringLiteral("Beside"))).profileIndex;
-    header->current_profile_index = std::uint32_t(index);
-    QString error;
-    ASSERT_TRUE(SaveProfileAndMacroStores(profiles, *header, macros, &error, data)) << error.toStdString();
-
-    ASSERT_TRUE(ProcessUntil([&] { return list->count() == before + 1; }));
-    EXPECT_EQ(std::tuple(list->currentRow(), list->item(int(index))->text()), std::tuple(int(index), QStringLiteral("Beside")));
-}
-
 using PageToMouseTest = SimWindowTest;
 
-TEST_F(PageToMouseTest, ThreeSliderMovesSendOneDpiReportAfterThePauseAndReachTheStore)
+// Slider moves wait for one pause and then send once; a stage option and a polling rate go at once.
+TEST_F(PageToMouseTest, DpiSliderStageAndPollingReachTheMouseAndTheStore)
 {
-    const int before = Reports();
+    int reports = Reports();
     for (int value : {44, 47, 50})
         Control<QSlider>("ms_1_slider_dpi_3")->setValue(value);
     // Each move restarts the one pause and shows at once; nothing is sent before it is over.
     EXPECT_EQ(std::tuple(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), ControlText(Control("ms_1_label_dpi_3")), Reports()),
-              std::tuple(500, QStringLiteral("2000"), before));
+              std::tuple(500, QStringLiteral("2000"), reports));
     window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_APPLY_DELAY, 0);
     EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), -1);  // fired once, then gone
-    ASSERT_TRUE(WaitForReports(before + 1));
+    ASSERT_TRUE(WaitForReports(++reports));
+    Control<QAbstractButton>("ms_1_option_dpi_step_5")->click();
+    ASSERT_TRUE(WaitForReports(++reports));
+    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
+    ASSERT_TRUE(WaitForReports(++reports));
     FinishStoreWrites();
-    EXPECT_EQ(std::tuple(Reports(), State()["stages"].toArray()[2].toObject()["dpi"].toInt()), std::tuple(before + 1, 2000));
+    const QJsonObject state = State();  // the mouse counts stages from 1
+    EXPECT_EQ(std::tuple(Reports(), state["stages"].toArray()[2].toObject()["dpi"].toInt(), state["currentStage"].toInt(),
+                         state["pollingHz"].toInt()),
+              std::tuple(reports, 2000, 5, 250));
     ProfileList profiles;
     auto header = std::make_unique<StoreHeader>();
     LoadProfileStore(profiles, *header, window.Page().Session().DataFolder());
@@ -239,25 +155,6 @@ TEST_F(PageToMouseTest, SwitchingTheProfileSendsItWhole)
     EXPECT_EQ(std::tuple(state["stages"].toArray()[0].toObject()["dpi"].toInt(), state["pollingHz"].toInt(),
                          state["lighting"].toObject()["effect"].toInt(), state["buttons"].toArray()[1].toArray()[0].toInt()),
               std::tuple(1000, 1000, 2, int(FunctionDeviceBytes(3, ButtonRecord{}, 0)[0])));
-}
-
-TEST_F(PageToMouseTest, StageOptionPollingAndColourSendAtOnce)
-{
-    int reports = Reports();
-    Control<QAbstractButton>("ms_1_option_dpi_step_5")->click();
-    ASSERT_TRUE(WaitForReports(++reports));
-    EXPECT_EQ(State()["currentStage"].toInt(), 5);  // the mouse counts stages from 1
-    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
-    ASSERT_TRUE(WaitForReports(++reports));
-    EXPECT_EQ(State()["pollingHz"].toInt(), 250);
-    ModalScript script;
-    script.Then([](WindowImplBase& dialog) {
-        ClickControl(dialog, QStringLiteral("mouse_dpi_color_13"));  // 0x1EB40A
-        ClickControl(dialog, QStringLiteral("confirm_btn"));
-    });
-    ASSERT_TRUE(ClickControl(window, QStringLiteral("ms_1_btn_dpi_color_2")));
-    ASSERT_TRUE(WaitForReports(++reports));
-    EXPECT_EQ(State()["stages"].toArray()[1].toObject()["color"].toString(), QStringLiteral("#1EB40A"));
 }
 
 // Opens a slot's menu with a click and chooses an item; the choice travels as the menu's click
@@ -306,47 +203,6 @@ TEST_F(PageToMouseTest, EveryFunctionOfTheMenuShowsOnItsSlotAndReachesTheMouseAn
     ChooseOnSlot(window, 6, QStringLiteral("ms_1_shortcut"));
     ASSERT_TRUE(WaitForReports(++reports));
     EXPECT_EQ(State()["buttons"].toArray()[5].toArray(), (QJsonArray{17, 3, 4}));
-}
-
-// The Bluetooth LE mouse through a fake BlueZ on a private bus of the suite's own.
-class PageBleTest : public SimMouseTest {
-protected:
-    static void SetUpTestSuite()
-    {
-        SimMouseTest::SetUpTestSuite();
-        bus = std::make_unique<PrivateSystemBus>();
-    }
-    static void TearDownTestSuite() { bus.reset(); }
-    static inline std::unique_ptr<PrivateSystemBus> bus;
-};
-
-TEST_F(PageBleTest, AloneTheBluetoothMouseTakesTheStartUpSendGivesEventsAndHidesTheWindowWhenItGoes)
-{
-    ASSERT_TRUE(bus->Running()) << "dbus-daemon could not be started";
-    FakeBluez bluez;
-    Build(false, false);
-    ASSERT_TRUE(ProcessUntil([&] { return window.DevicePresent() && bluez.Writes().size() >= 4; }));
-    EXPECT_TRUE(Shown("ms_1_BLE"));
-    QList<int> commands;  // DPI, lighting, polling rate and buttons, each a whole report
-    for (const auto& [path, value] : bluez.Writes()) {
-        EXPECT_EQ(path, FakeBluez::kReport);
-        ASSERT_GE(value.size(), 3);
-        EXPECT_EQ(int(quint8(value.at(1))), value.size());
-        commands << int(quint8(value.at(0)));
-    }
-    for (int command : {0x04, 0x05, 0x06, 0x08})
-        EXPECT_TRUE(commands.contains(command)) << command;
-    ASSERT_TRUE(ProcessUntil([&] { return bluez.EventNotifying(); }));
-    auto* option = Control<QAbstractButton>("ms_1_option_dpi_step_3");
-    bluez.Notify(QByteArray("\x00\x10\x03\x00", 4));  // the DPI button
-    EXPECT_TRUE(ProcessUntil([&] { return option->isChecked(); }));
-
-    window.ShowWindow(true);
-    bluez.RemoveMouse();
-    ASSERT_TRUE(ProcessUntil([&] { return !window.DevicePresent(); }));
-    EXPECT_TRUE(Hidden());
-    // The page is put away with the window; its controls keep their own state.
-    EXPECT_EQ(std::tuple(Control("ms_1_BLE")->isHidden(), Control("ms_1_sleep_label")->isHidden()), std::tuple(true, false));
 }
 
 }  // namespace

@@ -48,46 +48,31 @@ protected:
     }
 
     template <typename T = QWidget>
-    T* Control(const QString& name)
-    {
-        return window->PaintManager().FindControl<T>(name);
-    }
+    T* Control(const QString& name) { return window->PaintManager().FindControl<T>(name); }
     QString TextOf(const QString& name) { return ControlText(Control(name)); }
     void Click(const QString& name) { ASSERT_TRUE(ClickControl(*window, name)) << name.toStdString(); }
     QListWidget* List() { return Control<QListWidget>(QStringLiteral("ms_1_list_profile")); }
 
     ProfileSession& Session() { return window->Page().Session(); }
-    ProfileRecord Current()
-    {
-        return Session().Locked([](ProfileSession::State& s) { return s.Current(); });
-    }
-    int CurrentIndex()
-    {
-        return Session().Locked([](ProfileSession::State& s) { return int(s.header->current_profile_index); });
-    }
+    ProfileRecord Current() { return Session().Locked([](ProfileSession::State& s) { return s.Current(); }); }
+    int CurrentIndex() { return Session().Locked([](ProfileSession::State& s) { return int(s.header->current_profile_index); }); }
     QStringList ProfileNames()
     {
         return Session().Locked([](ProfileSession::State& s) {
             QStringList names;
-            for (const auto& p : s.profiles)
-                names << ProfileName(*p);
+            for (const auto& p : s.profiles) names << ProfileName(*p);
             return names;
         });
     }
     QStringList ListRows()
     {
         QStringList rows;
-        for (int i = 0; i < List()->count(); ++i)
-            rows << List()->item(i)->text();
+        for (int i = 0; i < List()->count(); ++i) rows << List()->item(i)->text();
         return rows;
     }
 
     // File reads and writes run on pool threads; their results come back as posted calls.
-    static void FinishFileJobs()
-    {
-        QThreadPool::globalInstance()->waitForDone();
-        ProcessPending();
-    }
+    static void FinishFileJobs() { QThreadPool::globalInstance()->waitForDone(); ProcessPending(); }
     // The device worker ends after its queue: whatever it was asked to write is on disk afterwards.
     void FinishStoreWrites() { window->Page().ShutdownDevice(); }
     QString DataFolder() const { return m_dataHome.path() + QStringLiteral("/Karvo Gaming Mouse/"); }
@@ -96,7 +81,6 @@ protected:
     std::unique_ptr<CMainWnd> window;
 
 private:
-    QTemporaryDir m_dataHome;
-    QTemporaryDir m_files;
+    QTemporaryDir m_dataHome, m_files;
     QByteArray m_savedDataHome;
 };

@@ -1,18 +1,12 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <mutex>
 
 #include "app/settings/profile_name_wnd.h"
 #include "core/profile/profile_file.h"
-#include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
-#include "core/storage/store_files.h"
-#include "core/text/name_field.h"
 #include "page_window_fixture.h"
 #include "ui/file_dialogs.h"
 
@@ -189,17 +183,12 @@ TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCu
     EXPECT_EQ(ProfileNames().last(), QStringLiteral("profile1_2"));
 }
 
-TEST_F(ProfileListTest, DamagedShortOrMissingFilesAreRefusedWithAMessage)
+TEST_F(ProfileListTest, DamagedOrMissingFilesAreRefusedWithAMessage)
 {
-    const QString damaged = QStringLiteral("This file is not a profile: it is too short or its name is damaged. Nothing was imported.");
-    const struct {
-        const char* file;
-        int size;
-        char fill;
-        QString says;
-    } kRefused[] = {{"short.pro", kRecordBytes - 1, '\0', damaged},
-                    {"noend.pro", kRecordBytes, 'A', damaged},  // a name without its terminating zero
-                    {"missing.pro", -1, 0, QStringLiteral("The profile file cannot be read. Nothing was imported.")}};
+    const struct { const char* file; int size; char fill; QString says; } kRefused[] = {
+        {"noend.pro", kRecordBytes, 'A',  // a name without its terminating zero
+         QStringLiteral("This file is not a profile: it is too short or its name is damaged. Nothing was imported.")},
+        {"missing.pro", -1, 0, QStringLiteral("The profile file cannot be read. Nothing was imported.")}};
     for (const auto& row : kRefused) {
         SCOPED_TRACE(row.file);
         QFile file(TempPath(QLatin1String(row.file)));
@@ -211,75 +200,6 @@ TEST_F(ProfileListTest, DamagedShortOrMissingFilesAreRefusedWithAMessage)
         EXPECT_EQ(WithFile("ms_1_profile_import_btn", file.fileName()), QStringList{row.says});
         EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
     }
-}
-
-// Macros bound in the file come along under free names, and the macro store reaches the disk
-// before the profile store that refers to it.
-TEST_F(ProfileListTest, ImportBringsBoundMacrosAlongAndWritesTheMacroStoreFirst)
-{
-    QStringList order;
-    std::mutex orderMutex;
-    Session().Writer().SetWriteFunction([&](const QString& path, const QByteArray& bytes, QString*) {
-        std::lock_guard lock(orderMutex);
-        order << QFileInfo(path).fileName();
-        return WriteFileAtomically(path, {QByteArrayView(bytes)});
-    });
-    Session().Locked([](ProfileSession::State& s) { s.macros.push_back(CreateMacro(QStringLiteral("Burst"))); });
-    auto record = CreateProfile(QStringLiteral("Macro pro"));
-    const char* names[2] = {"Burst", "Combo"};
-    const int buttons[2] = {2, 5};
-    for (int i = 0; i < 2; ++i) {
-        ButtonRecord& button = record->buttons[buttons[i]];
-        button.function = 17;
-        WriteNameField(button.macro_name, QLatin1String(names[i]));
-        button.macro_action_count = 2;
-        button.macro_actions[0] = {std::uint8_t(4 + i), 1, 10};
-        button.macro_actions[1] = {std::uint8_t(4 + i), 2, 10};
-    }
-    const QString path = TempPath(QStringLiteral("macros.pro"));
-    ASSERT_TRUE(WriteProfileFile(path, *record));
-    WithFile("ms_1_profile_import_btn", path);
-    Session().Locked([&](ProfileSession::State& s) {
-        ASSERT_EQ(s.macros.size(), 3u);
-        EXPECT_EQ(ProfileName(s.Current()), QStringLiteral("Macro pro"));
-        const QString expected[2] = {QStringLiteral("Burst_1"), QStringLiteral("Combo")};
-        for (int i = 0; i < 2; ++i) {
-            const ButtonRecord& button = s.Current().buttons[buttons[i]];
-            ASSERT_GE(button.macro_index, 1);
-            const MacroRecord& macro = *s.macros.at(button.macro_index);
-            EXPECT_EQ(std::tuple(MacroName(macro), ReadNameField(button.macro_name), int(macro.action_count), int(macro.actions[0].key_code)),
-                      std::tuple(expected[i], expected[i], 2, 4 + i));
-        }
-        EXPECT_NE(s.Current().buttons[2].macro_index, s.Current().buttons[5].macro_index);
-    });
-    FinishStoreWrites();
-    EXPECT_EQ(order, (QStringList{"macro.data", "pro.data"}));
-    MacroList saved;
-    LoadMacroStore(saved, DataFolder());
-    EXPECT_EQ(saved.size(), 3u);
-}
-
-TEST_F(ProfileListTest, ImportIsRefusedWhileAStoreCannotBeRead)
-{
-    const QString macroStore = DataFolder() + QStringLiteral("ms_1/macro.data");
-    QFile::remove(macroStore);
-    ASSERT_TRUE(QDir().mkpath(macroStore));  // a folder where the store belongs: it cannot be read
-    const QString unreadable = LangText("store_unreadable_text");
-    ModalScript script;
-    script.Click("btn_ok");
-    Session().CheckStores();  // or the watch, whichever looks first: the news comes once
-    ASSERT_TRUE(ProcessUntil([&] { return !script.texts.isEmpty(); }));
-    ASSERT_EQ(script.texts, QStringList{unreadable});
-    EXPECT_FALSE(Session().MacroStoreIsOurs());
-
-    auto record = CreateProfile(QStringLiteral("Macro pro"));
-    record->buttons[3].function = 17;
-    const QString path = TempPath(QStringLiteral("macro.pro"));
-    ASSERT_TRUE(WriteProfileFile(path, *record));
-    EXPECT_EQ(WithFile("ms_1_profile_import_btn", path), QStringList{unreadable});
-    EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
-    FinishStoreWrites();
-    EXPECT_TRUE(QFileInfo(macroStore).isDir() && QDir(macroStore).isEmpty());
 }
 
 }  // namespace

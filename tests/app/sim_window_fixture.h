@@ -63,10 +63,7 @@ protected:
     QJsonObject State() { return QJsonDocument::fromJson(Command("state").toUtf8()).object(); }
     int Reports() { return State()["reportsAccepted"].toInt(); }
     // The worker sends on its own thread: waits until the mouse has taken that many reports in all.
-    bool WaitForReports(int count)
-    {
-        return ProcessUntil([&] { return Reports() >= count; });
-    }
+    bool WaitForReports(int count) { return ProcessUntil([&] { return Reports() >= count; }); }
     // The worker ends after its queue: whatever it was asked to write is on disk afterwards.
     void FinishStoreWrites() { window.Page().ShutdownDevice(); }
     // A cable or receiver arriving: its pause runs on the fake clock.
@@ -78,19 +75,11 @@ protected:
     }
 
     template <typename T = QWidget>
-    T* Control(const QString& name)
-    {
-        return window.PaintManager().FindControl<T>(name);
-    }
+    T* Control(const QString& name) { return window.PaintManager().FindControl<T>(name); }
     bool Shown(const QString& name) { return Control(name) && Control(name)->isVisibleTo(window.GetHWND()); }
     bool Hidden() { return window.GetHWND()->isHidden(); }
-    QString StorePath() { return window.Page().Session().DataFolder() + QStringLiteral("ms_1/pro.data"); }
 
-    static QTemporaryDir& SocketDir()
-    {
-        static QTemporaryDir dir;
-        return dir;
-    }
+    static QTemporaryDir& SocketDir() { static QTemporaryDir dir; return dir; }
 
     QTemporaryDir dataHome;
     QByteArray savedDataHome;

@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     // The desktop the tests assume has a tray; tests of the other case say so.
     CTrayIcon::SetAvailableForTesting(true);
     // The shell's settings and autostart entry go to a private configuration folder.
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());  // the default (English) texts
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
     return RUN_ALL_TESTS();
 }

@@ -11,10 +11,7 @@
 bool ClickControl(WindowImplBase& window, const QString& name)
 {
     auto* button = window.PaintManager().FindControl<QAbstractButton>(name);
-    if (!button)
-        return false;
-    button->click();
-    return true;
+    return button && (button->click(), true);
 }
 
 void ProcessPending()
@@ -44,10 +41,10 @@ void TypeKey(QWidget* control, int qtKey, const QString& text)
     ProcessPending();
     control->setFocus();
     ProcessPending();
-    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(control, &press);
-    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(control, &release);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(control, &event);
+    }
     ProcessPending();
 }
 
@@ -65,11 +62,7 @@ ModalScript::ModalScript()
 {
 }
 
-ModalScript& ModalScript::Then(Step step)
-{
-    m_steps.push_back(std::move(step));
-    return *this;
-}
+ModalScript& ModalScript::Then(Step step) { return m_steps.push_back(std::move(step)), *this; }
 
 ModalScript& ModalScript::Click(const char* button)
 {
