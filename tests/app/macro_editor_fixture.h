@@ -44,11 +44,7 @@ inline HookTable LoggingHookTable()
     HookTable t;
     t.installmousehook = [] { Note("installmousehook"); }; t.removemousehook = [] { Note("removemousehook"); };
     t.enablemousehook = [](std::uint32_t on) { Note("enablemousehook", on != 0); };
-    t.installhook = [](const KarvoPostTarget* to) -> std::int32_t {
-        g_hookTarget = to;
-        Note("installhook");
-        return g_hookGlobal;
-    };
+    t.installhook = [](const KarvoPostTarget* to) -> std::int32_t { g_hookTarget = to, Note("installhook"); return g_hookGlobal; };
     t.removehook = [] { g_hookTarget = nullptr; Note("removehook"); };
     t.enablehook = [](std::uint32_t on) { Note("enablehook", on != 0); };
     t.mousewheelenable = [](std::uint32_t on) { Note("mousewheelenable", on != 0); };
