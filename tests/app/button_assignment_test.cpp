@@ -254,12 +254,12 @@ TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
 TEST(ButtonMenuPosition, BesideTheButtonOrUpwardNearTheBottom)
 {
     const QRect area(0, 0, 1920, 1040);
-    const struct { QRect button; int menuHeight; QRect workArea; QPoint at; } kPositions[] = {{{500, 300, 100, 25}, 400, area, {600, 300}},   // beside the right edge, level with the top
-                      {{500, 900, 100, 25}, 400, area, {600, 525}},   // reaching the bottom: ends where the button ends
-                      {{500, 640, 100, 25}, 400, area, {600, 265}},   // exactly at the bottom counts as reaching it
-                      {{500, 639, 100, 25}, 400, area, {600, 639}},
-                      {{500, 900, 100, 25}, 1200, area, {600, 0}},    // never above the work area
-                      {{2500, 1900, 100, 25}, 400, QRect(1920, 1080, 1920, 1040), {2600, 1525}}};  // a second screen
+    const struct { QRect button; int menuHeight; QRect workArea; QPoint at; } kPositions[] = {
+        {{500, 300, 100, 25}, 400, area, {600, 300}},  // beside the right edge, level with the top
+        {{500, 900, 100, 25}, 400, area, {600, 525}},  // reaching the bottom: ends where the button ends
+        {{500, 640, 100, 25}, 400, area, {600, 265}},  // exactly at the bottom counts as reaching it
+        {{500, 639, 100, 25}, 400, area, {600, 639}}, {{500, 900, 100, 25}, 1200, area, {600, 0}},  // never above the area
+        {{2500, 1900, 100, 25}, 400, QRect(1920, 1080, 1920, 1040), {2600, 1525}}};  // a second screen
     for (const auto& row : kPositions)
         EXPECT_EQ(ButtonAssignment::MenuPosition(row.button, row.menuHeight, row.workArea), row.at) << row.button.y();
 }

@@ -34,18 +34,22 @@ TEST(DpiColorForms, ColoursPresetsParseAndPlacement)
     for (const auto& [text, value] : kParsed)
         EXPECT_EQ(CDpiColorWnd::ParseLenientDecimal(QLatin1String(text)), value) << text;
     // A number longer than any integer saturates instead of wrapping round to something small.
-    EXPECT_GT(CDpiColorWnd::ParseLenientDecimal(QStringLiteral("99999999999999999999999")), 255);
-    EXPECT_LT(CDpiColorWnd::ParseLenientDecimal(QStringLiteral("-99999999999999999999999")), 0);
+    EXPECT_TRUE(CDpiColorWnd::ParseLenientDecimal(QStringLiteral("99999999999999999999999")) > 255
+                && CDpiColorWnd::ParseLenientDecimal(QStringLiteral("-99999999999999999999999")) < 0);
     // The dialog never starts left of or below the work area, on the first screen or another.
     const QRect area(0, 0, 1920, 1040);
-    EXPECT_EQ(std::tuple(CDpiColorWnd::KeepOnWorkArea({-150, 100}, {250, 200}, area), CDpiColorWnd::KeepOnWorkArea({100, 100}, {250, 200}, area),
-                         CDpiColorWnd::KeepOnWorkArea({1800, 900}, {250, 200}, QRect(1920, 0, 1280, 1024))),
-              std::tuple(QPoint(0, 100), QPoint(100, 100), QPoint(1920, 824)));
+    const std::tuple<QPoint, QRect, QPoint> kPlaced[] = {{{-150, 100}, area, {0, 100}}, {{100, 100}, area, {100, 100}},
+        {{1800, 900}, area, {1670, 840}}, {{1800, 900}, QRect(1920, 0, 1280, 1024), {1920, 824}}};
+    for (const auto& [at, workArea, placed] : kPlaced)
+        EXPECT_EQ(CDpiColorWnd::KeepOnWorkArea(at, {250, 200}, workArea), placed) << at.x() << "," << workArea.x();
 }
 
 QLineEdit* Edit(WindowImplBase& d, const char* name) { return d.PaintManager().FindControl<QLineEdit>(QLatin1String(name)); }
 CColorPaletteUI* Palette(WindowImplBase& d) { return d.PaintManager().FindControl<CColorPaletteUI>(QStringLiteral("ColorPallet")); }
-std::uint32_t PreviewColor(WindowImplBase& d) { return d.PaintManager().FindControl(QStringLiteral("color_show_control"))->property("bkColor").toUInt(); }
+std::uint32_t PreviewColor(WindowImplBase& d)
+{
+    return d.PaintManager().FindControl(QStringLiteral("color_show_control"))->property("bkColor").toUInt();
+}
 // What the dialog shows everywhere: the three edits, the current colour, palette and preview.
 auto Showing(CDpiColorWnd& d)
 {

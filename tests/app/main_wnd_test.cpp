@@ -110,16 +110,12 @@ TEST_F(MainWindowTest, DpiPopupFollowsTheLastChange)
     window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_DPI_POPUP, 0);  // the expiry, as the desktop delivers it
     EXPECT_EQ(std::tuple(window.DpiPopup(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), bool(alive)),
               std::tuple(nullptr, -1, false));
-
     window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);
     const QPointer<QObject> next = &window.DpiPopup()->PaintManager();
     // "exit": the event loop that would run deferred work has ended by then.
     window.SendMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{QStringLiteral("exit"), {}, {}, false}), 0);
     EXPECT_EQ(std::tuple(window.IsWindow(), window.DpiPopup(), bool(next)), std::tuple(false, nullptr, false));
-}
-
-TEST(DpiPopup, TextAndPlacement)
-{
+    // A message kind above 2 carries no DPI value and shows none; the corner of a smaller work area.
     EXPECT_EQ(std::tuple(CMainWnd::DpiPopupText(2, 40), CMainWnd::DpiPopupText(3, 40), CDPIMsg::PlacementFor(QRect(0, 0, 1280, 720))),
               std::tuple(QStringLiteral("DPI :1600"), QStringLiteral("DPI :"), QRect(1070, 660, 200, 50)));
 }
