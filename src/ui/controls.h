@@ -25,8 +25,9 @@ inline constexpr char kCaptionProperty[] = "caption";
 // The accessible description of a control as a language key.
 inline constexpr char kAccessibleDescriptionKeyProperty[] = "accessibleDescriptionKey";
 
-// Control operations of the toolkit. Changes the design makes "without notification" raise none;
-// "with notification" raise the same notification a user's action would.
+// Control operations of the toolkit. Changes made "without notification" raise none, so code that
+// sets a control never reacts to its own change; "with notification" raise the same notification
+// a user's action would.
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
 void SetControlTextKey(QWidget* control, const QString& key);

@@ -10,7 +10,7 @@ class QMenu;
 class QWidget;
 class WindowImplBase;
 
-// What a menu click carries to the menu's owner: the item's name (the design's item names), its
+// What a menu click carries to the menu's owner: the item's name (its objectName in the menu skin), its
 // user data and text, and its check state. The receiver releases it.
 struct MenuCmd {
     QString szName;
@@ -20,7 +20,7 @@ struct MenuCmd {
 };
 
 // A pop-up menu built from a menu skin: a Designer file whose first menu holds the items as
-// actions named after the design's items (sub-menus nest). Choosing an item posts the click
+// actions whose names the owner dispatches on (sub-menus nest). Choosing an item posts the click
 // message with a MenuCmd to the owner.
 class CMenuWnd {
 public:
