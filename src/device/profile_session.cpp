@@ -16,19 +16,6 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = sizeof(StoreHeader);
 constexpr std::size_t kRecordBytes = sizeof(ProfileRecord);
-// A list that keeps changing shape this often while it is copied is copied in one hold.
-constexpr int kStructureChangeTries = 8;
-
-bool SameRecords(const ProfileList& profiles, const std::vector<const ProfileRecord*>& layout)
-{
-    if (profiles.size() != layout.size())
-        return false;
-    for (std::size_t i = 0; i < layout.size(); ++i) {
-        if (profiles[i].get() != layout[i])
-            return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -168,57 +155,30 @@ bool ProfileSession::UpdateCurrentProfileInImage()
         || index >= m_state.profiles.size())
         return false;
     std::memcpy(out, m_state.header.get(), kHeaderBytes);
-    std::memcpy(out + kHeaderBytes + index * kRecordBytes, m_state.profiles[index].get(), kRecordBytes);
+    std::memcpy(out + kHeaderBytes + index * kRecordBytes, std::as_const(m_state.profiles)[index].get(), kRecordBytes);
     return true;
 }
 
 void ProfileSession::BuildWholeImage()
 {
-    for (int attempt = 1;; ++attempt) {
-        std::size_t count = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            count = m_state.profiles.size();
-        }
-        // Filled here, outside the lock, so that copying under it touches no fresh memory.
-        QByteArray image(qsizetype(kHeaderBytes + count * kRecordBytes), '\0');
-        char* out = image.data();
-        std::uint64_t generation = 0;
-        std::vector<const ProfileRecord*> layout;
-        layout.reserve(count);
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_state.profiles.size() != count)
-                continue;
-            generation = m_generation;
-            std::memcpy(out, m_state.header.get(), kHeaderBytes);
-            if (attempt >= kStructureChangeTries) {
-                for (std::size_t i = 0; i < count; ++i)
-                    std::memcpy(out + kHeaderBytes + i * kRecordBytes, m_state.profiles[i].get(), kRecordBytes);
-                m_image = std::move(image);
-                m_imageGeneration = generation;
-                return;
-            }
-            for (const auto& record : m_state.profiles)
-                layout.push_back(record.get());
-        }
-        // A record per turn. A list that gained, lost or reordered records meanwhile starts the
-        // copy again; a record edited meanwhile is taken whole as it stands at its turn. Since
-        // the image is marked with the generation it started at, any such edit makes the next
-        // save copy every record again, so the file catches up.
-        bool complete = true;
-        for (std::size_t i = 0; i < count && complete; ++i) {
-            std::lock_guard lock(m_mutex);
-            complete = m_generation == generation || SameRecords(m_state.profiles, layout);
-            if (complete)
-                std::memcpy(out + kHeaderBytes + i * kRecordBytes, layout[i], kRecordBytes);
-        }
-        if (complete) {
-            m_image = std::move(image);
-            m_imageGeneration = generation;
-            return;
-        }
+    // Under the lock only the list is taken: sharing it costs a reference count, and a record
+    // changed from now on is copied by whoever changes it, so the snapshot stays as it was taken.
+    auto header = std::make_unique<StoreHeader>();
+    ProfileList snapshot;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        snapshot = m_state.profiles;
+        std::memcpy(header.get(), m_state.header.get(), kHeaderBytes);
+        generation = m_generation;
     }
+    QByteArray image(qsizetype(kHeaderBytes + snapshot.size() * kRecordBytes), Qt::Uninitialized);
+    char* out = image.data();
+    std::memcpy(out, header.get(), kHeaderBytes);
+    for (std::size_t i = 0; i < snapshot.size(); ++i)
+        std::memcpy(out + kHeaderBytes + i * kRecordBytes, std::as_const(snapshot)[i].get(), kRecordBytes);
+    m_image = std::move(image);
+    m_imageGeneration = generation;
 }
 
 void ProfileSession::GuardSave(const QStringList& paths, const std::function<bool()>& save)

@@ -119,9 +119,9 @@ public:
     QString DataFolder() const;
 
 private:
-    // The bytes of pro.data, built on the writer thread without keeping anyone waiting long for
-    // the session: a record at a time, or only the current profile when nothing else can have
-    // changed since the last build.
+    // The bytes of pro.data, built on the writer thread without keeping anyone waiting for the
+    // session: from a snapshot of the copy-on-write list taken in an instant, or only the current
+    // profile when nothing else can have changed since the last build.
     std::optional<QByteArray> ProfileStoreImage();
     bool UpdateCurrentProfileInImage();
     void BuildWholeImage();

@@ -1,6 +1,7 @@
 #include "app/settings/macro_rebinding.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/profile/button_function_table.h"
 #include "core/text/name_field.h"
@@ -20,6 +21,15 @@ void ClearMacroCopy(ButtonRecord& button)
     button.macro_action_count = 0;
     std::memset(button.macro_actions, 0, sizeof button.macro_actions);
     button.macro_index = -1;
+}
+
+bool RefersToMacro(const ProfileRecord& profile)
+{
+    for (int b = 0; b < kAssignableButtonCount; ++b) {
+        if (profile.buttons[b].function == ButtonFunction::kMacro || profile.buttons[b].macro_name[0] != 0)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -46,6 +56,10 @@ RebindResult RebindMacros(ProfileList& profiles, const MacroList& macros, int cu
 {
     RebindResult result;
     for (std::size_t p = 0; p < profiles.size(); ++p) {
+        // A profile is taken for changing (and so copied, while a save shares it) only when one
+        // of its buttons refers to a macro.
+        if (!RefersToMacro(*std::as_const(profiles)[p]))
+            continue;
         ProfileRecord& profile = *profiles[p];
         for (int b = 0; b < kAssignableButtonCount; ++b) {
             ButtonRecord& button = profile.buttons[b];
