@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImageReader>
+#include <QPixmapCache>
 #include <QLoggingCategory>
 #include <QXmlStreamReader>
 
@@ -169,6 +171,24 @@ bool CResourceManager::LoadLanguage(const QString& fileName)
     // The core asks for texts from any thread; it gets a copy that later loads do not touch.
     SetTextLookup([texts = m_texts](const QString& key) { return texts.value(key); });
     return true;
+}
+
+QPixmap CResourceManager::SkinPixmap(const QString& file) const
+{
+    const QString path = ResourcePath() + file;
+    QPixmap pixmap;
+    if (QPixmapCache::find(path, &pixmap))
+        return pixmap;
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        qCWarning(lcResources) << "cannot read picture" << path << reader.errorString();
+        return pixmap;
+    }
+    pixmap = QPixmap::fromImage(image);
+    QPixmapCache::insert(path, pixmap);
+    return pixmap;
 }
 
 QString CResourceManager::GetText(const QString& key) const

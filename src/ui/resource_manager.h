@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,10 @@ public:
     void SetLanguageCodes(const QStringList& codes);
     // The language file that overlays fileName for those languages, or empty for none.
     QString LanguageFileFor(const QString& fileName) const;
+
+    // A picture of the skin folder (file relative to it). Skins ship PNG pictures only, so no other
+    // format is tried and no image plugin is loaded to guess; a null pixmap when it cannot be read.
+    QPixmap SkinPixmap(const QString& file) const;
 
     QString GetText(const QString& key) const;
     bool HasText(const QString& key) const;

@@ -56,7 +56,13 @@ QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error)
             *error = QStringLiteral("cannot read skin %1").arg(file.fileName());
         return nullptr;
     }
+    // Qt's loader loads every Designer plugin it finds beside Qt as it is made, and with them
+    // libraries we never use (Qt Quick and QML, for one). Every class a skin names is one of Qt's
+    // own widgets or registered here, so it is made with no plugin folder to look in.
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
     SkinUiLoader loader;
+    QCoreApplication::setLibraryPaths(libraryPaths);
     loader.setWorkingDirectory(QDir(CResourceManager::Instance().ResourcePath()));
     QWidget* root = loader.load(&file, parent);
     if (!root) {

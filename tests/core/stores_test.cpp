@@ -346,3 +346,19 @@ TEST(FileStamp, ChangesWithEveryReplacement) {
 }
 
 }  // namespace
+
+TEST(SharedRecordList, ACopyStaysAsTakenWhileTheOriginalChangesAndOnlyChangedRecordsAreCopied) {
+    ProfileList list;
+    for (int i = 0; i < 3; ++i)
+        AddDefaultProfile(list);
+    const ProfileList snapshot = list;
+    const ProfileRecord* untouched = snapshot[2].get();
+    list[1]->current_stage = 5;
+    list.erase(list.begin());
+    AddDefaultProfile(list);
+    ASSERT_EQ(snapshot.size(), 3u);
+    EXPECT_EQ(snapshot[1]->current_stage, 1);
+    EXPECT_EQ(std::as_const(list)[0]->current_stage, 5);
+    EXPECT_EQ(std::as_const(list)[1].get(), untouched);
+    EXPECT_TRUE(std::as_const(list)[1].IsShared());
+}

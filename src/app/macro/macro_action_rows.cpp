@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <QRegularExpression>
 
 #include "app/macro/macro_action_buffer.h"
@@ -37,15 +36,6 @@ ParsedImage ParseImage(const QString& image)
     return parsed;
 }
 
-QPixmap SkinImage(const QString& file)
-{
-    const QString path = CResourceManager::Instance().ResourcePath() + file;
-    QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap) && pixmap.load(path))
-        QPixmapCache::insert(path, pixmap);
-    return pixmap;
-}
-
 // A label that draws its background picture where the skin places it, keeping the picture's
 // proportions inside that box, and its text over it.
 class CImageLabelUI final : public QLabel {
@@ -56,7 +46,7 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         const ParsedImage image = ParseImage(property(kBkImageProperty).toString());
-        const QPixmap pixmap = image.file.isEmpty() ? QPixmap() : SkinImage(image.file);
+        const QPixmap pixmap = image.file.isEmpty() ? QPixmap() : CResourceManager::Instance().SkinPixmap(image.file);
         if (!pixmap.isNull()) {
             QRect box = image.dest.isValid() ? image.dest.intersected(rect()) : rect();
             QSize fitted = pixmap.size().scaled(box.size(), Qt::KeepAspectRatio);

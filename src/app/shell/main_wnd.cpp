@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QScopeGuard>
 #include <QStackedWidget>
@@ -64,7 +65,10 @@ void CMainWnd::OnWindowBuilt()
     m_page.SetHookTable(&m_hookLibrary.Table());
     m_page.InitDevice();
 
-    const QIcon icon(CResourceManager::Instance().ResourcePath() + QStringLiteral("icon.png"));
+    const QPixmap picture = CResourceManager::Instance().SkinPixmap(QStringLiteral("icon.png"));
+    const QIcon icon(picture);
+    if (auto* logo = PaintManager().FindControl<QLabel>(QStringLiteral("logo")))
+        logo->setPixmap(picture);
     GetHWND()->setWindowIcon(icon);
     CResourceManager::Instance().LoadLanguage(QStringLiteral("lan.xml"));
     ResolveTextKeysOfAllWindows();

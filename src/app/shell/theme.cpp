@@ -50,6 +50,8 @@ ShellTheme::Look ShellTheme::DesktopLook()
 
 void ShellTheme::Init()
 {
+    if (m_initialised)
+        return;  // set before the first widget was built: every widget got its look once
     m_darkSheet = CResourceManager::Instance().ResourceStyleSheet();
     // Both sheets are read now, with the skins, so that switching never reads a file.
     QFile light(CResourceManager::Instance().ResourcePath() + kLightSheetFile);
@@ -88,7 +90,8 @@ void ShellTheme::Apply()
     if (!m_initialised)
         return;
     const QString& sheet = (m_look == Look::Light && !m_lightSheet.isEmpty()) ? m_lightSheet : m_darkSheet;
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    // Setting the sheet polishes every widget again, so the sheet in place is left alone.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()); app && app->styleSheet() != sheet)
         app->setStyleSheet(sheet);
     qCDebug(lcTheme) << "look:" << LookName(m_look);
 }

@@ -9,8 +9,9 @@ class ShellTheme {
 public:
     enum class Look { Dark, Light };
 
-    // Reads the remembered look (or the desktop's) and applies it. Call once the resource
-    // description has set the skin's style sheet.
+    // Reads the remembered look (or the desktop's) and applies it; later calls do nothing. Call
+    // once the resource description has set the skin's style sheet, and before the first widget
+    // is built, so that no widget is polished twice.
     void Init();
     void Toggle();
     void SetLook(Look look);
