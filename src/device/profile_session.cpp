@@ -48,13 +48,19 @@ void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macro
     m_writer.Flush();  // the files as this process last asked for them
     const QString folder = DataFolder();
     std::lock_guard check(m_checkMutex);
-    StoreLoadResult profiles;
-    StoreLoadResult macros;
+    // Read before the session is locked: whoever uses the session meanwhile never waits for the
+    // disk, and sees the stores change in one step.
+    ProfileList readProfiles;
+    auto header = std::make_unique<StoreHeader>();
+    MacroList readMacros;
+    const StoreLoadResult profiles = LoadProfileStore(readProfiles, *header, folder);
+    const StoreLoadResult macros = LoadMacroStore(readMacros, folder);
     {
         std::lock_guard lock(m_mutex);
         ++m_generation;
-        profiles = LoadProfileStore(m_state.profiles, *m_state.header, folder);
-        macros = LoadMacroStore(m_state.macros, folder);
+        m_state.profiles = readProfiles;
+        m_state.header = std::move(header);
+        m_state.macros = std::move(readMacros);
         m_state.fullSend = true;
         *m_state.appliedSnapshot = m_state.Current();
     }

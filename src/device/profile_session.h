@@ -85,6 +85,14 @@ public:
     // applied snapshot and the next apply sends everything.
     void Load(StoreLoadResult* profileResult = nullptr, StoreLoadResult* macroResult = nullptr);
 
+    // Until the next Load() ends, nothing is written: what the session holds before the stores
+    // are read is not what they hold.
+    void HoldSavesUntilLoaded()
+    {
+        m_profileOurs = false;
+        m_macroOurs = false;
+    }
+
     // Asks for pro.data to be written as the state stands when the writer gets to it. Never
     // waits; may be called with or without the session locked. Nothing is asked for while the
     // store is not ours.

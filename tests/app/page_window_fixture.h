@@ -14,6 +14,7 @@
 
 #include "app/shell/main_wnd.h"
 #include "support/ui_test_support.h"
+#include "support/wait.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -38,13 +39,17 @@ protected:
         window.reset();
         qputenv("XDG_DATA_HOME", m_savedDataHome);
     }
-    // A new start over the same data folder.
-    void Reopen()
+    // A new start over the same data folder; the stores read on the window's thread, or off it
+    // as the program reads them (the page is then disabled until they arrive).
+    void Reopen(bool storesInBackground = false)
     {
         window.reset();
         window = std::make_unique<CMainWnd>();
+        window->Page().SetReadStoresInBackground(storesInBackground);
         ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
+        EXPECT_NE(Control(QStringLiteral("device_tab_switch"))->isEnabled(), storesInBackground);
         ProcessPending();
+        ASSERT_TRUE(WaitFor([this] { return Control(QStringLiteral("device_tab_switch"))->isEnabled(); }));
     }
 
     template <typename T = QWidget>

@@ -49,7 +49,8 @@ TEST_F(ProfileListTest, StartShowsTheStoredProfileAndTheFirstClickSwitches)
 {
     EXPECT_EQ(std::tuple(ListRows(), List()->currentRow()), std::tuple(QStringList{"Profile1"}, 0));
     AddProfile(QStringLiteral("Second"));
-    Reopen();  // a new start over the same store: the user's first choice is not swallowed
+    Reopen(true);  // a new start over the same store: the user's first choice is not swallowed
+    EXPECT_EQ(ListRows(), (QStringList{"Profile1", "Second"}));
     EXPECT_EQ(List()->currentRow(), CurrentIndex());
     const int other = 1 - CurrentIndex();
     List()->setCurrentRow(other);

@@ -19,8 +19,9 @@ const QStringList kExpected = {
     "@res/traymenu.xml", "@res/dark.qss", "@res/light.qss", "lib/udev/rules.d/70-karvo-gaming-mouse.rules",
     "share/applications/karvo-gaming-mouse.desktop", "share/metainfo/org.karvo.GamingMouse.metainfo.xml",
     "share/icons/hicolor/scalable/apps/karvo-gaming-mouse.svg", "share/icons/hicolor/48x48/apps/karvo-gaming-mouse.png",
-    "share/icons/hicolor/256x256/apps/karvo-gaming-mouse.png", "share/man/man1/karvo-gaming-mouse.1",
-    "share/man/man1/karvoctl.1", "share/dbus-1/interfaces/org.karvo.GamingMouse.xml"};
+    "share/icons/hicolor/256x256/apps/karvo-gaming-mouse.png", "share/man/man1/karvo-gaming-mouse.1.gz",
+    "share/man/man1/karvoctl.1.gz", "share/dbus-1/interfaces/org.karvo.GamingMouse.xml",
+    "share/doc/karvo-gaming-mouse/copyright", "share/doc/karvo-gaming-mouse/changelog.gz", "@Hook.so"};
 
 // What every installation holds and how it behaves, under prefix (an installed tree or an unpacked package).
 void ExpectInstallation(const QString& prefix) {
@@ -70,8 +71,14 @@ TEST(Install, TheDebianPackageCarriesTheSameWithItsDependencies) {
     ASSERT_EQ(packages.size(), 1) << pack.out.toStdString();
     const QString deb = out.filePath(packages.first());
     const ToolRun depends = RunTool(QStringLiteral("dpkg-deb"), {"-f", deb, "Depends"});
+    QStringList dependencies;  // one entry per library: the package names alone
+    for (const QString& entry : depends.out.split(u','))
+        dependencies << entry.trimmed().section(u' ', 0, 0);
     for (const char* package : {"libqt6widgets6", "libqt6dbus6", "libqt6uitools6", "libhidapi-hidraw0"})
-        EXPECT_TRUE(depends.out.contains(QLatin1String(package))) << depends.out.toStdString();
+        EXPECT_EQ(dependencies.count(QLatin1String(package)), 1) << depends.out.toStdString();
+    // Installed by scripts/setup; a missing lintian fails here. No error and no warning.
+    const ToolRun lintian = RunTool(QStringLiteral("lintian"), {"--fail-on", "error,warning", deb});
+    EXPECT_EQ(lintian.exitCode, 0) << lintian.out.toStdString() << lintian.err.toStdString();
     QTemporaryDir root;
     ASSERT_EQ(RunTool(QStringLiteral("dpkg-deb"), {"-x", deb, root.path()}).exitCode, 0);
     ExpectInstallation(root.path() + QStringLiteral("/usr"));

@@ -4,6 +4,7 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QPointer>
+#include <utility>
 
 #include "app/macro/macro_editor.h"
 #include "app/settings/dpi_color_wnd.h"
@@ -105,17 +106,35 @@ void CMS_1_Page::InitDevice()
 
 void CMS_1_Page::InitSettings()
 {
+    // News from other threads reaches the page through an object of the UI thread. The page's
+    // destructor silences the handler before that object goes, and news still queued goes with it.
+    m_storeNews = std::make_unique<QObject>();
+    if (m_readStoresInBackground) {
+        // The window shows at once, the page disabled; it fills when the stores arrive.
+        m_storesReading = true;
+        if (QWidget* page = FindControl(QStringLiteral("device_tab_switch")))
+            page->setEnabled(false);
+        m_storeReader.Start(m_session, m_storeNews.get(),
+                            [this](const StoreLoadResult& profiles, const StoreLoadResult& macros) { FinishSettings(profiles, macros); });
+        return;
+    }
     StoreLoadResult profiles;
     StoreLoadResult macros;
     m_session.Load(&profiles, &macros);
+    FinishSettings(profiles, macros);
+}
+
+void CMS_1_Page::FinishSettings(const StoreLoadResult& profiles, const StoreLoadResult& macros)
+{
+    if (std::exchange(m_storesReading, false)) {
+        if (QWidget* page = FindControl(QStringLiteral("device_tab_switch")))
+            page->setEnabled(true);
+    }
     if (profiles.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "profile store repaired:" << profiles.problem << "original kept as" << profiles.keptAsidePath;
     if (macros.outcome == StoreLoadResult::Outcome::Repaired)
         qCWarning(lcPage) << "macro store repaired:" << macros.problem << "original kept as" << macros.keptAsidePath;
 
-    // News from other threads reaches the page through an object of the UI thread. The page's
-    // destructor silences the handler before that object goes, and news still queued goes with it.
-    m_storeNews = std::make_unique<QObject>();
     QObject* news = m_storeNews.get();
     m_session.SetChangeHandler([this, news](ProfileSession::StoreChanges changes) {
         QMetaObject::invokeMethod(news, [this, changes] { OnStoresChangedOnDisk(changes); }, Qt::QueuedConnection);
@@ -161,6 +180,8 @@ bool CMS_1_Page::AnyLinkConnected() const
 
 void CMS_1_Page::RequestApply()
 {
+    if (m_storesReading)
+        return;  // what the page holds is not the stores yet; reading them ends with a send
     if (m_worker)
         m_worker->PostThreadMessage(Msg::TM_APPLY);
 }

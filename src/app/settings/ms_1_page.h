@@ -12,6 +12,7 @@
 #include "app/settings/performance_panel.h"
 #include "app/settings/power_display.h"
 #include "app/settings/profile_list_panel.h"
+#include "app/settings/store_reader.h"
 #include "ui/notify_pump.h"
 
 struct HookTable;
@@ -59,8 +60,11 @@ public:
     // ends by reporting the device state to the main window.
     void InitDevice();
     // Second initialisation: reads the stores, fills the profile list, selects the stored profile
-    // and asks for one full send, so the mouse holds the current profile from the start.
+    // and asks for one full send, so the mouse holds the current profile from the start. With
+    // SetReadStoresInBackground(true) the stores are read on a thread of their own and the page
+    // stays disabled (and sends nothing) until they arrive.
     void InitSettings();
+    void SetReadStoresInBackground(bool inBackground) { m_readStoresInBackground = inBackground; }
     // Stops the worker, closes and unloads the links, then waits for the store writes asked for.
     // Safe to call twice.
     void ShutdownDevice();
@@ -94,6 +98,8 @@ public:
 
 private:
     void FindControls();
+    // The end of InitSettings(), once the stores are read.
+    void FinishSettings(const StoreLoadResult& profiles, const StoreLoadResult& macros);
     // A store changed or went out of reach beside the utility: the list and the page follow what
     // the session now holds, and reloaded profiles are sent to the mouse whole.
     void OnStoresChangedOnDisk(ProfileSession::StoreChanges changes);
@@ -145,6 +151,9 @@ private:
     std::unique_ptr<BleLink> m_bleLink;
     std::unique_ptr<WindowPostTarget> m_postTarget;
     std::unique_ptr<QObject> m_storeNews;  // receives the session's store news on the UI thread
+    StoreReader m_storeReader;             // after m_storeNews: ends before it goes
+    bool m_readStoresInBackground = false;
+    bool m_storesReading = false;
 
     QWidget* m_wired = nullptr;
     QWidget* m_wireless = nullptr;

@@ -66,6 +66,7 @@ int RunApplication(int argc, char* argv[])
     {
         CMainWnd mainWindow;
         mainWindow.Theme().Init();
+        mainWindow.Page().SetReadStoresInBackground(true);
         const std::uint32_t style = startHidden ? (CMainWnd::kStyle & ~WindowStyle::kVisible) : CMainWnd::kStyle;
         if (!mainWindow.Create(nullptr, style, 0, {0, 0, 800, 572})) {
             qCCritical(lcStart) << "the main window cannot be built; is res/ beside the program?";
