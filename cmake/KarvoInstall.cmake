@@ -14,9 +14,9 @@ set(CPACK_PACKAGE_NAME "karvo-gaming-mouse")
 set(CPACK_PACKAGE_VENDOR "Karvo")
 set(CPACK_PACKAGE_CONTACT "Karvo Gaming Mouse developers <maintainers@karvo.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration utility for the Karvo wireless gaming mouse")
-# One string (a list would show its ";" separators), lines under 80 characters.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Configuration utility for the Karvo wireless gaming mouse
-Profiles, DPI stages, lighting, buttons and macros of the Karvo wireless
+# The extended description under the summary: one string (a list would show its ";"
+# separators), lines under 80 characters.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Profiles, DPI stages, lighting, buttons and macros of the Karvo wireless
 gaming mouse over its cable, its receiver or Bluetooth LE. The utility lives
 in the tray, offers a session D-Bus service and comes with karvoctl for
 scripts.")
