@@ -14,7 +14,6 @@
 
 #include "app/shell/main_wnd.h"
 #include "support/ui_test_support.h"
-#include "support/wait.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -49,7 +48,7 @@ protected:
         ASSERT_TRUE(window->Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572}));
         EXPECT_NE(Control(QStringLiteral("device_tab_switch"))->isEnabled(), storesInBackground);
         ProcessPending();
-        ASSERT_TRUE(WaitFor([this] { return Control(QStringLiteral("device_tab_switch"))->isEnabled(); }));
+        ASSERT_TRUE(ProcessUntil([this] { return Control(QStringLiteral("device_tab_switch"))->isEnabled(); }));
     }
 
     template <typename T = QWidget>
