@@ -23,6 +23,9 @@ ProfileSession::ProfileSession(const QString& dataFolder) : m_dataFolder(dataFol
 {
     m_state.header = std::make_unique<StoreHeader>();
     *m_state.header = {};
+    // Never without a current profile: until the stores are read, events and controls work on a
+    // default one that is not written.
+    AddDefaultProfile(m_state.profiles);
     m_state.appliedSnapshot = std::make_unique<ProfileRecord>();
     *m_state.appliedSnapshot = {};
     m_writer.SetSaveGuard([this](const QStringList& paths, const std::function<bool()>& save) { GuardSave(paths, save); });

@@ -124,6 +124,18 @@ TEST_F(ProfileSessionTest, StoresAreWhatTheStoreFunctionsWriteAfterEditsAndALoad
     EXPECT_EQ(Stored().size(), 164884 + 42 * 32976);
 }
 
+// Before the stores are read (they are read off the window's thread) the mouse's events already
+// find a current profile, and nothing the session holds then is written.
+TEST_F(ProfileSessionTest, BeforeTheStoresAreReadThereIsACurrentProfileThatIsNeverWritten)
+{
+    session.HoldSavesUntilLoaded();
+    EXPECT_NO_THROW(EditCurrent());
+    session.RequestProfileSave(), session.RequestMacroSave(), session.FlushSaves();
+    EXPECT_FALSE(QFileInfo::exists(folder.storeFile("pro.data")) || QFileInfo::exists(folder.storeFile("macro.data")));
+    session.Load();
+    EXPECT_EQ(SaveProfiles(), Reference());
+}
+
 // A folder in the place of pro.data, or a macro.data that links to itself.
 TEST_P(ProfileSessionBothWays, AStoreThatCouldNotBeReadIsNeverHandedToTheWriter)
 {
