@@ -1,6 +1,7 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -158,15 +159,26 @@ TEST_F(ProfileListTest, ExportWritesExactlyOneRecordOrSaysWhyNot)
 {
     const QString path = TempPath(QStringLiteral("mine.pro"));
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", path), QStringList{});
-    EXPECT_EQ(std::tuple(lastRequest.kind, lastRequest.filter, lastRequest.defaultSuffix),
-              std::tuple(FileDialogRequest::Kind::Save, QStringLiteral("Profile File (*.pro *.PRO)"), QStringLiteral("pro")));
+    EXPECT_EQ(std::tuple(lastRequest.kind, lastRequest.filter, lastRequest.defaultSuffix, lastRequest.suggestedName),
+              std::tuple(FileDialogRequest::Kind::Save, QStringLiteral("Profile File (*.pro *.PRO)"), QStringLiteral("pro"),
+                         QStringLiteral("Profile1.pro")));
     const ProfileRecord current = Current();
     EXPECT_EQ(FileBytes(path), QByteArray(reinterpret_cast<const char*>(&current), kRecordBytes));
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", TempPath(QStringLiteral("no/such/folder/mine.pro"))),
               QStringList{"The profile file cannot be written. Choose another folder or name."});
+    EXPECT_EQ(lastRequest.initialFolder, QFileInfo(path).absolutePath());  // where the last file went
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", QString()), QStringList{});  // cancelled
     EXPECT_EQ(WithFile("ms_1_profile_import_btn", QString()), QStringList{});
-    EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
+    // Neither store is ever a target or a source, however the path is spelled.
+    Session().FlushSaves();
+    const auto stores = [this] { return FileBytes(DataFolder() + "ms_1/pro.data") + '|' + FileBytes(DataFolder() + "ms_1/macro.data"); };
+    const QByteArray before = stores();
+    for (const auto& [button, store] : {std::pair{"ms_1_profile_export_btn", "ms_1/pro.data"},
+                                        {"ms_1_profile_export_btn", "ms_1/../ms_1/macro.data"}, {"ms_1_profile_import_btn", "ms_1/pro.data"}}) {
+        EXPECT_EQ(WithFile(button, DataFolder() + store), QStringList{LangText("store_file_text")}) << store;
+    }
+    Session().FlushSaves();
+    EXPECT_EQ(std::pair(stores(), ProfileNames()), std::pair(before, QStringList{"Profile1"}));
 }
 
 TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCurrent)
@@ -174,7 +186,7 @@ TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCu
     const QString path = TempPath(QStringLiteral("copy.pro"));
     auto record = CreateProfile(QStringLiteral("profile1"));
     record->dpi_value[0] = 33;
-    ASSERT_TRUE(WriteProfileFile(path, *record));
+    ASSERT_FALSE(WriteProfileFile(path, DataFolder(), *record));
     WithFile("ms_1_profile_import_btn", path);
     EXPECT_EQ(lastRequest.kind, FileDialogRequest::Kind::Open);
     EXPECT_EQ(std::tuple(ListRows(), CurrentIndex(), List()->currentRow(), Current().dpi_value[0]),
