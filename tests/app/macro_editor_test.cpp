@@ -147,7 +147,8 @@ TEST_F(MacroEditorTest, RenameIgnoresLetterCaseRefusesUsedAndBlankNamesAndKeeps2
               std::tuple(QStringLiteral("Macro1"), 23));
     struct Renamed { const char* typed; const char* kept; bool saved; };
     const Renamed kRenamed[] = {{"macro1", "Macro1", false}, {"OTHER", "Macro1", false}, {"   ", "Macro1", false},
-                                {"A name far longer than the record holds", "A name far longer than ", true}};
+                                {"A name far longer than the record holds", "A name far longer than", true},  // cut, then cleaned
+                                {" Tab\tbed\n", "Tabbed", true}};
     for (const Renamed& r : kRenamed) {
         const int before = saves;
         TypeAndLeave("ms_1_macro_name_edit", QLatin1String(r.typed));
@@ -157,7 +158,7 @@ TEST_F(MacroEditorTest, RenameIgnoresLetterCaseRefusesUsedAndBlankNamesAndKeeps2
     }
     MacroList reread;
     LoadMacroStore(reread, DataFolder());
-    EXPECT_EQ(std::pair(reread.size(), MacroName(*reread.at(0))), std::pair(size_t(2), QStringLiteral("A name far longer than ")));
+    EXPECT_EQ(std::pair(reread.size(), MacroName(*reread.at(0))), std::pair(size_t(2), QStringLiteral("Tabbed")));
 }
 
 TEST_F(MacroEditorTest, ClickInsertionTakesTheDelayModeAndNeedsTwoFreeSlots)

@@ -199,7 +199,7 @@ TEST_F(ProfileListTest, DamagedOrMissingFilesAreRefusedWithAMessage)
 {
     const struct { const char* file; int size; char fill; QString says; } kRefused[] = {
         {"noend.pro", kRecordBytes, 'A',  // a name without its terminating zero
-         QStringLiteral("This file is not a profile: it is too short or its name is damaged. Nothing was imported.")},
+         QStringLiteral("This file is not a profile: it is not exactly one profile long or its name is damaged. Nothing was imported.")},
         {"missing.pro", -1, 0, QStringLiteral("The profile file cannot be read. Nothing was imported.")}};
     for (const auto& row : kRefused) {
         SCOPED_TRACE(row.file);

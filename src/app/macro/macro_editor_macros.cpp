@@ -137,6 +137,7 @@ void CMS_1_Macro::RenameMacro()
     }
     m_saveMacroStore();
     SaveCurrentMacro();
+    SetControlText(m_nameEdit, typed);  // as kept: without what cleaning took away
     if (QListWidgetItem* item = m_macroList->item(index))
         item->setText(typed);
 }
