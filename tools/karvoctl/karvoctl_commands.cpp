@@ -253,7 +253,8 @@ QString UsageText()
         out << "  " << head.trimmed().leftJustified(26) << ' ' << command.summary << '\n';
     }
     out << "\nExit status: 0 on success; 2 on bad input (unknown arguments, an index out of range,\n"
-        << "a short or damaged file, a store as an export's target or an import's source, a store or\n"
+        << "a file that is not a regular file of exactly one record or is damaged, a store as an\n"
+        << "export's target or an import's source, a store or\n"
         << "folder that cannot be read or written), with one line on stderr and no store file changed.\n"
         << "A store that cannot be read is left as it is; it is never taken for a damaged or\n"
         << "missing one.\n";
