@@ -116,7 +116,8 @@ void PageMouseControl::ShowProfileInList(int index, const QString& name)
         auto* item = new QListWidgetItem(name, list);
         item->setSizeHint(QSize(0, kProfileEntryHeight));
     }
-    SelectItem(list, index, false);
+    // As a click on the row: the page shows the imported profile and sends it.
+    SelectItem(list, index, true);
 }
 
 void PageMouseControl::ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done)
