@@ -20,6 +20,7 @@
 #include "core/text/name_field.h"
 #include "device/device_access.h"
 #include "support/wait.h"
+#include "support/xvfb_server.h"
 #include "utility_commands.h"
 
 namespace {
@@ -176,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Links, OverEachLink,
     [](const auto& info) { return std::string(info.param.name); });
 
 // What karvoctl was told is done is on disk, whatever ends the utility right after: a kill, the
-// desktop's signals (the utility then ends as from its menu, with status 0). A store of 300
+// desktop's signals or the loss of its X server (the utility then ends with status 0). A store of 300
 // profiles makes every save slow enough to be caught half-way.
 TEST_F(UtilityTest, AnAcknowledgedChangeOutlivesTheUtilityAndNoFileHoldsItUp) {
     ASSERT_EQ(Karvoctl({"list"}).exitCode, 0);
@@ -189,8 +190,13 @@ TEST_F(UtilityTest, AnAcknowledgedChangeOutlivesTheUtilityAndNoFileHoldsItUp) {
     file.close();
     const QString fifo = home.filePath("pipe.pro");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const int signal : {SIGKILL, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGKILL, SIGTERM, SIGHUP, 0}) {  // 0: the X server goes away
         SCOPED_TRACE(signal);
+        auto display = std::make_unique<XvfbServer>();
+        if (signal == 0) {
+            ASSERT_TRUE(display->Start()) << "Xvfb is not installed (scripts/setup installs it)";
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")), env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display->Display()));
+        }
         const QString stores = home.filePath(QStringLiteral("XDG_DATA_HOME/Karvo Gaming Mouse/ms_1/"));
         QFile store(stores + "pro.data");
         ASSERT_TRUE(store.open(QIODevice::WriteOnly) && store.write(one.left(kStoreHeaderBytes) + one.mid(kStoreHeaderBytes).repeated(300)) > 0);
@@ -206,7 +212,7 @@ TEST_F(UtilityTest, AnAcknowledgedChangeOutlivesTheUtilityAndNoFileHoldsItUp) {
             const ToolRun run = Karvoctl(command);
             EXPECT_EQ(std::pair(run.exitCode, run.err), std::pair(0, QString()));
         }
-        ::kill(pid_t(program.processId()), signal);
+        signal ? void(::kill(pid_t(program.processId()), signal)) : display.reset();
         ASSERT_TRUE(program.waitForFinished(kWaitMs));
         if (signal != SIGKILL) {
             EXPECT_EQ(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, 0));
