@@ -122,59 +122,63 @@ void PageMouseControl::ShowProfileInList(int index, const QString& name)
 
 void PageMouseControl::ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done)
 {
-    ProfileTransfer::ReadAsync(path, m_dataFolder, this, [this, done](std::unique_ptr<ProfileRecord> record, TransferError error) {
+    const auto read = [this, done](std::unique_ptr<ProfileRecord> record, TransferError error) {
         if (!record) {
             done({error.message, -1, {}, false});
             return;
         }
-        // Told once the import is on disk; the outcome is filled in before that can be heard, as
-        // the news comes through this thread's queue.
         auto outcome = std::make_shared<ImportOutcome>();
         ProfileSession& session = m_window.Page().Session();
-        const std::optional<ProfileImport> imported = ProfileTransfer::AddImported(
-            session, std::move(record), OnUiThread([done, outcome](const QString& saveError) {
-                outcome->error = saveError;
-                outcome->notSaved = !saveError.isEmpty();
-                done(*outcome);
-            }));
+        const std::optional<ProfileImport> imported =
+            ProfileTransfer::AddImported(session, std::move(record), WhenImportSaved(done, outcome));
         if (!imported) {
             done({kStoreOutOfReach, -1, {}, true});
             return;
         }
         outcome->index = int(imported->profileIndex);
-        outcome->name = session.Locked([&](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported->profileIndex)); });
+        outcome->name = session.Locked(
+            [&](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported->profileIndex)); });
         ShowProfileInList(outcome->index, outcome->name);
         m_window.PostMessage(Msg::UM_APPLY, 0, 0);
-    });
+    };
+    ProfileTransfer::ReadAsync(path, m_dataFolder, this, read);
 }
 
 void PageMouseControl::ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done)
 {
-    MacroTransfer::ReadAsync(path, m_dataFolder, this, [this, done](std::unique_ptr<MacroRecord> record, TransferError error) {
+    const auto read = [this, done](std::unique_ptr<MacroRecord> record, TransferError error) {
         if (!record) {
             done({error.message, -1, {}, false});
             return;
         }
         auto outcome = std::make_shared<ImportOutcome>();
         ProfileSession& session = m_window.Page().Session();
-        const std::optional<std::size_t> index = MacroTransfer::AddImported(
-            session, std::move(record), OnUiThread([done, outcome](const QString& saveError) {
-                outcome->error = saveError;
-                outcome->notSaved = !saveError.isEmpty();
-                done(*outcome);
-            }));
+        const std::optional<std::size_t> index =
+            MacroTransfer::AddImported(session, std::move(record), WhenImportSaved(done, outcome));
         if (!index) {
             done({kStoreOutOfReach, -1, {}, true});
             return;
         }
         outcome->index = int(*index);
         outcome->name = session.Locked([&](ProfileSession::State& state) { return MacroName(*state.macros.at(*index)); });
-    });
+    };
+    MacroTransfer::ReadAsync(path, m_dataFolder, this, read);
 }
 
 void PageMouseControl::SaveProfiles(std::function<void(const QString& error)> done)
 {
     m_window.Page().Session().RequestProfileSave(OnUiThread(std::move(done)));
+}
+
+StoreWriter::Done PageMouseControl::WhenImportSaved(std::function<void(const ImportOutcome&)> done,
+                                                   std::shared_ptr<ImportOutcome> outcome)
+{
+    // The outcome is filled in before the news can be heard: it comes through this thread's queue.
+    return OnUiThread([done = std::move(done), outcome = std::move(outcome)](const QString& saveError) {
+        outcome->error = saveError;
+        outcome->notSaved = !saveError.isEmpty();
+        done(*outcome);
+    });
 }
 
 StoreWriter::Done PageMouseControl::OnUiThread(std::function<void(const QString& error)> done)
