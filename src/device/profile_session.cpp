@@ -79,40 +79,55 @@ void ProfileSession::Load(StoreLoadResult* profileResult, StoreLoadResult* macro
         *macroResult = macros;
 }
 
-void ProfileSession::RequestProfileSave()
+namespace {
+
+void TellOutOfReach(const StoreWriter::Done& done, const QString& path)
+{
+    if (done)
+        done(QStringLiteral("%1 cannot be read, so it is not written").arg(path));
+}
+
+}  // namespace
+
+void ProfileSession::RequestProfileSave(StoreWriter::Done done)
 {
     if (!m_profileOurs)
-        return;
+        return TellOutOfReach(done, ProfileStorePath(DataFolder()));
     // Profiles that came with macros are not written without them.
-    if (m_pairOwed && RequestProfileAndMacroSave())
+    if (m_pairOwed && m_macroOurs) {
+        RequestProfileAndMacroSave(std::move(done));
         return;
-    m_writer.Request(ProfileStorePath(DataFolder()), [this] { return ProfileStoreImage(); });
+    }
+    m_writer.Request(ProfileStorePath(DataFolder()), [this] { return ProfileStoreImage(); }, std::move(done));
 }
 
-void ProfileSession::RequestMacroSave()
+void ProfileSession::RequestMacroSave(StoreWriter::Done done)
 {
     std::lock_guard lock(m_mutex);
-    RequestMacroSaveLocked(m_state);
+    RequestMacroSaveLocked(m_state, std::move(done));
 }
 
-void ProfileSession::RequestMacroSaveLocked(const State& state)
+void ProfileSession::RequestMacroSaveLocked(const State& state, StoreWriter::Done done)
 {
     if (!m_macroOurs)
-        return;
+        return TellOutOfReach(done, MacroStorePath(DataFolder()));
     QByteArray bytes;
     bytes.reserve(qsizetype(state.macros.size() * sizeof(MacroRecord)));
     for (const auto& record : state.macros)
         bytes.append(RecordBytes(*record));
-    m_writer.Request(MacroStorePath(DataFolder()), std::move(bytes));
+    m_writer.Request(MacroStorePath(DataFolder()), std::move(bytes), std::move(done));
 }
 
-bool ProfileSession::RequestProfileAndMacroSave()
+bool ProfileSession::RequestProfileAndMacroSave(StoreWriter::Done done)
 {
-    if (!m_profileOurs || !m_macroOurs)
-        return false;
     const QString folder = DataFolder();
+    if (!m_profileOurs || !m_macroOurs) {
+        TellOutOfReach(done, m_profileOurs ? MacroStorePath(folder) : ProfileStorePath(folder));
+        return false;
+    }
     m_writer.RequestTogether({{MacroStorePath(folder), [this] { return MacroStoreImage(); }},
-                              {ProfileStorePath(folder), [this] { return ProfileStoreImage(); }}});
+                              {ProfileStorePath(folder), [this] { return ProfileStoreImage(); }}},
+                             std::move(done));
     return true;
 }
 

@@ -95,16 +95,17 @@ public:
 
     // Asks for pro.data to be written as the state stands when the writer gets to it. Never
     // waits; may be called with or without the session locked. Nothing is asked for while the
-    // store is not ours.
-    void RequestProfileSave();
+    // store is not ours. done (see StoreWriter::Done) hears when the change is on disk, or at
+    // once, on the calling thread, that it cannot be.
+    void RequestProfileSave(StoreWriter::Done done = {});
     // Asks for macro.data to be written with the macro list as it stands now.
-    void RequestMacroSave();
-    void RequestMacroSaveLocked(const State& state);  // from inside Locked()
+    void RequestMacroSave(StoreWriter::Done done = {});
+    void RequestMacroSaveLocked(const State& state, StoreWriter::Done done = {});  // from inside Locked()
     // Asks for both stores to be written as one change (a profile import that brings macros):
     // macro.data first, then pro.data, and when pro.data cannot be written macro.data gets back
     // what it held. False, and nothing asked for, when either store is not ours. Until such a
     // save succeeds, the next profile save writes both again. Never waits.
-    bool RequestProfileAndMacroSave();
+    bool RequestProfileAndMacroSave(StoreWriter::Done done = {});
     // Waits until every save asked for is done. For shutdown, tools and tests.
     void FlushSaves();
     // Called on the writer thread when a save failed; TakeSaveFailures() says what failed.

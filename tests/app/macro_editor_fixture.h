@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "app/macro/macro_editor.h"
+#include "app/shell/background_queue.h"
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/hook_library.h"
@@ -137,7 +137,7 @@ int RunModal(Dialog& dialog, const std::function<void(Dialog&)>& script)
 class MacroEditorTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dataDir.isValid()); ResetHook(); }
-    void TearDown() override { editor.reset(); QThreadPool::globalInstance()->waitForDone(); }  // export/import jobs
+    void TearDown() override { editor.reset(); BackgroundQueue::Files().WaitForDone(); }  // export/import jobs
 
     template <typename... Records>
     void SetMacros(Records... records)

@@ -147,7 +147,8 @@ TEST_F(MacroEditorTest, RenameIgnoresLetterCaseRefusesUsedAndBlankNamesAndKeeps2
               std::tuple(QStringLiteral("Macro1"), 23));
     struct Renamed { const char* typed; const char* kept; bool saved; };
     const Renamed kRenamed[] = {{"macro1", "Macro1", false}, {"OTHER", "Macro1", false}, {"   ", "Macro1", false},
-                                {"A name far longer than the record holds", "A name far longer than ", true}};
+                                {"A name far longer than the record holds", "A name far longer than", true},  // cut, then cleaned
+                                {" Tab\tbed\n", "Tabbed", true}};
     for (const Renamed& r : kRenamed) {
         const int before = saves;
         TypeAndLeave("ms_1_macro_name_edit", QLatin1String(r.typed));
@@ -157,7 +158,7 @@ TEST_F(MacroEditorTest, RenameIgnoresLetterCaseRefusesUsedAndBlankNamesAndKeeps2
     }
     MacroList reread;
     LoadMacroStore(reread, DataFolder());
-    EXPECT_EQ(std::pair(reread.size(), MacroName(*reread.at(0))), std::pair(size_t(2), QStringLiteral("A name far longer than ")));
+    EXPECT_EQ(std::pair(reread.size(), MacroName(*reread.at(0))), std::pair(size_t(2), QStringLiteral("Tabbed")));
 }
 
 TEST_F(MacroEditorTest, ClickInsertionTakesTheDelayModeAndNeedsTwoFreeSlots)
@@ -245,9 +246,9 @@ TEST_F(MacroEditorTest, ExportAndImportGoThroughAFileAndADamagedOneIsRefused)
 {
     SetMacros(MakeMacro(QStringLiteral("Combo"), {{0x04, kPress, 30}, {0xF2, kRelease, 10}}));
     OpenOn(0);
-    const QString path = dataDir.filePath(QStringLiteral("combo.macro"));
+    QString path = dataDir.filePath(QStringLiteral("combo.macro"));
     SetFileDialogScript([&](const FileDialogRequest&) { return path; });
-    const auto click = [this](const char* button) { Click(button), QThreadPool::globalInstance()->waitForDone(), ProcessPending(); };
+    const auto click = [this](const char* button) { Click(button), BackgroundQueue::Files().WaitForDone(), ProcessPending(); };
     click("ms_1_macro_export_btn");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -261,8 +262,13 @@ TEST_F(MacroEditorTest, ExportAndImportGoThroughAFileAndADamagedOneIsRefused)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(100, '\0')), file.close();  // shorter than a macro
     BoxAnswers ok;
-    click("ms_1_macro_import_btn"), SetFileDialogScript({});
+    click("ms_1_macro_import_btn");
     EXPECT_EQ(std::tuple(ok.texts, MacroCount(), MacroRows()->count()), std::tuple(QStringList{Text("import_bad_macro_text")}, 2, 2));
+    path = DataFolder() + "ms_1/macro.data", ok.texts.clear();  // the store itself is never an export's target
+    const auto stored = [&] { session->FlushSaves(), file.setFileName(path), file.open(QIODevice::ReadOnly); return file.readAll(); };
+    const QByteArray before = stored();
+    file.close(), click("ms_1_macro_export_btn"), SetFileDialogScript({});
+    EXPECT_EQ(std::tuple(ok.texts, stored()), std::tuple(QStringList{Text("store_file_text")}, before));
 }
 
 // Escape closes, but is a key to record while recording. Closing while recording keeps the recording

@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <memory>
 
+#include "app/shell/background_queue.h"
 #include "app/shell/main_wnd.h"
 #include "support/ui_test_support.h"
 #include "ui/controls.h"
@@ -76,7 +76,7 @@ protected:
     }
 
     // File reads and writes run on pool threads; their results come back as posted calls.
-    static void FinishFileJobs() { QThreadPool::globalInstance()->waitForDone(); ProcessPending(); }
+    static void FinishFileJobs() { BackgroundQueue::Files().WaitForDone(); ProcessPending(); }
     // The device worker ends after its queue: whatever it was asked to write is on disk afterwards.
     void FinishStoreWrites() { window->Page().ShutdownDevice(); }
     QString DataFolder() const { return m_dataHome.path() + QStringLiteral("/Karvo Gaming Mouse/"); }

@@ -1,8 +1,10 @@
 // The profile list through its real controls: switching, adding, deleting, renaming, resetting,
 // exporting and importing, with the profile-name dialog and the message boxes answered by script.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <semaphore>
 
 #include "app/settings/profile_name_wnd.h"
 #include "core/profile/profile_file.h"
@@ -159,15 +161,26 @@ TEST_F(ProfileListTest, ExportWritesExactlyOneRecordOrSaysWhyNot)
 {
     const QString path = TempPath(QStringLiteral("mine.pro"));
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", path), QStringList{});
-    EXPECT_EQ(std::tuple(lastRequest.kind, lastRequest.filter, lastRequest.defaultSuffix),
-              std::tuple(FileDialogRequest::Kind::Save, QStringLiteral("Profile File (*.pro *.PRO)"), QStringLiteral("pro")));
+    EXPECT_EQ(std::tuple(lastRequest.kind, lastRequest.filter, lastRequest.defaultSuffix, lastRequest.suggestedName),
+              std::tuple(FileDialogRequest::Kind::Save, QStringLiteral("Profile File (*.pro *.PRO)"), QStringLiteral("pro"),
+                         QStringLiteral("Profile1.pro")));
     const ProfileRecord current = Current();
     EXPECT_EQ(FileBytes(path), QByteArray(reinterpret_cast<const char*>(&current), kRecordBytes));
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", TempPath(QStringLiteral("no/such/folder/mine.pro"))),
               QStringList{"The profile file cannot be written. Choose another folder or name."});
+    EXPECT_EQ(lastRequest.initialFolder, QFileInfo(path).absolutePath());  // where the last file went
     EXPECT_EQ(WithFile("ms_1_profile_export_btn", QString()), QStringList{});  // cancelled
     EXPECT_EQ(WithFile("ms_1_profile_import_btn", QString()), QStringList{});
-    EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
+    // Neither store is ever a target or a source, however the path is spelled.
+    Session().FlushSaves();
+    const auto stores = [this] { return FileBytes(DataFolder() + "ms_1/pro.data") + '|' + FileBytes(DataFolder() + "ms_1/macro.data"); };
+    const QByteArray before = stores();
+    for (const auto& [button, store] : {std::pair{"ms_1_profile_export_btn", "ms_1/pro.data"},
+                                        {"ms_1_profile_export_btn", "ms_1/../ms_1/macro.data"}, {"ms_1_profile_import_btn", "ms_1/pro.data"}}) {
+        EXPECT_EQ(WithFile(button, DataFolder() + store), QStringList{LangText("store_file_text")}) << store;
+    }
+    Session().FlushSaves();
+    EXPECT_EQ(std::pair(stores(), ProfileNames()), std::pair(before, QStringList{"Profile1"}));
 }
 
 TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCurrent)
@@ -175,7 +188,7 @@ TEST_F(ProfileListTest, ImportOfAnExistingNameTakesTheNextFreeSuffixAndBecomesCu
     const QString path = TempPath(QStringLiteral("copy.pro"));
     auto record = CreateProfile(QStringLiteral("profile1"));
     record->dpi_value[0] = 33;
-    ASSERT_TRUE(WriteProfileFile(path, *record));
+    ASSERT_FALSE(WriteProfileFile(path, DataFolder(), *record));
     WithFile("ms_1_profile_import_btn", path);
     EXPECT_EQ(lastRequest.kind, FileDialogRequest::Kind::Open);
     EXPECT_EQ(std::tuple(ListRows(), CurrentIndex(), List()->currentRow(), Current().dpi_value[0]),
@@ -188,7 +201,7 @@ TEST_F(ProfileListTest, DamagedOrMissingFilesAreRefusedWithAMessage)
 {
     const struct { const char* file; int size; char fill; QString says; } kRefused[] = {
         {"noend.pro", kRecordBytes, 'A',  // a name without its terminating zero
-         QStringLiteral("This file is not a profile: it is too short or its name is damaged. Nothing was imported.")},
+         QStringLiteral("This file is not a profile: it is not exactly one profile long or its name is damaged. Nothing was imported.")},
         {"missing.pro", -1, 0, QStringLiteral("The profile file cannot be read. Nothing was imported.")}};
     for (const auto& row : kRefused) {
         SCOPED_TRACE(row.file);
@@ -201,6 +214,17 @@ TEST_F(ProfileListTest, DamagedOrMissingFilesAreRefusedWithAMessage)
         EXPECT_EQ(WithFile("ms_1_profile_import_btn", file.fileName()), QStringList{row.says});
         EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
     }
+    // While the file queue is full (files on a share that does not answer), more file work is refused at once.
+    std::counting_semaphore<> held(0);
+    int taken = 0;
+    while (BackgroundQueue::Files().Run([&held] { held.acquire(); }))
+        ++taken;
+    SetFileDialogScript([this](const FileDialogRequest&) { return TempPath(QStringLiteral("any.pro")); });
+    ModalScript script;
+    script.Click("btn_ok");
+    Click(QStringLiteral("ms_1_profile_import_btn"));
+    held.release(taken);
+    EXPECT_EQ(std::pair(script.texts, taken), std::pair(QStringList{LangText("import_failed_text")}, 8));
 }
 
 }  // namespace

@@ -152,6 +152,7 @@ public:
     MouseStatus Status() const override { return {}; }
     QString DataFolder() const override { return QStringLiteral("/data/"); }
     bool SwitchProfile(int index) override { return switched << index, true; }
+    void SaveProfiles(std::function<void(const QString&)> done) override { done(outcome.notSaved ? outcome.error : QString()); }
     void Apply() override {}
     void ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done) override { Import(path, done); }
     void ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done) override { Import(path, done); }
@@ -180,9 +181,10 @@ TEST(MouseDBusService, SwitchesByNameInAnyCaseAndImportsAbsolutePathsOnly)
         QVariantList reply;
     } kCalls[] = {{"SwitchProfile", "EVENING", {}, "", {1u}},
                   {"SwitchProfile", "Nobody", {}, "org.karvo.GamingMouse.Error.NoSuchProfile", {}},
+                  {"SwitchProfile", "Evening", {QStringLiteral("disk full"), -1, {}, true}, "org.karvo.GamingMouse.Error.WriteFailed", {}},
                   {"ImportProfile", "relative.pro", {}, "org.freedesktop.DBus.Error.InvalidArgs", {}},
                   {"ImportProfile", "/tmp/short.pro", {QStringLiteral("damaged"), -1, {}}, "org.karvo.GamingMouse.Error.BadFile", {}},
-                  {"ImportMacro", "/tmp/a.macro", {QStringLiteral("disk full"), 2, {}}, "org.karvo.GamingMouse.Error.WriteFailed", {}},
+                  {"ImportMacro", "/tmp/a.macro", {QStringLiteral("disk full"), 2, {}, true}, "org.karvo.GamingMouse.Error.WriteFailed", {}},
                   {"ImportMacro", "/tmp/b.macro", {{}, 3, QStringLiteral("B")}, "", {3u, QStringLiteral("B")}}};
     for (const auto& call : kCalls) {
         SCOPED_TRACE(call.argument);
@@ -197,7 +199,7 @@ TEST(MouseDBusService, SwitchesByNameInAnyCaseAndImportsAbsolutePathsOnly)
             EXPECT_EQ(pending.reply().arguments(), call.reply);
         }
     }
-    EXPECT_EQ(control.switched, QList<int>{1});
+    EXPECT_EQ(control.switched, (QList<int>{1, 1}));
     EXPECT_EQ(control.imported, (QStringList{"/tmp/short.pro", "/tmp/a.macro", "/tmp/b.macro"}));  // not the relative one
     service.Unregister();
     QDBusConnection::disconnectFromBus(QStringLiteral("karvo-client"));

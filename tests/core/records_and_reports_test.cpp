@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <QFileInfo>
 
 #include "core/macro/macro_file.h"
 #include "core/profile/profile_file.h"
@@ -77,18 +79,22 @@ TEST(ProfileRecord, NewProfileIsTheDefaultImageAndResetKeepsNameMoveModeAndGaps)
 // Reads path as a *.pro or *.macro file: the bytes of the record read, or nothing and an error.
 template <typename Record>
 QByteArray BytesOf(const std::unique_ptr<Record>& read) { return read ? BytesOf(*read) : QByteArray(); }
-QByteArray ReadRecord(bool profile, const QString& path, QString* error) {
-    return profile ? BytesOf(ReadProfileFile(path, error)) : BytesOf(ReadMacroFile(path, error));
+QByteArray ReadRecord(bool profile, const QString& path, const QString& data, QString* error) {
+    TransferError refused;
+    const QByteArray read = profile ? BytesOf(ReadProfileFile(path, data, &refused)) : BytesOf(ReadMacroFile(path, data, &refused));
+    *error = refused.message;
+    return read;
 }
 
 TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
     TempDataFolder folder;
+    const QString data = folder.path();
     auto profile = CreateProfile(QStringLiteral("Export"));
     profile->reserved_value_3 = 1234, profile->buttons[3].macro_option = 9;
     auto macro = CreateMacro(QStringLiteral("Burst"));
     macro->action_count = 2, macro->actions[1] = {0xF1, 2, 300}, macro->button_parameter = 0x01020304;
     const QString proPath = folder.file("p.pro"), macroPath = folder.file("m.macro");
-    ASSERT_TRUE(WriteProfileFile(proPath, *profile) && WriteMacroFile(macroPath, *macro));
+    ASSERT_FALSE(WriteProfileFile(proPath, data, *profile) || WriteMacroFile(macroPath, data, *macro));
     const QByteArray pro = BytesOf(*profile), mac = BytesOf(*macro);
     EXPECT_EQ(std::pair(ReadFileBytes(proPath), ReadFileBytes(macroPath)), std::pair(pro, mac));
     auto macroWith = [&](std::int32_t count, char16_t nameUnit) {
@@ -100,10 +106,10 @@ TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
     QByteArray unterminated = pro;
     PutUtf16(unterminated, 0, QString(100, QLatin1Char('n')));
     struct Row { bool profile; QByteArray bytes; const char* refusedWith; };  // refusedWith "": accepted
-    const Row rows[] = {  // one byte short is refused; bytes after the record are ignored
-        {true, pro, ""}, {true, pro + "x", ""}, {true, pro + QByteArray(100, 'x'), ""},
+    const Row rows[] = {  // a byte too few or too many is refused
+        {true, pro, ""}, {true, pro + "x", "holds 32977 bytes, a profile needs 32976"},
         {true, pro.chopped(1), "holds 32975 bytes"}, {true, {}, "holds 0 bytes"}, {true, unterminated, "terminator"},
-        {false, mac, ""}, {false, mac + "x", ""}, {false, mac + QByteArray(100, 'x'), ""},
+        {false, mac, ""}, {false, mac + "x", "holds 241 bytes"},
         {false, mac.chopped(1), "holds 239 bytes, a macro needs 240"}, {false, macroWith(2, 'x'), "terminator"},
         {false, macroWith(0, 0), ""}, {false, macroWith(46, 0), ""}, {false, macroWith(47, 0), "action count"},
         {false, macroWith(-1, 0), "action count"}, {false, macroWith(0x7FFFFFFF, 0), "action count"},
@@ -113,21 +119,31 @@ TEST(RecordFiles, ExportWritesTheRecordAndImportTakesExactlyOneSoundRecord) {
         const QString path = folder.file("in.rec");
         WriteFileBytes(path, row.bytes);
         QString error;
-        const QByteArray read = ReadRecord(row.profile, path, &error);
-        EXPECT_EQ(read, *row.refusedWith ? QByteArray() : row.bytes.left(row.profile ? 32976 : 240));
+        EXPECT_EQ(ReadRecord(row.profile, path, data, &error), *row.refusedWith ? QByteArray() : row.bytes);
         EXPECT_TRUE(error.contains(QLatin1String(row.refusedWith))) << error.toStdString();
     }
     QString error;
-    EXPECT_TRUE(ReadRecord(true, folder.file("absent.pro"), &error).isEmpty() && !error.isEmpty());
+    EXPECT_TRUE(ReadRecord(true, folder.file("absent.pro"), data, &error).isEmpty() && !error.isEmpty());
+    // Neither a store nor what is not a regular file (a pipe would hold the reader up) goes in or out.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file("pipe.pro")).constData(), 0600), 0);
+    WriteFileBytes(folder.storeFile("pro.data"), "profiles");
+    for (const auto& [path, says] : {std::pair{folder.file("pipe.pro"), "not a regular file"}, {data + "ms_1/../ms_1/pro.data", "one of the stores"}}) {
+        EXPECT_TRUE(ReadRecord(true, path, data, &error).isEmpty() && error.contains(QLatin1String(says))) << error.toStdString();
+        EXPECT_TRUE(WriteProfileFile(path, data, *profile).message.contains(QLatin1String(says)));
+    }
+    EXPECT_EQ(ReadFileBytes(folder.storeFile("pro.data")), QByteArray("profiles"));
+    EXPECT_EQ(QFileInfo(folder.file("pipe.pro")).isFile(), false);
 }
 
 TEST(RecordFiles, ImportedMacrosGetUniqueNamesAcrossLetterCaseAndKeepEveryOtherByte) {
     MacroList macros;
     macros.push_back(CreateMacro(QStringLiteral("Burst")));
     macros[0]->action_count = 2, macros[0]->button_parameter = 7;
-    for (const char* name : {"Burst_1", "Burst_2", "BURST_3"}) {
+    // Names are cleaned like typed ones: no control characters, no spaces round them.
+    for (const auto& [given, name] : {std::pair{"Burst", "Burst_1"}, {"\tBu\nrst ", "Burst_2"}, {"BURST", "BURST_3"},
+                                      {"\n\x7f", "Macro5"}}) {
         auto imported = std::make_unique<MacroRecord>(*macros[0]);
-        SetMacroName(*imported, QString(name).left(5));
+        SetMacroName(*imported, QString::fromUtf8(given));
         const std::size_t index = AppendImportedMacro(macros, std::move(imported));
         EXPECT_EQ(MacroName(*macros[index]), QLatin1String(name));
         EXPECT_EQ(BytesOf(*macros[index]).mid(48), BytesOf(*macros[0]).mid(48));
@@ -146,7 +162,7 @@ TEST(ProfileImport, AppendsUniqueNameAndBringsMacrosAlong) {
     profiles.push_back(CreateProfile(QStringLiteral("Game")));
     MacroList macros;
     macros.push_back(CreateMacro(QStringLiteral("Burst")));
-    auto record = CreateProfile(QStringLiteral("game"));
+    auto record = CreateProfile(QStringLiteral(" ga\nme\x7f"));
     BindNamedMacro(record->buttons[2], QStringLiteral("burst"), 3, 5);
     BindNamedMacro(record->buttons[9], QStringLiteral("Reload"), 200, 0);  // count beyond the slots
     record->buttons[20].function = 17;  // not a sent button: ignored

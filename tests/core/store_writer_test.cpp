@@ -53,12 +53,14 @@ TEST_F(StoreWriterTest, ABurstIsOneWriteWithTheLatestContentAndFilesKeepTheirOrd
     QByteArray state = "a";
     int taken = 0;
     writer.Request(QStringLiteral("other"), [&] { return ++taken, std::optional<QByteArray>(state); });
+    QStringList heard;  // who was told the save is done, and what went wrong ("" for nothing)
     for (auto [path, bytes] : {std::pair{"pro", "p2"}, {"macro", "m1"}, {"pro", "p3"}, {"macro", "m2"}})
-        writer.Request(path, QByteArray(bytes));
+        writer.Request(path, QByteArray(bytes), [&heard, bytes](const QString& error) { heard << bytes + error; });
     state = "b";
     disk.go.release();
     writer.Flush();
     EXPECT_EQ(disk.log, (QStringList{"pro=p1", "other=b", "pro=p3", "macro=m2"}));
+    EXPECT_EQ(heard, (QStringList{"p2", "p3", "m1", "m2"}));  // folded requests hear of the write that took them in
     EXPECT_EQ(std::pair(writer.WriteCount(), taken), std::pair(4, 1));
 }
 
@@ -89,27 +91,31 @@ TEST_F(StoreWriterTest, ChecksGuardsAndEmptySourcesKeepFilesUnwritten) {
         if (!paths.contains(QStringLiteral("held")))
             save();
     });
+    QStringList heard;
     for (const char* path : {"pro", "macro", "held"})
-        writer.Request(QLatin1String(path), QByteArray(path).left(1) + "1");
+        writer.Request(QLatin1String(path), QByteArray(path).left(1) + "1", [&heard](const QString& error) { heard << error.left(12); });
     writer.Request(QStringLiteral("other"), [] { return std::optional<QByteArray>(); });
     writer.Flush();
     EXPECT_EQ(disk.log, QStringList{"macro=m1"});
+    EXPECT_EQ(heard, (QStringList{"pro was chan", "", "held was not"}));
     EXPECT_EQ(guarded, (QStringList{"pro", "macro", "held", "other"}));
     EXPECT_EQ(writer.TakeFailures(), QStringList{"pro was changed by another program"});
 }
 
 TEST_F(StoreWriterTest, FilesSavedTogetherTakeThePlaceOfTheirWaitingSavesAndKeepTheirOrder) {
     HoldFirstWrite(QStringLiteral("other"));
+    int told = 0;
     for (const char* path : {"pro", "macro"})
-        writer.Request(path, QByteArray(path).left(1) + "1");
+        writer.Request(path, QByteArray(path).left(1) + "1", [&told](const QString& error) { told += error.isEmpty(); });
     QStringList built;
     auto image = [&](const char* name, const char* bytes) {
         return [&built, name, bytes] { return built << QLatin1String(name), std::optional<QByteArray>(bytes); };
     };
-    writer.RequestTogether({{QStringLiteral("macro"), image("macro", "m2")}, {QStringLiteral("pro"), image("pro", "p2")}});
+    writer.RequestTogether({{QStringLiteral("macro"), image("macro", "m2")}, {QStringLiteral("pro"), image("pro", "p2")}},
+                           [&told](const QString& error) { told += error.isEmpty(); });
     disk.go.release();
     writer.Flush();
-    EXPECT_EQ(disk.log, (QStringList{"other=o1", "macro=m2", "pro=p2"}));
+    EXPECT_EQ(std::pair(disk.log, told), std::pair(QStringList{"other=o1", "macro=m2", "pro=p2"}, 3));  // each told once
     EXPECT_EQ(built, (QStringList{"pro", "macro"}));  // the file written later is built first
 }
 

@@ -5,6 +5,8 @@
 // of an import are saved as one.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -148,14 +150,18 @@ TEST_P(ProfileSessionBothWays, AStoreThatCouldNotBeReadIsNeverHandedToTheWriter)
     EXPECT_EQ(results[profiles ? 0 : 1].outcome, StoreLoadResult::Outcome::Unreadable);
     EXPECT_EQ(std::pair(session.ProfileStoreIsOurs(), session.MacroStoreIsOurs()), std::pair(!profiles, profiles));
     EXPECT_EQ(SessionNames(), (QStringList{"Profile1", "0"}));  // something to show, in memory only
+    std::atomic<int> saved{0}, refused{0};  // each request hears whether it reached the disk
+    const auto tell = [&](const QString& error) { ++(error.isEmpty() ? saved : refused); };
     Edit([&](State& s) {  // every kind of save asked for
         s.Current().brightness = 1;
         s.macros.push_back(CreateMacro(QStringLiteral("New")));
-        session.RequestMacroSaveLocked(s);
+        session.RequestMacroSaveLocked(s, tell);
     });
-    session.RequestProfileSave();
-    EXPECT_FALSE(session.RequestProfileAndMacroSave());
-    session.FlushSaves(), session.RequestMacroSave(), session.FlushSaves();  // macro.data written: then a skip where ours
+    session.RequestProfileSave(tell);
+    EXPECT_FALSE(session.RequestProfileAndMacroSave(tell));
+    session.FlushSaves();
+    EXPECT_EQ(std::pair(int(saved), int(refused)), std::pair(1, 2));
+    session.RequestMacroSave(), session.FlushSaves();  // macro.data written: then a skip where ours
     // The other store is written once; the unreadable one is neither written, skipped nor failed.
     EXPECT_EQ(std::pair(session.Writer().WriteCount(), session.Writer().SkipCount()), std::pair(1, profiles ? 1 : 0));
     EXPECT_EQ(std::pair(session.TakeSaveFailures(), profiles ? QFileInfo(path).isDir() : QFileInfo(path).isSymLink()),

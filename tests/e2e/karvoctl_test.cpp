@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/macro/macro_record.h"
@@ -125,6 +126,8 @@ const Refusal kRefused[] = {
     {{"show", ""}, "is not an index"}, {{"import-profile", "@absent.pro"}, "cannot read"},
     {{"import-profile", "@short.pro"}, "it holds 32975 bytes, a profile needs 32976"},
     {{"import-profile", "@tiny.pro"}, "it holds 100 bytes"}, {{"import-macro", "@short.macro"}, "it holds 239 bytes, a macro needs 240"},
+    {{"import-profile", "@long.pro"}, "it holds 32977 bytes"}, {{"import-profile", "@pipe.pro"}, "it is not a regular file"},
+    {{"import-macro", "@ms_1"}, "it is not a regular file"},
     {{"import-profile", "@name.pro"}, "its profile name has no terminator"},
     {{"export-profile", "0", "@no/such/dir/x.pro"}, "cannot write"},
     {{"export-profile", "0", "@ms_1/pro.data"}, "is one of the stores; it cannot be exported to"},
@@ -138,7 +141,7 @@ const Refusal kRefused[] = {
 const Refusal kRefusedWithAMacro[] = {
     {{"export-macro", "1", "@x.macro"}, "index 1 is out of range: there are 1 macros (0..0)"}, {{"import-macro", "@bad.macro"}, "action"},
     {{"export-macro", "0", "@ms_1/macro.data"}, "one of the stores"}, {{"export-macro", "0", "@ms_1/pro.data"}, "one of the stores"},
-    {{"import-macro", "@ms_1/macro.data"}, "one of the stores"},
+    {{"import-macro", "@ms_1/macro.data"}, "one of the stores"}, {{"export-macro", "0", "@pipe.pro"}, "it is not a regular file"},
 };
 
 class KarvoctlFolder : public ::testing::Test {
@@ -147,6 +150,8 @@ protected:
         ASSERT_EQ(Karvoctl(folder, {"list"}).exitCode, 0);
         WriteFileBytes(folder.file("short.pro"), QByteArray(32975, '\0'));
         WriteFileBytes(folder.file("tiny.pro"), QByteArray(100, '\0'));
+        WriteFileBytes(folder.file("long.pro"), QByteArray(32977, '\0'));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file("pipe.pro")).constData(), 0600), 0);
         WriteFileBytes(folder.file("short.macro"), QByteArray(239, '\0'));
         WriteFileBytes(folder.file("blocked/ms_1"), "a file where the store folder belongs");
         auto unterminated = CreateProfile(QString());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,9 +13,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <csignal>
+#include <sys/stat.h>
 
+#include "core/profile/profile_record.h"
+#include "core/text/name_field.h"
 #include "device/device_access.h"
 #include "support/wait.h"
+#include "support/xvfb_server.h"
 #include "utility_commands.h"
 
 namespace {
@@ -169,6 +175,53 @@ INSTANTIATE_TEST_SUITE_P(Links, OverEachLink,
     ::testing::Values(Link{"Cable", false, "reportsAccepted", "cable", {"unplug", "cable"}, {"plug", "cable"}},
                       Link{"BluetoothLe", true, "bleReportsAccepted", "bluetooth", {"ble", "unpair"}, {"ble", "pair"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What karvoctl was told is done is on disk, whatever ends the utility right after: a kill, the
+// desktop's signals or the loss of its X server (the utility then ends with status 0). A store of 300
+// profiles makes every save slow enough to be caught half-way.
+TEST_F(UtilityTest, AnAcknowledgedChangeOutlivesTheUtilityAndNoFileHoldsItUp) {
+    ASSERT_EQ(Karvoctl({"list"}).exitCode, 0);
+    const QByteArray one = Store();
+    auto macros = CreateProfile(QStringLiteral("Macros"));
+    macros->buttons[4].function = 17, macros->buttons[4].macro_action_count = 1;
+    WriteNameField(macros->buttons[4].macro_name, QStringLiteral("Combo"));
+    QFile file(home.filePath("macros.pro"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(reinterpret_cast<const char*>(macros.get()), kRecordBytes) == kRecordBytes);
+    file.close();
+    const QString fifo = home.filePath("pipe.pro");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const int signal : {SIGKILL, SIGTERM, SIGHUP, 0}) {  // 0: the X server goes away
+        SCOPED_TRACE(signal);
+        auto display = std::make_unique<XvfbServer>();
+        if (signal == 0) {
+            ASSERT_TRUE(display->Start()) << "Xvfb is not installed (scripts/setup installs it)";
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")), env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display->Display()));
+        }
+        const QString stores = home.filePath(QStringLiteral("XDG_DATA_HOME/Karvo Gaming Mouse/ms_1/"));
+        QFile store(stores + "pro.data");
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly) && store.write(one.left(kStoreHeaderBytes) + one.mid(kStoreHeaderBytes).repeated(300)) > 0);
+        store.close();
+        QFile::remove(stores + "macro.data");
+        output.clear();
+        ASSERT_NO_FATAL_FAILURE(StartUtility());
+        if (signal == SIGKILL) {  // a pipe is refused at once, and the next import goes ahead
+            const ToolRun refused = Karvoctl({"import-profile", fifo});
+            EXPECT_TRUE(refused.exitCode == 2 && refused.err.contains(QLatin1String("not a regular file"))) << refused.err.toStdString();
+        }
+        for (const QStringList& command : {QStringList{"import-profile", "macros.pro"}, QStringList{"switch", "0"}}) {
+            const ToolRun run = Karvoctl(command);
+            EXPECT_EQ(std::pair(run.exitCode, run.err), std::pair(0, QString()));
+        }
+        signal ? void(::kill(pid_t(program.processId()), signal)) : display.reset();
+        ASSERT_TRUE(program.waitForFinished(kWaitMs));
+        if (signal != SIGKILL) {
+            EXPECT_EQ(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, 0));
+        }
+        const QByteArray profiles = Store();
+        EXPECT_EQ(std::tuple(profiles.size(), profiles.left(4), QFileInfo(stores + "macro.data").size()),
+                  std::tuple(kStoreHeaderBytes + 301 * kRecordBytes, QByteArray(4, '\0'), 240));
+    }
+}
 
 // A method without an interface is the utility's own. Names and paths the service refuses are its
 // own test's; here dbus-send brings what no typed client sends.

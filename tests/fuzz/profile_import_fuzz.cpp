@@ -1,6 +1,6 @@
 // Imports arbitrary bytes as a *.pro file with karvoctl's import-profile. A refused file changes
-// no store; an accepted one (a whole record at least) adds one current profile under a name of its
-// own, keeps every earlier record, and brings each bound macro along under the name its button
+// no store; an accepted one (exactly one whole record) adds one current profile under a clean name
+// of its own, keeps every earlier record, and brings each bound macro along under the name its button
 // gives. The imported profile can be shown and its reports encoded.
 #include "core/profile/button_function_table.h"
 #include "core/storage/macro_store.h"
@@ -21,11 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ProfileList profiles;
     auto header = std::make_unique<StoreHeader>();
     MacroList macros;
-    Check(size >= sizeof(ProfileRecord) && LoadProfileStore(profiles, *header, Scratch()).outcome == StoreLoadResult::Outcome::Loaded
+    Check(size == sizeof(ProfileRecord) && LoadProfileStore(profiles, *header, Scratch()).outcome == StoreLoadResult::Outcome::Loaded
               && LoadMacroStore(macros, Scratch()).outcome == StoreLoadResult::Outcome::Loaded,
           "a whole record is taken, and both stores stay sound");
     Check(profiles.size() == 2 && header->current_profile_index == 1, "one profile is added and made current");
     Check(!ProfileName(*profiles[1]).isEmpty() && ProfileName(*profiles[1]) != ProfileName(*profiles[0]), "a name of its own");
+    Check(CleanName(ProfileName(*profiles[1])) == ProfileName(*profiles[1]), "a name as clean as a typed one");
     std::size_t macroButtons = 0;
     for (int i = 0; i < kDefaultButtonCount; ++i) {
         const ButtonRecord& button = profiles[1]->buttons[i];

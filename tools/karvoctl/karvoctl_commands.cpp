@@ -12,7 +12,6 @@
 #include "core/profile/profile_import.h"
 #include "core/storage/macro_store.h"
 #include "core/storage/profile_store.h"
-#include "core/storage/store_access.h"
 #include "core/storage/store_pair.h"
 
 namespace {
@@ -82,13 +81,6 @@ std::size_t ParseIndex(const QString& text, std::size_t count, const char* what 
     return std::size_t(index);
 }
 
-// A store is never an export's target nor an import's source, whatever the path looks like.
-void RefuseStoreFile(const QString& path, const char* use, const CtlContext& context)
-{
-    if (IsStoreFile(path, context.dataFolder))
-        throw CtlError{QStringLiteral("%1 is one of the stores; it cannot be %2").arg(path, QLatin1String(use))};
-}
-
 std::size_t ProfileIndexArgument(const QStringList& arguments, const ProfileStore& store)
 {
     if (arguments.isEmpty())
@@ -118,11 +110,10 @@ void ShowProfile(const QStringList& arguments, const CtlContext& context)
 
 void ExportProfile(const QStringList& arguments, const CtlContext& context)
 {
-    RefuseStoreFile(arguments.at(1), "exported to", context);
     const ProfileStore store = LoadProfiles(context);
     const std::size_t index = ParseIndex(arguments.at(0), store.profiles.size());
-    if (!WriteProfileFile(arguments.at(1), *store.profiles[index]))
-        throw CtlError{QStringLiteral("cannot write %1").arg(arguments.at(1))};
+    if (const TransferError error = WriteProfileFile(arguments.at(1), context.dataFolder, *store.profiles[index]))
+        throw CtlError{error.message};
     context.out << "exported profile " << index << " (" << ProfileName(*store.profiles[index]) << ") to "
                 << arguments.at(1) << '\n';
 }
@@ -131,11 +122,11 @@ void ExportProfile(const QStringList& arguments, const CtlContext& context)
 // into macro.data and becomes the current profile.
 void ImportProfile(const QStringList& arguments, const CtlContext& context)
 {
-    RefuseStoreFile(arguments.at(0), "imported", context);
-    QString error;
-    auto record = ReadProfileFile(arguments.at(0), &error);
+    TransferError refused;
+    auto record = ReadProfileFile(arguments.at(0), context.dataFolder, &refused);
     if (!record)
-        throw CtlError{error};
+        throw CtlError{refused.message};
+    QString error;
 
     // The macro store first: one that cannot be read stops the import before a missing profile
     // store is created.
@@ -185,22 +176,20 @@ void ListMacros(const QStringList&, const CtlContext& context)
 
 void ExportMacro(const QStringList& arguments, const CtlContext& context)
 {
-    RefuseStoreFile(arguments.at(1), "exported to", context);
     const MacroList macros = LoadMacros(context);
     const std::size_t index = ParseIndex(arguments.at(0), macros.size(), "macros");
-    if (!WriteMacroFile(arguments.at(1), *macros[index]))
-        throw CtlError{QStringLiteral("cannot write %1").arg(arguments.at(1))};
+    if (const TransferError error = WriteMacroFile(arguments.at(1), context.dataFolder, *macros[index]))
+        throw CtlError{error.message};
     context.out << "exported macro " << index << " (" << MacroName(*macros[index]) << ") to " << arguments.at(1)
                 << '\n';
 }
 
 void ImportMacro(const QStringList& arguments, const CtlContext& context)
 {
-    RefuseStoreFile(arguments.at(0), "imported", context);
-    QString error;
-    auto record = ReadMacroFile(arguments.at(0), &error);
+    TransferError error;
+    auto record = ReadMacroFile(arguments.at(0), context.dataFolder, &error);
     if (!record)
-        throw CtlError{error};
+        throw CtlError{error.message};
     MacroList macros = LoadMacros(context);
     const std::size_t index = AppendImportedMacro(macros, std::move(record));
     if (!SaveMacroStore(macros, context.dataFolder))
@@ -264,7 +253,8 @@ QString UsageText()
         out << "  " << head.trimmed().leftJustified(26) << ' ' << command.summary << '\n';
     }
     out << "\nExit status: 0 on success; 2 on bad input (unknown arguments, an index out of range,\n"
-        << "a short or damaged file, a store as an export's target or an import's source, a store or\n"
+        << "a file that is not a regular file of exactly one record or is damaged, a store as an\n"
+        << "export's target or an import's source, a store or\n"
         << "folder that cannot be read or written), with one line on stderr and no store file changed.\n"
         << "A store that cannot be read is left as it is; it is never taken for a damaged or\n"
         << "missing one.\n";

@@ -3,6 +3,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusSignature>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
@@ -26,11 +29,24 @@ QString NormalFolder(const QString& folder)
     return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + QLatin1Char('/');
 }
 
+// The session bus, with the D-Bus types this program sends and receives registered first: left to
+// the first call, the bus's own thread and this one would register them at the same time, and a
+// reply could meet a type not yet known ("invalid type" on stderr).
+QDBusConnection SessionBusWithTypes()
+{
+    qRegisterMetaType<QDBusVariant>();
+    qRegisterMetaType<QDBusArgument>();
+    qRegisterMetaType<QDBusMessage>();
+    qRegisterMetaType<QDBusObjectPath>();
+    qRegisterMetaType<QDBusSignature>();
+    qDBusRegisterMetaType<QVariantMap>();
+    return SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
+}
+
 // The running utility that holds the stores of the data folder, if any.
 class Utility {
 public:
-    explicit Utility(const CtlContext& context)
-        : m_bus(SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()))
+    explicit Utility(const CtlContext& context) : m_bus(SessionBusWithTypes())
     {
         if (!m_bus.isConnected() || !m_bus.interface() || !m_bus.interface()->isServiceRegistered(kService))
             return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/storage/record_files.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -96,7 +98,7 @@ private:
     void DeleteMacro();
     void RenameMacro();
     void ImportMacro();
-    void FinishImport(std::unique_ptr<MacroRecord> record, const QString& errorKey);
+    void FinishImport(std::unique_ptr<MacroRecord> record, const TransferError& error);
     void ExportMacro();
     void ToggleRecording();
     void CaptureKey(WPARAM virtualKey);

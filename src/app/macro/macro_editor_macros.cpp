@@ -12,6 +12,7 @@
 #include "core/macro/macro_file.h"
 #include "core/storage/store_names.h"
 #include "core/text/language_text.h"
+#include "core/text/name_field.h"
 #include "device/profile_session.h"
 #include "ui/controls.h"
 #include "ui/file_dialogs.h"
@@ -113,7 +114,7 @@ void CMS_1_Macro::RenameMacro()
 {
     if (!HasCurrentMacro())
         return;
-    const QString typed = m_nameEdit->text().left(kNameLimit);
+    const QString typed = CleanName(m_nameEdit->text()).left(kNameLimit);
     const int index = m_currentIndex;
     const QString current = m_session.Locked([index](ProfileSession::State& state) {
         return index < int(state.macros.size()) ? MacroName(*state.macros[std::size_t(index)]) : QString();
@@ -125,7 +126,7 @@ void CMS_1_Macro::RenameMacro()
     }
     const bool renamed = m_session.Locked([&](ProfileSession::State& state) {
         // A blank name could not be told apart in the lists; a used one is refused.
-        if (typed.trimmed().isEmpty() || NameExists(state.macros, typed) || index >= int(state.macros.size()))
+        if (typed.isEmpty() || NameExists(state.macros, typed) || index >= int(state.macros.size()))
             return false;
         SetMacroName(*state.macros[std::size_t(index)], typed);
         return true;
@@ -136,6 +137,7 @@ void CMS_1_Macro::RenameMacro()
     }
     m_saveMacroStore();
     SaveCurrentMacro();
+    SetControlText(m_nameEdit, typed);  // as kept: without what cleaning took away
     if (QListWidgetItem* item = m_macroList->item(index))
         item->setText(typed);
 }
@@ -147,27 +149,29 @@ QString CMS_1_Macro::MacroFileFilter() const
 
 void CMS_1_Macro::ImportMacro()
 {
-    const QString path = RunFileDialog(
-        {FileDialogRequest::Kind::Open, GetHWND(), MacroFileFilter(), {}, m_session.DataFolder()});
+    const QString path = RunFileDialog({FileDialogRequest::Kind::Open, GetHWND(), MacroFileFilter(), {}, {}, {}});
     if (path.isEmpty() || !IsWindow())
         return;
-    MacroTransfer::ReadAsync(path, GetHWND(), [this](std::unique_ptr<MacroRecord> record, QString errorKey) {
-        FinishImport(std::move(record), errorKey);
-    });
+    MacroTransfer::ReadAsync(path, m_session.DataFolder(), GetHWND(),
+                             [this](std::unique_ptr<MacroRecord> record, TransferError error) {
+                                 FinishImport(std::move(record), error);
+                             });
 }
 
-void CMS_1_Macro::FinishImport(std::unique_ptr<MacroRecord> record, const QString& errorKey)
+void CMS_1_Macro::FinishImport(std::unique_ptr<MacroRecord> record, const TransferError& error)
 {
     if (!record) {
-        ShowMessageBox(this, kWarningTitle, errorKey);
+        ShowMessageBox(this, kWarningTitle, MacroTransfer::MessageKey(error));
         return;
     }
     StopRecordingFirst();
-    const QString name = m_session.Locked([&record](ProfileSession::State& state) {
-        const std::size_t at = AppendImportedMacro(state.macros, std::move(record));
-        return MacroName(*state.macros[at]);
-    });
-    m_saveMacroStore();
+    // A macro store out of reach is never written, so an import could not be kept.
+    const std::optional<std::size_t> at = MacroTransfer::AddImported(m_session, std::move(record));
+    if (!at) {
+        ShowMessageBox(this, kWarningTitle, QStringLiteral("store_unreadable_text"));
+        return;
+    }
+    const QString name = m_session.Locked([at](ProfileSession::State& state) { return MacroName(*state.macros.at(*at)); });
     AppendMacroRow(name, kAddedRowHeight);
     SelectMacroRow(m_macroList->count() - 1);
     m_macroList->scrollToBottom();
@@ -177,10 +181,6 @@ void CMS_1_Macro::ExportMacro()
 {
     if (!HasCurrentMacro())
         return;
-    const QString path = RunFileDialog(
-        {FileDialogRequest::Kind::Save, GetHWND(), MacroFileFilter(), QStringLiteral("macro"), m_session.DataFolder()});
-    if (path.isEmpty() || !IsWindow())
-        return;
     const int index = m_currentIndex;
     const auto record = m_session.Locked([index](ProfileSession::State& state) -> std::unique_ptr<MacroRecord> {
         if (index >= int(state.macros.size()))
@@ -189,8 +189,12 @@ void CMS_1_Macro::ExportMacro()
     });
     if (!record)
         return;
-    MacroTransfer::ExportAsync(path, *record, GetHWND(), [this](bool written) {
-        if (!written)
-            ShowMessageBox(this, kWarningTitle, QStringLiteral("export_macro_failed_text"));
+    const QString path = RunFileDialog({FileDialogRequest::Kind::Save, GetHWND(), MacroFileFilter(),
+                                        QStringLiteral("macro"), {}, MacroName(*record) + QStringLiteral(".macro")});
+    if (path.isEmpty() || !IsWindow())
+        return;
+    MacroTransfer::ExportAsync(path, m_session.DataFolder(), *record, GetHWND(), [this](TransferError error) {
+        if (error)
+            ShowMessageBox(this, kWarningTitle, MacroTransfer::MessageKey(error));
     });
 }

@@ -1,56 +1,81 @@
 #include "app/macro/macro_transfer.h"
 
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QMetaObject>
-#include <QPointer>
-#include <QThreadPool>
 
+#include "app/shell/background_queue.h"
 #include "core/macro/macro_file.h"
 
 Q_LOGGING_CATEGORY(lcMacroTransfer, "karvo.macro.transfer")
 
 namespace MacroTransfer {
 
-void ExportAsync(const QString& path, const MacroRecord& record, QObject* context,
-                 std::function<void(bool written)> done)
+namespace {
+const QString kBusy = QStringLiteral("too many file transfers are under way");
+}  // namespace
+
+void ExportAsync(const QString& path, const QString& dataFolder, const MacroRecord& record, QObject* context,
+                 std::function<void(TransferError error)> done)
 {
     auto copy = std::make_shared<MacroRecord>(record);
-    QPointer<QObject> guard(context);
-    QThreadPool::globalInstance()->start([path, copy, guard, done = std::move(done)] {
-        const bool written = WriteMacroFile(path, *copy);
-        if (!written)
-            qCWarning(lcMacroTransfer) << "cannot write" << path;
-        if (guard)
-            QMetaObject::invokeMethod(guard, [done, written] { done(written); }, Qt::QueuedConnection);
+    const bool queued = BackgroundQueue::Files().Run<TransferError>(
+        [path, dataFolder, copy] {
+            const TransferError error = WriteMacroFile(path, dataFolder, *copy);
+            if (error)
+                qCWarning(lcMacroTransfer) << error.message;
+            return error;
+        },
+        context, done);
+    if (!queued)
+        done({TransferError::Kind::Unwritable, kBusy});
+}
+
+void ReadAsync(const QString& path, const QString& dataFolder, QObject* context,
+               std::function<void(std::unique_ptr<MacroRecord> record, TransferError error)> done)
+{
+    struct Read {
+        std::shared_ptr<MacroRecord> record;
+        TransferError error;
+    };
+    const bool queued = BackgroundQueue::Files().Run<Read>(
+        [path, dataFolder] {
+            Read read;
+            read.record.reset(ReadMacroFile(path, dataFolder, &read.error).release());
+            if (read.error)
+                qCWarning(lcMacroTransfer) << read.error.message;
+            return read;
+        },
+        context,
+        [done](Read read) { done(read.record ? std::make_unique<MacroRecord>(*read.record) : nullptr, read.error); });
+    if (!queued)
+        done(nullptr, {TransferError::Kind::Unreadable, kBusy});
+}
+
+std::optional<std::size_t> AddImported(ProfileSession& session, std::unique_ptr<MacroRecord> record,
+                                       StoreWriter::Done done)
+{
+    if (!session.MacroStoreIsOurs())
+        return std::nullopt;
+    return session.Locked([&](ProfileSession::State& state) {
+        const std::size_t index = AppendImportedMacro(state.macros, std::move(record));
+        session.RequestMacroSaveLocked(state, std::move(done));
+        return index;
     });
 }
 
-void ReadAsync(const QString& path, QObject* context,
-               std::function<void(std::unique_ptr<MacroRecord> record, QString errorKey)> done)
+QString MessageKey(const TransferError& error)
 {
-    QPointer<QObject> guard(context);
-    QThreadPool::globalInstance()->start([path, guard, done = std::move(done)] {
-        QString error;
-        std::shared_ptr<MacroRecord> record(ReadMacroFile(path, &error).release());
-        // A file that opened but holds no proper macro is a different trouble from one that
-        // cannot be read at all.
-        QString errorKey;
-        if (!record) {
-            qCWarning(lcMacroTransfer) << error;
-            const QFileInfo info(path);
-            errorKey = info.isFile() && info.isReadable() ? QStringLiteral("import_bad_macro_text")
-                                                          : QStringLiteral("import_macro_failed_text");
-        }
-        if (guard) {
-            QMetaObject::invokeMethod(
-                guard,
-                [done, record, errorKey] {
-                    done(record ? std::make_unique<MacroRecord>(*record) : nullptr, errorKey);
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    switch (error.kind) {
+    case TransferError::Kind::StoreFile:
+        return QStringLiteral("store_file_text");
+    case TransferError::Kind::Damaged:
+        return QStringLiteral("import_bad_macro_text");
+    case TransferError::Kind::Unwritable:
+        return QStringLiteral("export_macro_failed_text");
+    case TransferError::Kind::None:
+    case TransferError::Kind::Unreadable:
+        break;
+    }
+    return QStringLiteral("import_macro_failed_text");
 }
 
 }  // namespace MacroTransfer

@@ -158,14 +158,15 @@ void ProfileListPanel::Reset()
 void ProfileListPanel::Export()
 {
     WindowImplBase* window = m_page.MainWindow();
+    const auto record = m_page.WithCurrent([](ProfileRecord& current) { return std::make_unique<ProfileRecord>(current); });
     const QString path = RunFileDialog({FileDialogRequest::Kind::Save, window ? window->GetHWND() : nullptr,
-                                        ProfileFileFilter(), QStringLiteral("pro"), {}});
+                                        ProfileFileFilter(), QStringLiteral("pro"), {},
+                                        ProfileName(*record) + QStringLiteral(".pro")});
     if (path.isEmpty() || !m_list)
         return;
-    const auto record = m_page.WithCurrent([](ProfileRecord& current) { return std::make_unique<ProfileRecord>(current); });
-    ProfileTransfer::ExportAsync(path, *record, m_list, [this](bool written) {
-        if (!written)
-            ShowWarning(QStringLiteral("export_failed_text"));
+    ProfileTransfer::ExportAsync(path, m_page.Session().DataFolder(), *record, m_list, [this](TransferError error) {
+        if (error)
+            ShowWarning(ProfileTransfer::MessageKey(error));
     });
 }
 
@@ -173,31 +174,32 @@ void ProfileListPanel::Import()
 {
     WindowImplBase* window = m_page.MainWindow();
     const QString path = RunFileDialog({FileDialogRequest::Kind::Open, window ? window->GetHWND() : nullptr,
-                                        ProfileFileFilter(), QStringLiteral("pro"), {}});
+                                        ProfileFileFilter(), QStringLiteral("pro"), {}, {}});
     if (path.isEmpty() || !m_list)
         return;
-    ProfileTransfer::ReadAsync(path, m_list, [this](std::unique_ptr<ProfileRecord> record, QString errorKey) {
-        FinishImport(std::move(record), errorKey);
-    });
+    ProfileTransfer::ReadAsync(path, m_page.Session().DataFolder(), m_list,
+                               [this](std::unique_ptr<ProfileRecord> record, TransferError error) {
+                                   FinishImport(std::move(record), error);
+                               });
 }
 
-void ProfileListPanel::FinishImport(std::unique_ptr<ProfileRecord> record, const QString& errorKey)
+void ProfileListPanel::FinishImport(std::unique_ptr<ProfileRecord> record, const TransferError& error)
 {
     if (!record) {
-        ShowWarning(errorKey);
+        ShowWarning(ProfileTransfer::MessageKey(error));
         return;
     }
     // A store that could not be read is never written, so an import could not be kept: the
     // profile and the macros it brings would be lost, or point at macros the file does not hold.
-    if (!m_page.Session().ProfileStoreIsOurs() || !m_page.Session().MacroStoreIsOurs()) {
+    const std::optional<ProfileImport> imported = ProfileTransfer::AddImported(m_page.Session(), std::move(record));
+    if (!imported) {
         ShowWarning(QStringLiteral("store_unreadable_text"));
         return;
     }
-    const ProfileImport imported = ProfileTransfer::AddImported(m_page.Session(), std::move(record));
     const QString name = m_page.Session().Locked(
-        [&imported](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported.profileIndex)); });
+        [&imported](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported->profileIndex)); });
     AppendRow(name);
-    SelectRowNotifying(int(imported.profileIndex));
+    SelectRowNotifying(int(imported->profileIndex));
 }
 
 QStringList ProfileListPanel::ProfileNames()

@@ -11,6 +11,7 @@ class PageServices;
 class QListWidget;
 class QWidget;
 struct ProfileRecord;
+struct TransferError;
 
 // The profile list and its six buttons: switch, add, delete, rename, reset, export and import.
 // The list's rows are the profile list's records in order, and the selected row is always the
@@ -35,7 +36,7 @@ private:
     void Reset();
     void Export();
     void Import();
-    void FinishImport(std::unique_ptr<ProfileRecord> record, const QString& errorKey);
+    void FinishImport(std::unique_ptr<ProfileRecord> record, const TransferError& error);
 
     QStringList ProfileNames();
     void AppendRow(const QString& name);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "app/shell/msg_wnd.h"
+#include "core/text/name_field.h"
 #include "ui/controls.h"
 
 CMS_1_ProfileName::CMS_1_ProfileName(const QString& titleKey, const QStringList& existingNames)
@@ -46,8 +47,9 @@ void CMS_1_ProfileName::OnClick(TNotifyUI& msg)
     }
     if (msg.pSender != m_okButton)
         return;
-    // Spaces round a name are not part of it; a name of spaces only counts as empty.
-    const QString name = ControlText(m_edit).trimmed().left(kMaxNameLength);
+    // Spaces round a name are not part of it, nor are unprintable characters (pasted line ends);
+    // a name of nothing else counts as empty. Imported names are cleaned the same way.
+    const QString name = CleanName(ControlText(m_edit)).left(kMaxNameLength);
     if (name.isEmpty()) {
         ShowMessageBox(this, QStringLiteral("warning_title_text"), QStringLiteral("warn_name_1_text"));
         return;

@@ -6,6 +6,7 @@
 #include "app/shell/autostart.h"
 #include "app/shell/background_queue.h"
 #include "app/shell/dbus_service.h"
+#include "app/shell/exit_watch.h"
 #include "app/shell/page_mouse_control.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/single_instance.h"
@@ -81,7 +82,12 @@ int RunApplication(int argc, char* argv[])
         MouseDBusService service(control, SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
         if (service.Register())
             mainWindow.SetMessageObserver([&service] { service.Refresh(); });
-        CPaintManagerUI::MessageLoop();
+        {
+            // A logout, a signal or the display going away never loses a save asked for.
+            const ExitWatch exitWatch([&mainWindow] { mainWindow.Page().Session().FlushSaves(); },
+                                      [] { CPaintManagerUI::QuitMessageLoop(0); });
+            CPaintManagerUI::MessageLoop();
+        }
         mainWindow.SetMessageObserver({});
         service.Unregister();
         instance.SetActivationHandler({});

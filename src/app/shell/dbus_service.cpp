@@ -4,6 +4,7 @@
 #include <QDBusVariant>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QPointer>
 
 #include "app/shell/dbus_interface_xml.h"
 #include "app/shell/mouse_control.h"
@@ -252,10 +253,15 @@ void MouseDBusService::HandleSwitch(const QDBusMessage& message)
         Reply(message.createErrorReply(kNoSuchProfile, QStringLiteral("profile %1 is gone").arg(index)));
         return;
     }
-    if (message.member() == QLatin1String("SwitchProfileIndex"))
-        Reply(message.createReply(QVariant(names.at(index))));
-    else
-        Reply(message.createReply(QVariant(uint(index))));
+    const QVariant answer = message.member() == QLatin1String("SwitchProfileIndex") ? QVariant(names.at(index))
+                                                                                     : QVariant(uint(index));
+    // Answered once the switch is on disk, so a caller told "done" can rely on it.
+    m_control.SaveProfiles([self = QPointer(this), message, answer](const QString& error) {
+        if (!self)
+            return;
+        self->Reply(error.isEmpty() ? message.createReply(answer) : message.createErrorReply(kWriteFailed, error));
+        self->Refresh();
+    });
 }
 
 void MouseDBusService::HandleImport(const QDBusMessage& message, bool profile)
@@ -270,17 +276,20 @@ void MouseDBusService::HandleImport(const QDBusMessage& message, bool profile)
         Reply(message.createErrorReply(kInvalidArgs, QStringLiteral("'%1' is not an absolute path").arg(path)));
         return;
     }
-    auto done = [this, message](const ImportOutcome& outcome) {
-        if (!outcome.error.isEmpty() && outcome.index < 0) {
-            Reply(message.createErrorReply(kBadFile, outcome.error));
+    // Answered once the import is on disk.
+    auto done = [self = QPointer(this), message](const ImportOutcome& outcome) {
+        if (!self)
+            return;
+        if (outcome.notSaved) {
+            self->Reply(message.createErrorReply(kWriteFailed, outcome.error));
         } else if (!outcome.error.isEmpty()) {
-            Reply(message.createErrorReply(kWriteFailed, outcome.error));
+            self->Reply(message.createErrorReply(kBadFile, outcome.error));
         } else {
             QDBusMessage reply = message.createReply();
             reply << uint(outcome.index) << outcome.name;
-            Reply(reply);
+            self->Reply(reply);
         }
-        Refresh();
+        self->Refresh();
     };
     if (profile)
         m_control.ImportProfile(path, done);

@@ -23,6 +23,7 @@ struct ImportOutcome {
     QString error;  // empty on success
     int index = -1;
     QString name;
+    bool notSaved = false;  // the file was sound, but the import could not be kept on disk
 };
 
 class MouseControl {
@@ -35,10 +36,13 @@ public:
 
     // Makes the profile at index current and sends it to the mouse. False when there is none.
     virtual bool SwitchProfile(int index) = 0;
+    // Asks for pro.data to be written as the profiles stand now; done runs on the UI thread once
+    // that is on disk (an empty error) or could not be done. The UI thread never waits for it.
+    virtual void SaveProfiles(std::function<void(const QString& error)> done) = 0;
     // Sends the whole current profile to the mouse again.
     virtual void Apply() = 0;
-    // Reads the file away from the UI thread, adds its record like the window's import and saves;
-    // done runs on the UI thread.
+    // Reads the file away from the UI thread and adds its record like the window's import; done
+    // runs on the UI thread once the import is on disk, or with why it is not.
     virtual void ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done) = 0;
     virtual void ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done) = 0;
 };

@@ -3,13 +3,10 @@
 #include <QListWidget>
 #include <QLoggingCategory>
 
-#include "app/shell/background_queue.h"
+#include "app/macro/macro_transfer.h"
+#include "app/settings/profile_transfer.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/window_messages.h"
-#include "core/macro/macro_file.h"
-#include "core/profile/profile_file.h"
-#include "core/profile/profile_import.h"
-#include "core/storage/macro_store.h"
 #include "ui/controls.h"
 
 Q_LOGGING_CATEGORY(lcControl, "karvo.app.control", QtInfoMsg)
@@ -20,11 +17,7 @@ constexpr int kDpiUnit = 40;
 constexpr int kBatteryPercentPerLevel = 10;
 constexpr int kProfileEntryHeight = 22;
 
-template <typename Record>
-struct FileRead {
-    std::shared_ptr<Record> record;
-    QString error;
-};
+const QString kStoreOutOfReach = QStringLiteral("a store cannot be read, so nothing can be added to it; nothing was imported");
 
 }  // namespace
 
@@ -35,7 +28,8 @@ PageMouseControl::PageMouseControl(CMainWnd& window)
 
 PageMouseControl::~PageMouseControl()
 {
-    BackgroundQueue::Shell().WaitForDone();
+    // Saves asked for here tell this object when they are done: none may be left to tell.
+    m_window.Page().Session().FlushSaves();
 }
 
 QStringList PageMouseControl::ProfileNames() const
@@ -122,62 +116,76 @@ void PageMouseControl::ShowProfileInList(int index, const QString& name)
         auto* item = new QListWidgetItem(name, list);
         item->setSizeHint(QSize(0, kProfileEntryHeight));
     }
-    SelectItem(list, index, false);
+    // As a click on the row: the page shows the imported profile and sends it.
+    SelectItem(list, index, true);
 }
 
 void PageMouseControl::ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done)
 {
-    ProfileSession& session = m_window.Page().Session();
-    BackgroundQueue::Shell().Run<FileRead<ProfileRecord>>(
-        [path] {
-            QString error;
-            std::shared_ptr<ProfileRecord> record(ReadProfileFile(path, &error).release());
-            return FileRead<ProfileRecord>{record, error};
-        },
-        this,
-        [this, &session, done](FileRead<ProfileRecord> read) {
-            if (!read.record) {
-                done({read.error, -1, {}});
-                return;
-            }
-            const auto imported = session.Locked([&read](ProfileSession::State& state) {
-                const ProfileImport result = ImportProfileRecord(state.profiles, state.macros,
-                                                                 std::make_unique<ProfileRecord>(*read.record));
-                state.header->current_profile_index = std::uint32_t(result.profileIndex);
-                return std::pair{result, ProfileName(*state.profiles[result.profileIndex])};
-            });
-            ShowProfileInList(int(imported.first.profileIndex), imported.second);
-            m_window.PostMessage(Msg::UM_APPLY, 0, 0);
-            // The store writer keeps the order of the stores: macros first, so a crash between the
-            // two leaves at most unused macros, never a profile pointing at macros that are not
-            // there. A failed save reaches the window as a message of its own.
-            if (imported.first.macrosCreated > 0)
-                session.RequestMacroSave();
-            session.RequestProfileSave();
-            done({QString(), int(imported.first.profileIndex), imported.second});
-        });
+    const auto read = [this, done](std::unique_ptr<ProfileRecord> record, TransferError error) {
+        if (!record) {
+            done({error.message, -1, {}, false});
+            return;
+        }
+        auto outcome = std::make_shared<ImportOutcome>();
+        ProfileSession& session = m_window.Page().Session();
+        const std::optional<ProfileImport> imported =
+            ProfileTransfer::AddImported(session, std::move(record), WhenImportSaved(done, outcome));
+        if (!imported) {
+            done({kStoreOutOfReach, -1, {}, true});
+            return;
+        }
+        outcome->index = int(imported->profileIndex);
+        outcome->name = session.Locked(
+            [&](ProfileSession::State& state) { return ProfileName(*state.profiles.at(imported->profileIndex)); });
+        ShowProfileInList(outcome->index, outcome->name);
+        m_window.PostMessage(Msg::UM_APPLY, 0, 0);
+    };
+    ProfileTransfer::ReadAsync(path, m_dataFolder, this, read);
 }
 
 void PageMouseControl::ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done)
 {
-    ProfileSession& session = m_window.Page().Session();
-    BackgroundQueue::Shell().Run<FileRead<MacroRecord>>(
-        [path] {
-            QString error;
-            std::shared_ptr<MacroRecord> record(ReadMacroFile(path, &error).release());
-            return FileRead<MacroRecord>{record, error};
-        },
-        this,
-        [this, &session, done](FileRead<MacroRecord> read) {
-            if (!read.record) {
-                done({read.error, -1, {}});
-                return;
-            }
-            const auto imported = session.Locked([&read](ProfileSession::State& state) {
-                const std::size_t index = AppendImportedMacro(state.macros, std::make_unique<MacroRecord>(*read.record));
-                return std::pair{int(index), MacroName(*state.macros[index])};
-            });
-            session.RequestMacroSave();
-            done({QString(), imported.first, imported.second});
-        });
+    const auto read = [this, done](std::unique_ptr<MacroRecord> record, TransferError error) {
+        if (!record) {
+            done({error.message, -1, {}, false});
+            return;
+        }
+        auto outcome = std::make_shared<ImportOutcome>();
+        ProfileSession& session = m_window.Page().Session();
+        const std::optional<std::size_t> index =
+            MacroTransfer::AddImported(session, std::move(record), WhenImportSaved(done, outcome));
+        if (!index) {
+            done({kStoreOutOfReach, -1, {}, true});
+            return;
+        }
+        outcome->index = int(*index);
+        outcome->name = session.Locked([&](ProfileSession::State& state) { return MacroName(*state.macros.at(*index)); });
+    };
+    MacroTransfer::ReadAsync(path, m_dataFolder, this, read);
+}
+
+void PageMouseControl::SaveProfiles(std::function<void(const QString& error)> done)
+{
+    m_window.Page().Session().RequestProfileSave(OnUiThread(std::move(done)));
+}
+
+StoreWriter::Done PageMouseControl::WhenImportSaved(std::function<void(const ImportOutcome&)> done,
+                                                   std::shared_ptr<ImportOutcome> outcome)
+{
+    // The outcome is filled in before the news can be heard: it comes through this thread's queue.
+    return OnUiThread([done = std::move(done), outcome = std::move(outcome)](const QString& saveError) {
+        outcome->error = saveError;
+        outcome->notSaved = !saveError.isEmpty();
+        done(*outcome);
+    });
+}
+
+StoreWriter::Done PageMouseControl::OnUiThread(std::function<void(const QString& error)> done)
+{
+    // Runs on the writer thread. This object outlives every save it asked for: its destructor
+    // waits for the writer.
+    return [this, done = std::move(done)](const QString& error) {
+        QMetaObject::invokeMethod(this, [done, error] { done(error); }, Qt::QueuedConnection);
+    };
 }

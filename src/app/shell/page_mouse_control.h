@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "app/shell/mouse_control.h"
+#include "core/storage/store_writer.h"
 
 class CMainWnd;
 
@@ -18,12 +20,19 @@ public:
     MouseStatus Status() const override;
     QString DataFolder() const override;
     bool SwitchProfile(int index) override;
+    void SaveProfiles(std::function<void(const QString& error)> done) override;
     void Apply() override;
     void ImportProfile(const QString& path, std::function<void(const ImportOutcome&)> done) override;
     void ImportMacro(const QString& path, std::function<void(const ImportOutcome&)> done) override;
 
 private:
     void ShowProfileInList(int index, const QString& name);
+    // A store writer's Done that hands the outcome to done on the UI thread.
+    StoreWriter::Done OnUiThread(std::function<void(const QString& error)> done);
+    // Tells done the outcome of an import (its position and name filled in meanwhile) once the
+    // save that keeps it is over.
+    StoreWriter::Done WhenImportSaved(std::function<void(const ImportOutcome&)> done,
+                                      std::shared_ptr<ImportOutcome> outcome);
 
     CMainWnd& m_window;
     QString m_dataFolder;  // learnt once: naming it may create it

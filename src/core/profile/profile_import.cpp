@@ -14,7 +14,10 @@ namespace {
 // keeps the 46 that exist.
 std::unique_ptr<MacroRecord> MacroFromButton(ButtonRecord& button, const MacroList& macros)
 {
-    auto macro = CreateMacro(MakeUniqueName(macros, ReadNameField(button.macro_name)));
+    QString name = CleanName(ReadNameField(button.macro_name));
+    if (name.isEmpty())
+        name = LanguageText(QStringLiteral("add_macro_text")) + QString::number(macros.size() + 1);
+    auto macro = CreateMacro(MakeUniqueName(macros, name));
     WriteNameField(button.macro_name, MacroName(*macro));
     macro->button_parameter = button.macro_loop_count;
     macro->action_count = std::min<int>(button.macro_action_count, MacroActionLimit);
@@ -27,7 +30,7 @@ std::unique_ptr<MacroRecord> MacroFromButton(ButtonRecord& button, const MacroLi
 ProfileImport ImportProfileRecord(ProfileList& profiles, MacroList& macros,
                                   std::unique_ptr<ProfileRecord> record)
 {
-    QString name = ProfileName(*record);
+    QString name = CleanName(ProfileName(*record));
     if (name.isEmpty())
         name = LanguageText(QStringLiteral("add_profile_text")) + QString::number(profiles.size() + 1);
     SetProfileName(*record, MakeUniqueName(profiles, name));

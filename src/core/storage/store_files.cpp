@@ -130,21 +130,3 @@ StoreLoadResult LoadStoreFile(const QString& path, const std::function<QString(c
     result.saved = !result.keptAsidePath.isEmpty() && save();
     return result;
 }
-
-bool ReadRecordFile(const QString& path, void* into, qint64 size, const QString& kind, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    const qint64 got = file.read(static_cast<char*>(into), size);
-    if (got != size) {
-        *error = QStringLiteral("%1 is not a %2 file: it holds %3 bytes, a %2 needs %4")
-                     .arg(path, kind)
-                     .arg(qMax<qint64>(got, 0))
-                     .arg(size);
-        return false;
-    }
-    return true;
-}

@@ -43,10 +43,6 @@ StoreLoadResult LoadStoreFile(const QString& path, const std::function<QString(c
                               const std::function<void(StoreLoadResult&)>& missing,
                               const std::function<void()>& unreadable);
 
-// Reads the first `size` bytes of a single-record file (*.pro, *.macro) into `into`. False, with
-// a message naming the kind of file, when it cannot be read or is shorter.
-bool ReadRecordFile(const QString& path, void* into, qint64 size, const QString& kind, QString* error);
-
 // The bytes of a record, for writing it as it stands in memory.
 template <typename Record>
 QByteArrayView RecordBytes(const Record& record)

@@ -64,12 +64,22 @@ void StoreWriter::Enqueue(const QString& key, Job job)
         std::lock_guard lock(m_mutex);
         // A save of several files takes the place of the single saves of those files still
         // waiting: it builds their contents later, so it writes what they would have, or newer.
+        // Whoever waited for a save that is folded away waits for the one that takes its place.
+        const auto takeOver = [&job](Job& replaced) {
+            job.done.insert(job.done.begin(), replaced.done.begin(), replaced.done.end());
+        };
         if (job.paths.size() > 1) {
             for (const QString& path : job.paths) {
-                if (m_waiting.erase(path) > 0)
-                    m_order.erase(std::find(m_order.begin(), m_order.end(), path));
+                const auto waiting = m_waiting.find(path);
+                if (waiting == m_waiting.end())
+                    continue;
+                takeOver(waiting->second);
+                m_waiting.erase(waiting);
+                m_order.erase(std::find(m_order.begin(), m_order.end(), path));
             }
         }
+        if (const auto waiting = m_waiting.find(key); waiting != m_waiting.end())
+            takeOver(waiting->second);
         auto [entry, added] = m_waiting.insert_or_assign(key, std::move(job));
         if (added)
             m_order.push_back(key);
@@ -77,14 +87,19 @@ void StoreWriter::Enqueue(const QString& key, Job job)
     m_wake.notify_all();
 }
 
-void StoreWriter::Request(const QString& path, ImageSource image)
+void StoreWriter::Request(const QString& path, ImageSource image, Done done)
 {
-    Enqueue(path, Job{{path}, {std::move(image)}});
+    Job job{{path}, {std::move(image)}, {}};
+    if (done)
+        job.done.push_back(std::move(done));
+    Enqueue(path, std::move(job));
 }
 
-void StoreWriter::RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files)
+void StoreWriter::RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files, Done done)
 {
     Job job;
+    if (done)
+        job.done.push_back(std::move(done));
     for (const auto& [path, image] : files) {
         job.paths << path;
         job.images.push_back(image);
@@ -98,9 +113,9 @@ void StoreWriter::Forget(const QString& path)
     m_forget << path;
 }
 
-void StoreWriter::Request(const QString& path, QByteArray bytes)
+void StoreWriter::Request(const QString& path, QByteArray bytes, Done done)
 {
-    Request(path, [bytes = std::move(bytes)]() -> std::optional<QByteArray> { return bytes; });
+    Request(path, [bytes = std::move(bytes)]() -> std::optional<QByteArray> { return bytes; }, std::move(done));
 }
 
 void StoreWriter::Flush()
@@ -164,14 +179,16 @@ void StoreWriter::Run()
         m_waiting.erase(key);
         m_busy = true;
         lock.unlock();
-        Save(job);
+        const QString outcome = Save(job);
+        for (const Done& done : job.done)
+            done(outcome);
         lock.lock();
         m_busy = false;
         m_idle.notify_all();
     }
 }
 
-void StoreWriter::Save(const Job& job)
+QString StoreWriter::Save(const Job& job)
 {
     SaveGuard guard;
     {
@@ -190,6 +207,7 @@ void StoreWriter::Save(const Job& job)
     };
 
     bool saved = false;
+    QString failure;
     const auto save = [&]() -> bool {
         saved = true;
         forget();
@@ -215,7 +233,7 @@ void StoreWriter::Save(const Job& job)
             }
             any = true;
         }
-        return !any || WriteInTurn(job, bytes);
+        return !any || WriteInTurn(job, bytes, &failure);
     };
     if (guard)
         guard(job.paths, save);
@@ -226,10 +244,13 @@ void StoreWriter::Save(const Job& job)
         // Left alone: what the files hold is not what was last written any more.
         for (const QString& path : job.paths)
             m_lastWritten.erase(path);
+        return QStringLiteral("%1 was not written: it changed on disk meanwhile, or cannot be read")
+            .arg(job.paths.join(QStringLiteral(", ")));
     }
+    return failure;
 }
 
-bool StoreWriter::WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes)
+bool StoreWriter::WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes, QString* failure)
 {
     WriteFunction write;
     WriteCheck check;
@@ -284,6 +305,7 @@ bool StoreWriter::WriteInTurn(const Job& job, const std::vector<std::optional<QB
         if (!restored)
             error += QStringLiteral("; %1 keeps its new content").arg(entry->path);
     }
+    *failure = error;
     {
         std::lock_guard lock(m_mutex);
         m_failures << error;

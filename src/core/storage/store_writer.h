@@ -26,6 +26,9 @@
 // Files that must change together (a profile import that brings macros along) are asked for as one
 // save: they are written in the order given, and when a later one cannot be written the earlier
 // ones get back what they held, so a failure leaves them all as they were.
+//
+// Whoever must know when a change is on disk (a script told "done") passes a Done with the
+// request: it is called once the save that took the request in is over.
 class StoreWriter {
 public:
     // Builds a file's content on the writer thread; nothing is written when it gives nothing.
@@ -40,6 +43,10 @@ public:
     // is reported, as when the files were read again instead); save() builds the contents and
     // writes them, true unless a write failed. It may look at the files again afterwards.
     using SaveGuard = std::function<void(const QStringList& paths, const std::function<bool()>& save)>;
+    // Called on the writer thread: an empty error when the files hold the content asked for
+    // (written, or already the same), else why not (a failed write, or a save left undone
+    // because the files changed beside us or are out of reach).
+    using Done = std::function<void(const QString& error)>;
 
     StoreWriter();
     // Writes everything asked for, then stops the thread.
@@ -47,17 +54,18 @@ public:
     StoreWriter(const StoreWriter&) = delete;
     StoreWriter& operator=(const StoreWriter&) = delete;
 
-    void Request(const QString& path, ImageSource image);
-    void Request(const QString& path, QByteArray bytes);
+    void Request(const QString& path, ImageSource image, Done done = {});
+    void Request(const QString& path, QByteArray bytes, Done done = {});
     // Files saved as one, written in the order given. It takes the place of saves of the same
     // files still waiting (its contents are built when the writer gets to it, so they are newer).
     // The contents are built last file first, so that a file written earlier is at least as new
     // as the ones after it that refer to it.
-    void RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files);
+    void RequestTogether(const std::vector<std::pair<QString, ImageSource>>& files, Done done = {});
     // What was last written to path no longer tells what is there (it was changed beside us):
     // the next save compares with the file itself.
     void Forget(const QString& path);
-    // Waits until no save is waiting or under way (each one written, skipped or failed). For
+    // Waits until no save is waiting or under way (each one written, skipped or failed, and its
+    // Done called). For
     // shutdown and before the process reads the files itself, never on a busy window thread.
     void Flush();
 
@@ -80,12 +88,14 @@ private:
     struct Job {
         QStringList paths;
         std::vector<ImageSource> images;
+        std::vector<Done> done;  // of every request folded into this save
     };
 
     void Enqueue(const QString& key, Job job);
     void Run();
-    void Save(const Job& job);
-    bool WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes);
+    // Empty when the save's files hold what was asked for, else why not.
+    QString Save(const Job& job);
+    bool WriteInTurn(const Job& job, const std::vector<std::optional<QByteArray>>& bytes, QString* failure);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;   // work arrived or stop

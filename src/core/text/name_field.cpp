@@ -1,5 +1,6 @@
 #include "core/text/name_field.h"
 
+#include <QList>
 #include <algorithm>
 
 QString ReadNameField(std::span<const char16_t> field)
@@ -32,4 +33,17 @@ QString FitName(const QString& name, qsizetype maxUnits)
     if (name.at(cut - 1).isHighSurrogate())
         --cut;
     return name.left(cut);
+}
+
+QString CleanName(const QString& name)
+{
+    QString clean;
+    clean.reserve(name.size());
+    for (const uint point : name.toUcs4()) {
+        if (QChar::isPrint(char32_t(point))) {
+            const char32_t kept = point;
+            clean.append(QString::fromUcs4(&kept, 1));
+        }
+    }
+    return clean.trimmed();
 }

@@ -15,3 +15,7 @@ bool NameFieldTerminated(std::span<const char16_t> field);
 
 // Cuts a name to at most maxUnits UTF-16 units without splitting a surrogate pair.
 QString FitName(const QString& name, qsizetype maxUnits);
+
+// A name as the user may give it: without control or other unprintable characters and without the
+// spaces round it. Typed and imported names alike go through it; an empty result means "no name".
+QString CleanName(const QString& name);
