@@ -120,6 +120,19 @@ bool DeviceLinks::AnyLinkUp() const
     return m_cable.state == LinkState::Open || m_receiver.state == LinkState::Open || m_blePresent;
 }
 
+bool DeviceLinks::MouseReachable() const
+{
+    if (m_asleep)
+        return false;
+    return m_cable.state == LinkState::Open || (m_receiver.state == LinkState::Open && m_mouseOnline) || m_blePresent;
+}
+
+void DeviceLinks::SendIfReachedAgain(bool wasReachable)
+{
+    if (!wasReachable && MouseReachable())
+        m_host.RequestSend();
+}
+
 void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
 {
     if (linkCode == LinkCode::kArrived) {
@@ -149,6 +162,7 @@ void DeviceLinks::ScheduleArrival(Link& link, void (DeviceLinks::*complete)())
 
 void DeviceLinks::CompleteCableArrival()
 {
+    const bool wasReachable = MouseReachable();
     m_cable.arrivalPending = false;
     m_cable.state = LinkState::Open;
     if (m_cable.Usable())
@@ -163,6 +177,7 @@ void DeviceLinks::CompleteCableArrival()
         m_anyLinkConnected = true;
         m_host.PostDeviceState();
     }
+    SendIfReachedAgain(wasReachable);
 }
 
 void DeviceLinks::CableRemoved()
@@ -225,6 +240,7 @@ void DeviceLinks::ReceiverRemoved()
 
 void DeviceLinks::OnBlePresence(bool present)
 {
+    const bool wasReachable = MouseReachable();
     m_blePresent = present;
     if (m_bleArm)
         m_bleArm(present);
@@ -240,6 +256,7 @@ void DeviceLinks::OnBlePresence(bool present)
     // The page's layout follows the links both ways; without this a page left in its Bluetooth LE
     // form would keep it after the mouse went.
     m_host.ApplyLinkLayout();
+    SendIfReachedAgain(wasReachable);
     // The overall state changes only when no other link is up.
     if (m_receiver.state == LinkState::Open || m_cable.state == LinkState::Open)
         return;
@@ -278,8 +295,10 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
         return;
     }
     case Event::kPollingRate:
-        if (value >= 1 && value <= 8)
+        if (value >= 1 && value <= 8) {
             WriteCurrentProfile([value](ProfileRecord& profile) { profile.polling_rate = value; });
+            m_host.ShowStoredSettings();
+        }
         return;
     case Event::kStatus:
         OnStatus(value);
@@ -289,8 +308,10 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
             m_batteryLevel = value;
         return;
     case Event::kLightEffect:
-        if (value <= 7)
+        if (value <= 7) {
             WriteCurrentProfile([value](ProfileRecord& profile) { profile.light_effect = value; });
+            m_host.ShowStoredSettings();
+        }
         return;
     case Event::kUnsettled:
         // What this event reports is not known; the store is rewritten as the mouse expects.
@@ -304,6 +325,7 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
 
 void DeviceLinks::OnStatus(std::uint16_t value)
 {
+    const bool wasReachable = MouseReachable();
     m_host.StopOnlineWatchdog();
     m_host.StartOnlineWatchdog();
     if (!m_mouseOnline) {
@@ -321,6 +343,7 @@ void DeviceLinks::OnStatus(std::uint16_t value)
         m_batteryLevel = level;
         m_host.ShowBatteryLevel(level);
     }
+    SendIfReachedAgain(wasReachable);
 }
 
 void DeviceLinks::OnOnlineWatchdogExpired()

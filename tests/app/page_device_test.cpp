@@ -41,7 +41,7 @@ TEST_F(PageDeviceTest, DpiStageEventSelectsTheStageAndShowsThePopup)
 {
     Build(true, false);
     window.Page().Session().Locked([](ProfileSession::State& s) { s.Current().dpi_value[7] = 100; });
-    for (const auto& [stage, popup] : {std::pair{3, "DPI :1600"}, std::pair{8, "DPI :4000"}, std::pair{1, "DPI :800"}}) {
+    for (const auto& [stage, popup] : {std::pair{3, "DPI: 1600"}, std::pair{8, "DPI: 4000"}, std::pair{1, "DPI: 800"}}) {
         SCOPED_TRACE(stage);
         auto* option = Control<QAbstractButton>(QStringLiteral("ms_1_option_dpi_step_%1").arg(stage));
         int notifications = 0;
