@@ -127,10 +127,13 @@ bool DeviceLinks::MouseReachable() const
     return m_cable.state == LinkState::Open || (m_receiver.state == LinkState::Open && m_mouseOnline) || m_blePresent;
 }
 
-void DeviceLinks::SendIfReachedAgain(bool wasReachable)
+void DeviceLinks::SendIfReachedAgain(bool wasReachable, bool linkCameUp)
 {
-    if (!wasReachable && MouseReachable())
-        m_host.RequestSend();
+    if (wasReachable || !MouseReachable())
+        return;
+    if (linkCameUp)
+        m_session.Locked([](ProfileSession::State& state) { state.fullSend = true; });
+    m_host.RequestSend();
 }
 
 void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
@@ -177,7 +180,7 @@ void DeviceLinks::CompleteCableArrival()
         m_anyLinkConnected = true;
         m_host.PostDeviceState();
     }
-    SendIfReachedAgain(wasReachable);
+    SendIfReachedAgain(wasReachable, true);
 }
 
 void DeviceLinks::CableRemoved()
@@ -256,7 +259,7 @@ void DeviceLinks::OnBlePresence(bool present)
     // The page's layout follows the links both ways; without this a page left in its Bluetooth LE
     // form would keep it after the mouse went.
     m_host.ApplyLinkLayout();
-    SendIfReachedAgain(wasReachable);
+    SendIfReachedAgain(wasReachable, present);
     // The overall state changes only when no other link is up.
     if (m_receiver.state == LinkState::Open || m_cable.state == LinkState::Open)
         return;
@@ -275,7 +278,12 @@ void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>&
 {
     // When pro.data changed beside us the file wins: the writer reads it again instead of saving,
     // the change is dropped and the page refreshes; the reload's full send brings the mouse in line.
-    m_session.LockedCurrentProfile([&](ProfileRecord& current) { change(current); });
+    // The mouse holds what it reports: the snapshot follows, so that choosing the previous
+    // setting again differs from it and is sent.
+    m_session.LockedCurrentAndApplied([&](ProfileRecord& current, ProfileRecord& applied) {
+        change(applied);
+        change(current);
+    });
     m_session.RequestProfileSave();
 }
 
@@ -326,6 +334,7 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
 void DeviceLinks::OnStatus(std::uint16_t value)
 {
     const bool wasReachable = MouseReachable();
+    const bool wasOnline = m_mouseOnline;
     m_host.StopOnlineWatchdog();
     m_host.StartOnlineWatchdog();
     if (!m_mouseOnline) {
@@ -343,7 +352,7 @@ void DeviceLinks::OnStatus(std::uint16_t value)
         m_batteryLevel = level;
         m_host.ShowBatteryLevel(level);
     }
-    SendIfReachedAgain(wasReachable);
+    SendIfReachedAgain(wasReachable, !wasOnline);
 }
 
 void DeviceLinks::OnOnlineWatchdogExpired()

@@ -32,7 +32,8 @@ public:
     virtual void SelectDpiStageOption(int stageNumber) = 0;  // 1..8, without notification
     virtual void ApplyLinkLayout() = 0;
     // The mouse can be reached again (it woke, came online behind the receiver, or a link came
-    // up): what it lacks of the current profile is sent.
+    // up): what it lacks of the current profile is sent (the links set the full-send flag first
+    // where it may lack anything).
     virtual void RequestSend() = 0;
     // An event of the mouse changed a stored setting: the controls that show it follow.
     virtual void ShowStoredSettings() = 0;
@@ -122,8 +123,10 @@ private:
     void CableRemoved();
     void ReceiverRemoved();
     void OnStatus(std::uint16_t value);
-    // After a change of links or status: a mouse that could not be reached before gets its send.
-    void SendIfReachedAgain(bool wasReachable);
+    // After a change of links or status: a mouse that could not be reached before gets what it
+    // lacks. One that only slept holds what was last sent, so the difference goes; one that no
+    // link reached (it came online, was plugged in or paired) may hold anything: all of it goes.
+    void SendIfReachedAgain(bool wasReachable, bool linkCameUp);
     // The profile field an event changed goes to pro.data at once, written in the background.
     void WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change);
     // The cable's result, or nothing when it took no part of the report.

@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QProgressBar>
 
 namespace {
@@ -15,8 +16,9 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
-            return Combo()->currentText();
+        // A combo without a name of its own is told by its chosen item, as Qt would.
+        if (t == QAccessible::Value || (t == QAccessible::Name && Combo()->accessibleName().isEmpty()))
+            return Combo()->isEditable() && Combo()->lineEdit() ? Combo()->lineEdit()->text() : Combo()->currentText();
         return QAccessibleWidget::text(t);
     }
     // The drop-down list stays reachable as the combo's one child.
@@ -75,7 +77,8 @@ public:
 
 QAccessibleInterface* ControlAccessibleFactory(const QString&, QObject* object)
 {
-    if (auto* combo = qobject_cast<QComboBox*>(object); combo && !combo->accessibleName().isEmpty())
+    // Every combo: Qt may ask for its interface while building it, before any name is set.
+    if (auto* combo = qobject_cast<QComboBox*>(object))
         return new NamedComboAccessible(combo);
     if (auto* slider = qobject_cast<QAbstractSlider*>(object);
         slider && slider->property(kAccessibleValueScaleProperty).isValid())

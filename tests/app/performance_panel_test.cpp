@@ -87,7 +87,7 @@ TEST_F(PerformancePanelTest, BluetoothLayoutHidesPollingAndBatteryAndShowsItsOwn
     EXPECT_EQ(std::tuple(Shown("ms_1_combo_light"), Shown("ms_1_combo_light_ble"), Shown("ms_1_check_prate"), Shown("ms_1_ver_prate")),
               std::tuple(true, false, true, true));  // the polling section comes back unfolded, as it was
     EXPECT_EQ(LightRows(), std::tuple(true, false, true));  // effect 1 of the cable list
-    // A section header folds its section, shows a disclosure arrow and is no check box to assistive tools.
+    // A section header folds its section behind a disclosure arrow and is no check box to assistive tools.
     auto* header = Control<QToolButton>(QStringLiteral("ms_1_check_dpi"));
     header->click();
     EXPECT_EQ(std::tuple(Shown("ms_1_hor_dpi"), header->arrowType(), QAccessible::queryAccessibleInterface(header)->role()),

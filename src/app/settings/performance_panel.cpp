@@ -80,7 +80,6 @@ void PerformancePanel::FindControls(CPaintManagerUI& ui)
     for (int i = 0; i < 8; ++i) {
         m_sections[i].check = Find<QAbstractButton>(ui, QLatin1String(kSections[i][0]));
         m_sections[i].container = ui.FindControl(QLatin1String(kSections[i][1]));
-        ShowSectionFold(m_sections[i].check, nullptr);
     }
     m_checkPrate = m_sections[5].check;
     m_verPrate = m_sections[5].container;
@@ -154,11 +153,11 @@ void PerformancePanel::ShowLinkLayout(LinkLayout layout)
         SetShown(m_comboLightBle, false);
         SetShown(m_checkPrate, true);
         // The polling section comes back folded or unfolded as it was before.
-        SetShown(m_verPrate, !m_checkPrate || m_checkPrate->isChecked());
+        SetShown(m_verPrate, Unfolded(m_checkPrate));
         UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect; }));
         SetShown(m_checkPower, true);
         // The battery section shows as its box says.
-        SetShown(m_verPower, !m_checkPower || m_checkPower->isChecked());
+        SetShown(m_verPower, Unfolded(m_checkPower));
         return;
     }
     SetShown(m_comboLight, false);
@@ -311,21 +310,28 @@ bool PerformancePanel::OnCheckClick(TNotifyUI& msg)
 bool PerformancePanel::OnSectionHeader(QWidget* sender)
 {
     for (const Section& section : m_sections) {
-        if (sender && sender == section.check) {
-            ShowSectionFold(section.check, section.container);
-            return true;
-        }
+        if (!sender || sender != section.check)
+            continue;
+        // A disclosure header turns its arrow; a check box header (an older skin) has turned itself.
+        if (auto* disclosure = qobject_cast<QToolButton*>(section.check); disclosure && !disclosure->isCheckable())
+            disclosure->setArrowType(Unfolded(section.check) ? Qt::RightArrow : Qt::DownArrow);
+        ShowSectionFold(section.check, section.container);
+        return true;
     }
     return false;
 }
 
+bool PerformancePanel::Unfolded(const QAbstractButton* header)
+{
+    if (const auto* disclosure = qobject_cast<const QToolButton*>(header); disclosure && !disclosure->isCheckable())
+        return disclosure->arrowType() != Qt::RightArrow;
+    return !header || header->isChecked();
+}
+
 void PerformancePanel::ShowSectionFold(QAbstractButton* header, QWidget* container)
 {
-    if (!header)
-        return;
-    SetShown(container, header->isChecked());
-    if (auto* disclosure = qobject_cast<QToolButton*>(header))
-        disclosure->setArrowType(header->isChecked() ? Qt::DownArrow : Qt::RightArrow);
+    if (header)
+        SetShown(container, Unfolded(header));
 }
 
 bool PerformancePanel::OnValueChanged(TNotifyUI& msg)

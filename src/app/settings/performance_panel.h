@@ -63,6 +63,8 @@ private:
     // A section header was toggled: its section shows as the header says.
     bool OnSectionHeader(QWidget* sender);
     static void ShowSectionFold(QAbstractButton* header, QWidget* container);
+    // A header reads as unfolded by its arrow (a disclosure button) or by being checked.
+    static bool Unfolded(const QAbstractButton* header);
     static void SetButtonColor(QWidget* button, std::uint32_t argb);
 
     PageServices& m_page;
