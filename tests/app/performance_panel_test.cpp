@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QProgressBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
@@ -108,9 +109,8 @@ TEST_F(PerformancePanelTest, StagesTurnOnAndOffAndTakeTypedDpi)
               std::tuple(2, true, false));
     auto* value = Control<QSpinBox>(QStringLiteral("ms_1_edit_dpi_3"));
     value->selectAll();
-    for (QChar digit : QStringLiteral("3210"))
-        TypeKey(value, Qt::Key_0 + digit.digitValue(), digit);
-    TypeKey(value, Qt::Key_Return, QStringLiteral("\r"));
+    for (QChar key : QStringLiteral("3210\r"))
+        TypeKey(value, key == QLatin1Char('\r') ? int(Qt::Key_Return) : Qt::Key_0 + key.digitValue(), key);
     EXPECT_EQ(std::tuple(Current().dpi_value[2], value->text(), Control<QSlider>(QStringLiteral("ms_1_slider_dpi_3"))->value(), ApplyTimer()),
               std::tuple(80, QStringLiteral("3200"), 80, PerformancePanel::kSliderPauseMs));
 }
@@ -119,16 +119,16 @@ TEST_F(PerformancePanelTest, StagesTurnOnAndOffAndTakeTypedDpi)
 // slider's DPI, a colour button's colour.
 TEST_F(PerformancePanelTest, ControlsTellTheirValuesInTheUsersUnits)
 {
-    auto* bar = Control(QStringLiteral("ms_1_progress_power"));
-    window->Page().Links()->HandleDeviceEvent(0x4010, 0x0701);  // awake, level 7
-    auto tell = [](QWidget* control) {
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    auto tell = [this](const char* name) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(Control(QLatin1String(name)));
         return std::pair(accessible->text(QAccessible::Name), accessible->text(QAccessible::Value));
     };
+    window->Page().Links()->HandleDeviceEvent(0x4010, 0x0701);  // awake, level 7
+    Control<QProgressBar>(QStringLiteral("ms_1_progress_power"))->setValue(36);  // where a charging sweep may stand
     ChangeAndRefresh([](ProfileRecord& p) { p.light_effect = 0, p.dpi_value[5] = 80, p.stage_color[0] = 0x000000FF; });
-    EXPECT_EQ(tell(bar), std::pair(LangText("acc_battery_text"), QStringLiteral("70%")));
-    EXPECT_EQ(tell(Control(QStringLiteral("ms_1_combo_light"))), std::pair(LangText("acc_light_effect_text"), LangText("light_effect_0_text")));
-    EXPECT_EQ(tell(Control(QStringLiteral("ms_1_slider_dpi_6"))).second, QStringLiteral("3200"));
+    EXPECT_EQ(tell("ms_1_progress_power"), std::pair(LangText("acc_battery_text"), QStringLiteral("70%")));
+    EXPECT_EQ(tell("ms_1_combo_light"), std::pair(LangText("acc_light_effect_text"), LangText("light_effect_0_text")));
+    EXPECT_EQ(tell("ms_1_slider_dpi_6").second, QStringLiteral("3200"));
     EXPECT_EQ(Control(QStringLiteral("ms_1_btn_dpi_color_1"))->accessibleDescription(), QStringLiteral("#FF0000"));
 }
 
@@ -150,6 +150,8 @@ TEST_F(PerformancePanelTest, PollingSleepMovementAndStageWriteTheProfileAndFollo
                          TextOf(QStringLiteral("ms_1_label_sleep_timer")), Button(QStringLiteral("ms_1_check_movemode"))->isChecked(),
                          Control(QStringLiteral("ms_1_btn_light_color"))->property("color").toUInt()),
               std::tuple(QStringLiteral("125 Hz"), true, QStringLiteral("Sleep after 0.5 min"), false, 0xFFFF0000u));
+    ChangeAndRefresh([](ProfileRecord& p) { p.polling_rate = 8; });  // as the mouse may report it: no option holds it
+    EXPECT_FALSE(Button(QStringLiteral("ms_1_btn_prate_1"))->isChecked());
     EXPECT_EQ(std::tuple(PerformancePanel::StoredColor(0xFF102030u), PerformancePanel::ShownColor(PerformancePanel::StoredColor(0xFFABCDEFu))),
               std::tuple(0x00302010, 0xFFABCDEFu));
 }
