@@ -186,8 +186,7 @@ TEST_F(PageToMouseTest, ChoicesMadeWhileTheMouseIsAwayAreSavedAndReachItWhenItIs
     ASSERT_TRUE(WaitForReports(reports + 1));  // the DPI report alone
     EXPECT_EQ(State()["stages"].toArray()[3].toObject()["dpi"].toInt(), 2600);
 
-    window.Page().Session().Locked([](ProfileSession::State& s) { s.profiles.push_back(CreateProfile(QStringLiteral("Other"))); });
-    window.Page().Session().Locked([](ProfileSession::State& s) { s.profiles.back()->buttons[1].function = 3; });
+    window.Page().Session().Locked([](ProfileSession::State& s) { s.profiles.push_back(CreateProfile(QStringLiteral("Other"))), s.profiles.back()->buttons[1].function = 3; });
     Control<QListWidget>("ms_1_list_profile")->addItem(QStringLiteral("Other"));
     Command("unplug cable");
     Control<QListWidget>("ms_1_list_profile")->setCurrentRow(1);
