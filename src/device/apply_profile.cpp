@@ -5,8 +5,11 @@
 
 bool ApplyProfile(const ApplyContext& context)
 {
-    if (context.asleep())
+    if (context.unreachable()) {
+        // The edit is kept on disk now, and waits in the difference from the snapshot.
+        context.session.RequestProfileSave();
         return false;
+    }
     if (context.showApplyRing)
         context.showApplyRing(true);
 
@@ -20,9 +23,9 @@ bool ApplyProfile(const ApplyContext& context)
         reloads = state.profileReloads;
     });
 
-    // Results are not examined: a report no link took is lost until its section changes again.
+    bool allTaken = true;
     for (const Report& report : reports)
-        context.sendReport(report);
+        allTaken = context.sendReport(report) != 0 && allTaken;
 
     // pro.data changed on disk while the reports were on their way: the profiles were read again,
     // the snapshot follows the file and the next apply sends everything. What was sent is neither
@@ -31,6 +34,8 @@ bool ApplyProfile(const ApplyContext& context)
         if (state.profileReloads != reloads)
             return true;
         *state.appliedSnapshot = *sent;
+        if (!allTaken)
+            state.fullSend = true;
         return false;
     });
     // The writer looks at pro.data again before it writes: one changed after this point is read

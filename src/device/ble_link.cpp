@@ -2,8 +2,8 @@
 
 #include "device/device_links.h"
 
-BleLink::BleLink(DeviceLinks& links, std::function<void()> requestSend, const QString& busAddress)
-    : m_links(links), m_requestSend(std::move(requestSend)), m_transport(std::make_unique<BleTransport>(busAddress))
+BleLink::BleLink(DeviceLinks& links, const QString& busAddress)
+    : m_links(links), m_transport(std::make_unique<BleTransport>(busAddress))
 {
     BleTransport* transport = m_transport.get();
     m_links.SetBleWriter([transport](const Report& report) { return transport->WriteReport(report); });
@@ -21,13 +21,8 @@ void BleLink::Start()
 {
     BleTransport::Callbacks callbacks;
     callbacks.initialScan = [this](bool present) {
-        if (!present || m_links.BlePresent())
-            return;
-        const bool otherLinkUp = m_links.AnyLinkUp();
-        m_links.OnBlePresence(true);
-        // The start-up send found no link; now one is there.
-        if (!otherLinkUp && m_requestSend)
-            m_requestSend();
+        if (present && !m_links.BlePresent())
+            m_links.OnBlePresence(true);
     };
     callbacks.arrived = [this] {
         if (!m_links.BlePresent())

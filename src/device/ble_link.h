@@ -13,9 +13,8 @@ class DeviceLinks;
 // the UI thread; every callback it receives runs there.
 class BleLink {
 public:
-    // requestSend asks for one send of the current profile: used when BlueZ's first answer finds
-    // the mouse as the only link, so the start-up send reaches it.
-    BleLink(DeviceLinks& links, std::function<void()> requestSend, const QString& busAddress);
+    // The links ask for a send themselves when the mouse becomes reachable over Bluetooth LE.
+    BleLink(DeviceLinks& links, const QString& busAddress);
     ~BleLink();
 
     void Start();
@@ -23,6 +22,5 @@ public:
 
 private:
     DeviceLinks& m_links;
-    std::function<void()> m_requestSend;
     std::unique_ptr<BleTransport> m_transport;
 };

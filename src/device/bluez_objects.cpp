@@ -129,11 +129,9 @@ bool BlueZObjects::IsConnectedMouse(const QString& devicePath) const
 
 bool BlueZObjects::MousePresent() const
 {
-    for (const auto& [path, device] : m_devices) {
-        if (IsConnectedMouse(path))
-            return true;
-    }
-    return false;
+    // BlueZ tells of the connection before it has resolved the mouse's services: until its report
+    // characteristic is known a send would reach nothing, so the mouse does not count yet.
+    return !ReportCharacteristics().isEmpty();
 }
 
 bool BlueZObjects::BelongsToMouse(const QString& path) const

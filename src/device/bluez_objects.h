@@ -21,6 +21,7 @@ public:
     void ChangeProperties(const QString& path, const QString& interface, const QVariantMap& changed);
 
     int AdapterCount() const { return int(m_adapters.size()); }
+    // A connected mouse whose report characteristic is known.
     bool MousePresent() const;
     // Whether the object is a mouse's device (connected or not) or lies below one.
     bool BelongsToMouse(const QString& path) const;

@@ -215,14 +215,15 @@ void BlueZWatcher::SubscribePending()
     for (const QString& path : m_objects.EventCharacteristics()) {
         if (m_subscribed.count(path))
             continue;
-        // A failed subscription is only traced; the mouse still counts as present.
-        m_subscribed.insert(path);
         QDBusMessage call = QDBusMessage::createMethodCall(BlueZ::kService, path, BlueZ::kGattCharacteristic,
                                                            QStringLiteral("StartNotify"));
         const QDBusMessage reply = QDBusConnection(m_name).call(call, QDBus::Block, kCallTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage)
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            m_subscribed.insert(path);
             qCDebug(lcBle) << "notifications on" << path;
-        else
+        } else {
+            // The mouse still counts as present; the next change of its objects tries again.
             qCDebug(lcBle) << "no notifications on" << path << "-" << reply.errorMessage();
+        }
     }
 }

@@ -1,7 +1,6 @@
 #include "device/device_links.h"
 
 #include <QLoggingCategory>
-#include <array>
 
 #include "device/device_clock.h"
 #include "device/link_code.h"
@@ -21,9 +20,6 @@ constexpr std::uint16_t kUnsettled = 0x8000;
 constexpr std::uint16_t kFirstFromDriver = 0x1000;
 constexpr std::uint16_t kLastFromDriver = 0x9000;
 }  // namespace Event
-
-constexpr std::size_t kCablePacketBytes = 64;
-constexpr std::size_t kCableMacroChunk = 60;
 
 }  // namespace
 
@@ -120,6 +116,22 @@ bool DeviceLinks::AnyLinkUp() const
     return m_cable.state == LinkState::Open || m_receiver.state == LinkState::Open || m_blePresent;
 }
 
+bool DeviceLinks::MouseReachable() const
+{
+    if (m_asleep)
+        return false;
+    return m_cable.state == LinkState::Open || (m_receiver.state == LinkState::Open && m_mouseOnline) || m_blePresent;
+}
+
+void DeviceLinks::SendIfReachedAgain(bool wasReachable, bool linkCameUp)
+{
+    if (wasReachable || !MouseReachable())
+        return;
+    if (linkCameUp)
+        m_session.Locked([](ProfileSession::State& state) { state.fullSend = true; });
+    m_host.RequestSend();
+}
+
 void DeviceLinks::HandleWiredLink(std::uint32_t linkCode)
 {
     if (linkCode == LinkCode::kArrived) {
@@ -149,6 +161,7 @@ void DeviceLinks::ScheduleArrival(Link& link, void (DeviceLinks::*complete)())
 
 void DeviceLinks::CompleteCableArrival()
 {
+    const bool wasReachable = MouseReachable();
     m_cable.arrivalPending = false;
     m_cable.state = LinkState::Open;
     if (m_cable.Usable())
@@ -163,6 +176,7 @@ void DeviceLinks::CompleteCableArrival()
         m_anyLinkConnected = true;
         m_host.PostDeviceState();
     }
+    SendIfReachedAgain(wasReachable, true);
 }
 
 void DeviceLinks::CableRemoved()
@@ -225,6 +239,7 @@ void DeviceLinks::ReceiverRemoved()
 
 void DeviceLinks::OnBlePresence(bool present)
 {
+    const bool wasReachable = MouseReachable();
     m_blePresent = present;
     if (m_bleArm)
         m_bleArm(present);
@@ -240,6 +255,7 @@ void DeviceLinks::OnBlePresence(bool present)
     // The page's layout follows the links both ways; without this a page left in its Bluetooth LE
     // form would keep it after the mouse went.
     m_host.ApplyLinkLayout();
+    SendIfReachedAgain(wasReachable, present);
     // The overall state changes only when no other link is up.
     if (m_receiver.state == LinkState::Open || m_cable.state == LinkState::Open)
         return;
@@ -258,7 +274,12 @@ void DeviceLinks::WriteCurrentProfile(const std::function<void(ProfileRecord&)>&
 {
     // When pro.data changed beside us the file wins: the writer reads it again instead of saving,
     // the change is dropped and the page refreshes; the reload's full send brings the mouse in line.
-    m_session.LockedCurrentProfile([&](ProfileRecord& current) { change(current); });
+    // The mouse holds what it reports: the snapshot follows, so that choosing the previous
+    // setting again differs from it and is sent.
+    m_session.LockedCurrentAndApplied([&](ProfileRecord& current, ProfileRecord& applied) {
+        change(applied);
+        change(current);
+    });
     m_session.RequestProfileSave();
 }
 
@@ -278,8 +299,10 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
         return;
     }
     case Event::kPollingRate:
-        if (value >= 1 && value <= 8)
+        if (value >= 1 && value <= 8) {
             WriteCurrentProfile([value](ProfileRecord& profile) { profile.polling_rate = value; });
+            m_host.ShowStoredSettings();
+        }
         return;
     case Event::kStatus:
         OnStatus(value);
@@ -289,8 +312,10 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
             m_batteryLevel = value;
         return;
     case Event::kLightEffect:
-        if (value <= 7)
+        if (value <= 7) {
             WriteCurrentProfile([value](ProfileRecord& profile) { profile.light_effect = value; });
+            m_host.ShowStoredSettings();
+        }
         return;
     case Event::kUnsettled:
         // What this event reports is not known; the store is rewritten as the mouse expects.
@@ -304,6 +329,8 @@ void DeviceLinks::HandleDeviceEvent(std::uint16_t code, std::uint16_t value)
 
 void DeviceLinks::OnStatus(std::uint16_t value)
 {
+    const bool wasReachable = MouseReachable();
+    const bool wasOnline = m_mouseOnline;
     m_host.StopOnlineWatchdog();
     m_host.StartOnlineWatchdog();
     if (!m_mouseOnline) {
@@ -321,6 +348,7 @@ void DeviceLinks::OnStatus(std::uint16_t value)
         m_batteryLevel = level;
         m_host.ShowBatteryLevel(level);
     }
+    SendIfReachedAgain(wasReachable, !wasOnline);
 }
 
 void DeviceLinks::OnOnlineWatchdogExpired()
@@ -340,59 +368,4 @@ int DeviceLinks::NextChargingValue()
     if (m_chargingCounter > 100)
         m_chargingCounter = 0;
     return shown;
-}
-
-std::optional<int> DeviceLinks::SendOverCable(const Report& report)
-{
-    if (report.empty() || report[0] != ReportCommand::kMacro) {
-        const int result = m_cable.functions.SetFeature(report.data(), std::int32_t(report.size()));
-        if (result == 0)
-            return std::nullopt;
-        m_clock.Pause(kReportPauseMs);
-        return result;
-    }
-    // The cable takes at most 64 bytes: the macro goes in two halves of 60 bytes each (report
-    // bytes 3..62 and 63..122).
-    std::array<int, 2> results{};
-    for (std::size_t half = 0; half < 2; ++half) {
-        std::array<std::uint8_t, kCablePacketBytes> packet{};
-        packet[0] = ReportCommand::kMacro;
-        packet[1] = kCablePacketBytes;
-        packet[2] = report[2];
-        packet[3] = std::uint8_t(half);
-        const std::size_t from = 3 + kCableMacroChunk * half;
-        for (std::size_t i = 0; i < kCableMacroChunk && from + i < report.size(); ++i)
-            packet[4 + i] = report[from + i];
-        results[half] = m_cable.functions.SetFeature(packet.data(), std::int32_t(packet.size()));
-        if (results[half] != 0)
-            m_clock.Pause(kMacroHalfPauseMs);
-    }
-    if (results[0] == 0 && results[1] == 0)
-        return std::nullopt;
-    // Taken in part or whole: the cable had it, no other link is tried.
-    if (results[1] != 0)
-        m_clock.Pause(kReportPauseMs);
-    return results[1];
-}
-
-int DeviceLinks::SendReport(const Report& report)
-{
-    if (m_cable.state == LinkState::Open && m_cable.Usable()) {
-        if (const std::optional<int> result = SendOverCable(report))
-            return *result;
-    }
-    // The receiver carries reports only while the mouse is online behind it.
-    if (m_receiver.state == LinkState::Open && m_mouseOnline && m_receiver.Usable()) {
-        const int result = m_receiver.functions.SetFeature(report.data(), std::int32_t(report.size()));
-        if (result != 0) {
-            m_clock.Pause(kReportPauseMs);
-            return result;
-        }
-    }
-    int result = 0;
-    if (m_blePresent && m_bleWriter)
-        result = m_bleWriter(report);
-    if (result != 0)
-        m_clock.Pause(kReportPauseMs);
-    return result;
 }

@@ -31,6 +31,12 @@ public:
     virtual void ShowBatteryLevel(int level) = 0;        // level in tenths: bar and "70%"
     virtual void SelectDpiStageOption(int stageNumber) = 0;  // 1..8, without notification
     virtual void ApplyLinkLayout() = 0;
+    // The mouse can be reached again (it woke, came online behind the receiver, or a link came
+    // up): what it lacks of the current profile is sent (the links set the full-send flag first
+    // where it may lack anything).
+    virtual void RequestSend() = 0;
+    // An event of the mouse changed a stored setting: the controls that show it follow.
+    virtual void ShowStoredSettings() = 0;
 };
 
 enum class LinkState : int { NotOpened = 0, Open = 1, Removed = 2 };
@@ -88,6 +94,9 @@ public:
     int SendReport(const Report& report);
 
     bool AnyLinkUp() const;
+    // Whether a report can reach the mouse now: awake, and on the cable, online behind the
+    // receiver, or over Bluetooth LE.
+    bool MouseReachable() const;
     bool AnyLinkConnected() const { return m_anyLinkConnected; }
     bool Asleep() const { return m_asleep; }
     bool MouseOnline() const { return m_mouseOnline; }
@@ -114,6 +123,10 @@ private:
     void CableRemoved();
     void ReceiverRemoved();
     void OnStatus(std::uint16_t value);
+    // After a change of links or status: a mouse that could not be reached before gets what it
+    // lacks. One that only slept holds what was last sent, so the difference goes; one that no
+    // link reached (it came online, was plugged in or paired) may hold anything: all of it goes.
+    void SendIfReachedAgain(bool wasReachable, bool linkCameUp);
     // The profile field an event changed goes to pro.data at once, written in the background.
     void WriteCurrentProfile(const std::function<void(ProfileRecord&)>& change);
     // The cable's result, or nothing when it took no part of the report.

@@ -81,6 +81,15 @@ public:
         return function(m_state.Current());
     }
 
+    // For what the mouse reports of itself: the current profile and the applied snapshot (what
+    // the mouse holds) change alike, so the change is never sent back nor taken for one of ours.
+    template <typename Function>
+    decltype(auto) LockedCurrentAndApplied(Function&& function)
+    {
+        std::lock_guard lock(m_mutex);
+        return function(m_state.Current(), *m_state.appliedSnapshot);
+    }
+
     // Reads both stores (after every save asked for is on disk); the current profile becomes the
     // applied snapshot and the next apply sends everything.
     void Load(StoreLoadResult* profileResult = nullptr, StoreLoadResult* macroResult = nullptr);

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <optional>
 
@@ -24,6 +25,8 @@ QString ControlText(const QWidget* control)
         return edit->text();
     if (const auto* group = qobject_cast<const QGroupBox*>(control))
         return group->title();
+    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(control))
+        return spin->text();
     return {};
 }
 
@@ -86,6 +89,8 @@ void SetControlValue(QWidget* sliderOrProgress, int value)
         slider->setValue(value);
     else if (auto* progress = qobject_cast<QProgressBar*>(sliderOrProgress))
         progress->setValue(value);
+    else if (auto* spin = qobject_cast<QSpinBox*>(sliderOrProgress))
+        spin->setValue(value);
 }
 
 void SelectTabItem(QStackedWidget* tabs, int index)

@@ -39,8 +39,8 @@ int SelectedItem(const QWidget* listOrCombo);
 // Options (radio buttons) and check boxes.
 void SetSelected(QAbstractButton* option, bool selected, bool notify);
 
-// Sliders and progress bars, always without notification.
-void SetControlValue(QWidget* sliderOrProgress, int value);
+// Sliders, progress bars and spin boxes, always without notification.
+void SetControlValue(QWidget* sliderProgressOrSpin, int value);
 
 // Shows or hides a control the skin may lack (null is ignored).
 void SetShown(QWidget* control, bool shown);

@@ -10,6 +10,7 @@
 #include <QUiLoader>
 #include <QWidget>
 
+#include "ui/control_accessibility.h"
 #include "ui/color_palette.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
@@ -50,6 +51,7 @@ void RegisterSkinWidget(const QString& className, SkinWidgetFactory factory)
 
 QWidget* LoadSkin(const QString& fileName, QWidget* parent, QString* error)
 {
+    InstallControlAccessibility();
     QFile file(CResourceManager::Instance().ResourcePath() + fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

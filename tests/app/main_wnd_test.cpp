@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, DpiPopupFollowsTheLastChange)
     ASSERT_TRUE(popup);
     const QPointer<QObject> alive = &popup->PaintManager();  // lives exactly as long as the pop-up
     EXPECT_EQ(std::tuple(popup->Text(), popup->GetHWND()->geometry(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP)),
-              std::tuple(QStringLiteral("DPI :800"), QRect(1710, 980, 200, 50), 2000));
+              std::tuple(QStringLiteral("DPI: 800"), QRect(1710, 980, 200, 50), 2000));
     popup->GetHWND()->close();  // Alt+F4 or the task bar
     ProcessPending();
     window.SendMessage(Msg::UM_SHOW_DPI, 0, 40);
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, DpiPopupFollowsTheLastChange)
     EXPECT_EQ(window.DpiPopup(), popup);
     EXPECT_EQ(std::tuple(ControlText(popup->PaintManager().FindControl(QStringLiteral("dpi_label"))), popup->GetHWND()->isVisible(),
                          popup->GetHWND()->geometry(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP)),
-              std::tuple(QStringLiteral("DPI :1600"), true, QRect(1710, 980, 200, 50), 2000));
+              std::tuple(QStringLiteral("DPI: 1600"), true, QRect(1710, 980, 200, 50), 2000));
     window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_DPI_POPUP, 0);  // the expiry, as the desktop delivers it
     EXPECT_EQ(std::tuple(window.DpiPopup(), window.TimerIntervalMs(TimerId::TIMER_DPI_POPUP), bool(alive)),
               std::tuple(nullptr, -1, false));
@@ -117,7 +117,7 @@ TEST_F(MainWindowTest, DpiPopupFollowsTheLastChange)
     EXPECT_EQ(std::tuple(window.IsWindow(), window.DpiPopup(), bool(next)), std::tuple(false, nullptr, false));
     // A message kind above 2 carries no DPI value and shows none; the corner of a smaller work area.
     EXPECT_EQ(std::tuple(CMainWnd::DpiPopupText(2, 40), CMainWnd::DpiPopupText(3, 40), CDPIMsg::PlacementFor(QRect(0, 0, 1280, 720))),
-              std::tuple(QStringLiteral("DPI :1600"), QStringLiteral("DPI :"), QRect(1070, 660, 200, 50)));
+              std::tuple(QStringLiteral("DPI: 1600"), QStringLiteral("DPI:"), QRect(1070, 660, 200, 50)));
 }
 
 TEST_F(MainWindowTest, MenuItemsRouteByNameAndExitLeavesLaterMessageBoxesWorking)

@@ -1,6 +1,7 @@
 // The settings page over the emulated mouse: what it shows of the links and the battery,
 // the mouse's DPI events, the stores, and the settings that reach the mouse.
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QListWidget>
 #include <QMenu>
@@ -41,7 +42,7 @@ TEST_F(PageDeviceTest, DpiStageEventSelectsTheStageAndShowsThePopup)
 {
     Build(true, false);
     window.Page().Session().Locked([](ProfileSession::State& s) { s.Current().dpi_value[7] = 100; });
-    for (const auto& [stage, popup] : {std::pair{3, "DPI :1600"}, std::pair{8, "DPI :4000"}, std::pair{1, "DPI :800"}}) {
+    for (const auto& [stage, popup] : {std::pair{3, "DPI: 1600"}, std::pair{8, "DPI: 4000"}, std::pair{1, "DPI: 800"}}) {
         SCOPED_TRACE(stage);
         auto* option = Control<QAbstractButton>(QStringLiteral("ms_1_option_dpi_step_%1").arg(stage));
         int notifications = 0;
@@ -106,6 +107,15 @@ TEST_F(PageDeviceTest, AStoreThatCannotBeWrittenIsToldOnce)
     EXPECT_TRUE(session.TakeSaveFailures().isEmpty());
 }
 
+// What pro.data holds of its current profile, once the saves asked for are written.
+std::pair<int, ProfileRecord> StoredCurrent(CMainWnd& window)
+{
+    ProfileList profiles;
+    auto header = std::make_unique<StoreHeader>();
+    LoadProfileStore(profiles, *header, window.Page().Session().DataFolder());
+    return {int(header->current_profile_index), *profiles.at(header->current_profile_index)};
+}
+
 using PageToMouseTest = SimWindowTest;
 
 // Slider moves wait for one pause and then send once; a stage option and a polling rate go at once.
@@ -115,7 +125,7 @@ TEST_F(PageToMouseTest, DpiSliderStageAndPollingReachTheMouseAndTheStore)
     for (int value : {44, 47, 50})
         Control<QSlider>("ms_1_slider_dpi_3")->setValue(value);
     // Each move restarts the one pause and shows at once; nothing is sent before it is over.
-    EXPECT_EQ(std::tuple(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), ControlText(Control("ms_1_label_dpi_3")), Reports()),
+    EXPECT_EQ(std::tuple(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), ControlText(Control("ms_1_edit_dpi_3")), Reports()),
               std::tuple(500, QStringLiteral("2000"), reports));
     window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_APPLY_DELAY, 0);
     EXPECT_EQ(window.TimerIntervalMs(TimerId::TIMER_APPLY_DELAY), -1);  // fired once, then gone
@@ -124,16 +134,21 @@ TEST_F(PageToMouseTest, DpiSliderStageAndPollingReachTheMouseAndTheStore)
     ASSERT_TRUE(WaitForReports(++reports));
     Control<QAbstractButton>("ms_1_btn_prate_2")->click();
     ASSERT_TRUE(WaitForReports(++reports));
+    Control<QAbstractButton>("ms_1_check_stage_7")->click();  // stage 7 joins the cycle with stage 6's 4800 DPI
+    ASSERT_TRUE(WaitForReports(++reports));
+    EXPECT_EQ(State()["stages"].toArray()[6].toObject()["dpi"].toInt(), 4800);
+    for (int stage : {6, 7, 1}) {  // the mouse's DPI button passes stage 8, which is off
+        EXPECT_EQ(Command("press dpi"), QStringLiteral("ok"));
+        EXPECT_EQ(State()["currentStage"].toInt(), stage);
+    }
+    Control<QAbstractButton>("ms_1_option_dpi_step_5")->click();
+    ASSERT_TRUE(WaitForReports(++reports));
     FinishStoreWrites();
     const QJsonObject state = State();  // the mouse counts stages from 1
     EXPECT_EQ(std::tuple(Reports(), state["stages"].toArray()[2].toObject()["dpi"].toInt(), state["currentStage"].toInt(),
                          state["pollingHz"].toInt()),
               std::tuple(reports, 2000, 5, 250));
-    ProfileList profiles;
-    auto header = std::make_unique<StoreHeader>();
-    LoadProfileStore(profiles, *header, window.Page().Session().DataFolder());
-    ASSERT_FALSE(profiles.empty());
-    EXPECT_EQ(profiles.at(header->current_profile_index)->dpi_value[2], 50);
+    EXPECT_EQ(StoredCurrent(window).second.dpi_value[2], 50);
 }
 
 TEST_F(PageToMouseTest, SwitchingTheProfileSendsItWhole)
@@ -155,6 +170,45 @@ TEST_F(PageToMouseTest, SwitchingTheProfileSendsItWhole)
     EXPECT_EQ(std::tuple(state["stages"].toArray()[0].toObject()["dpi"].toInt(), state["pollingHz"].toInt(),
                          state["lighting"].toObject()["effect"].toInt(), state["buttons"].toArray()[1].toArray()[0].toInt()),
               std::tuple(1000, 1000, 2, int(FunctionDeviceBytes(3, ButtonRecord{}, 0)[0])));
+}
+
+// Nothing chosen while the mouse sleeps or no link is up is lost: it is saved at once, and what the
+// mouse lacks is sent when it wakes or a link comes back.
+TEST_F(PageToMouseTest, ChoicesMadeWhileTheMouseIsAwayAreSavedAndReachItWhenItIsBack)
+{
+    const int reports = Reports();
+    Command("sleep");
+    Control<QSlider>("ms_1_slider_dpi_4")->setValue(65);
+    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_APPLY_DELAY, 0);
+    ASSERT_TRUE(ProcessUntil([&] { return StoredCurrent(window).second.dpi_value[3] == 65; }));
+    EXPECT_EQ(std::tuple(Reports(), State()["stages"].toArray()[3].toObject()["dpi"].toInt()), std::tuple(reports, 2400));
+    Command("wake");
+    ASSERT_TRUE(WaitForReports(reports + 1));  // the DPI report alone
+    EXPECT_EQ(State()["stages"].toArray()[3].toObject()["dpi"].toInt(), 2600);
+
+    window.Page().Session().Locked([](ProfileSession::State& s) { s.profiles.push_back(CreateProfile(QStringLiteral("Other"))), s.profiles.back()->buttons[1].function = 3; });
+    Control<QListWidget>("ms_1_list_profile")->addItem(QStringLiteral("Other"));
+    Command("unplug cable");
+    Control<QListWidget>("ms_1_list_profile")->setCurrentRow(1);
+    ASSERT_TRUE(ProcessUntil([&] { return StoredCurrent(window).first == 1; }));
+    EXPECT_EQ(Reports(), reports + 1);
+    Plug("plug cable");
+    ASSERT_TRUE(WaitForReports(reports + 5));  // the whole profile
+    EXPECT_EQ(State()["buttons"].toArray()[1].toArray()[0].toInt(), int(FunctionDeviceBytes(3, ButtonRecord{}, 0)[0]));
+}
+
+// An effect the mouse reports shows at once, and choosing the effect shown before sends it.
+TEST_F(PageToMouseTest, AnEffectReportedByTheMouseShowsAndTheOneBeforeCanBeChosenAgain)
+{
+    auto* combo = Control<QComboBox>("ms_1_combo_light");
+    const int before = combo->currentIndex();
+    Command("light 5");
+    EXPECT_EQ(std::tuple(combo->currentIndex(), Shown("ms_1_hor_breathspeed"), Shown("ms_1_hor_light_color")), std::tuple(5, true, false));
+    const int reports = Reports();
+    combo->setCurrentIndex(before);
+    window.SendMessage(WindowMessage::kTimer, TimerId::TIMER_APPLY_DELAY, 0);
+    ASSERT_TRUE(WaitForReports(reports + 1));
+    EXPECT_EQ(State()["lighting"].toObject()["effect"].toInt(), before);
 }
 
 // Opens a slot's menu with a click and chooses an item; the choice travels as the menu's click

@@ -1,8 +1,12 @@
 // The performance and lighting panel through its real controls: what each shows of the current
 // profile, what each edit writes, and when the edit is sent.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
+#include <QProgressBar>
 #include <QSlider>
+#include <QSpinBox>
+#include <QToolButton>
 
 #include "app/settings/performance_panel.h"
 #include "app/shell/window_messages.h"
@@ -20,19 +24,25 @@ protected:
         window->Page().RefreshPage();
     }
     // Whether the page shows the control (the page itself is out of view without a mouse).
-    bool Shown(const char* name) { return !Control(QLatin1String(name))->isHidden(); }
+    bool Shown(const QString& name) { return !Control(name)->isHidden(); }
+    bool Shown(const char* name) { return Shown(QLatin1String(name)); }
     std::tuple<bool, bool, bool> LightRows() { return {Shown("ms_1_hor_brightness"), Shown("ms_1_hor_breathspeed"), Shown("ms_1_hor_light_color")}; }
     int ApplyTimer() { return window->TimerIntervalMs(TimerId::TIMER_APPLY_DELAY); }
     QAbstractButton* Button(const QString& name) { return Control<QAbstractButton>(name); }
 };
 
-TEST_F(PerformancePanelTest, DpiLabelsShowFortyTimesTheStoredValueAndTheRangesFitTheMouse)
+TEST_F(PerformancePanelTest, DpiValuesShowFortyTimesTheStoredValueAndStagesThatAreOffShowNone)
 {
     const int stored[8] = {20, 30, 40, 60, 80, 120, 0, 0};
     ChangeAndRefresh([&](ProfileRecord& p) { std::copy(stored, stored + 8, p.dpi_value); });
-    const char* shown[8] = {"800", "1200", "1600", "2400", "3200", "4800", "0", "0"};
-    for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(TextOf(QStringLiteral("ms_1_label_dpi_%1").arg(k + 1)), QLatin1String(shown[k])) << k;
+    const char* shown[8] = {"800", "1200", "1600", "2400", "3200", "4800", "", ""};
+    for (int k = 0; k < 8; ++k) {
+        const bool on = *shown[k];
+        EXPECT_EQ(std::tuple(on ? TextOf(QStringLiteral("ms_1_edit_dpi_%1").arg(k + 1)) : QString(), Shown(QStringLiteral("ms_1_edit_dpi_%1").arg(k + 1)),
+                             Shown(QStringLiteral("ms_1_slider_dpi_%1").arg(k + 1)), Button(QStringLiteral("ms_1_option_dpi_step_%1").arg(k + 1))->isEnabled(),
+                             Button(QStringLiteral("ms_1_check_stage_%1").arg(k + 1))->isChecked()),
+                  std::tuple(QLatin1String(shown[k]), on, on, on, on)) << k;
+    }
     EXPECT_EQ(Control<QSlider>(QStringLiteral("ms_1_slider_dpi_6"))->value(), 120);
     auto* dpi = Control<QSlider>(QStringLiteral("ms_1_slider_dpi_1"));
     EXPECT_EQ(std::tuple(dpi->minimum() * 40, dpi->maximum() * 40), std::tuple(200, 4800));
@@ -70,15 +80,56 @@ TEST_F(PerformancePanelTest, BluetoothLayoutHidesPollingAndBatteryAndShowsItsOwn
         p.light_effect_ble = 5;
     });
     window->Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::Ble);
-    EXPECT_FALSE(Button(QStringLiteral("ms_1_check_prate"))->isChecked());
     for (const char* hidden : {"ms_1_check_prate", "ms_1_ver_prate", "ms_1_combo_light", "ms_1_check_power", "ms_1_ver_power"})
         EXPECT_FALSE(Shown(hidden)) << hidden;
     EXPECT_TRUE(Shown("ms_1_combo_light_ble"));
     EXPECT_EQ(LightRows(), std::tuple(false, true, false));  // effect 5 of the Bluetooth list
     window->Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::CableOrReceiver);
-    EXPECT_EQ(std::tuple(Shown("ms_1_combo_light"), Shown("ms_1_combo_light_ble"), Shown("ms_1_check_prate")),
-              std::tuple(true, false, true));
+    EXPECT_EQ(std::tuple(Shown("ms_1_combo_light"), Shown("ms_1_combo_light_ble"), Shown("ms_1_check_prate"), Shown("ms_1_ver_prate")),
+              std::tuple(true, false, true, true));  // the polling section comes back unfolded, as it was
     EXPECT_EQ(LightRows(), std::tuple(true, false, true));  // effect 1 of the cable list
+    // A section header folds its section behind a disclosure arrow and is no check box to assistive tools.
+    auto* header = Control<QToolButton>(QStringLiteral("ms_1_check_dpi"));
+    header->click();
+    EXPECT_EQ(std::tuple(Shown("ms_1_hor_dpi"), header->arrowType(), QAccessible::queryAccessibleInterface(header)->role()),
+              std::tuple(false, Qt::RightArrow, QAccessible::Button));
+}
+
+// Each stage has an on/off box: a stage turned on gets a real DPI, a current stage turned off hands
+// over, the last stage on stays on. A typed DPI is snapped to 40 and shown as snapped.
+TEST_F(PerformancePanelTest, StagesTurnOnAndOffAndTakeTypedDpi)
+{
+    Button(QStringLiteral("ms_1_check_stage_7"))->click();
+    EXPECT_EQ(std::tuple(Current().stage_enabled[6], Current().dpi_value[6], TextOf(QStringLiteral("ms_1_edit_dpi_7")), ApplyTimer()),
+              std::tuple(1, 120, QStringLiteral("4800"), -1));
+    ChangeAndRefresh([](ProfileRecord& p) { std::fill(p.stage_enabled, p.stage_enabled + 8, 0), p.stage_enabled[2] = p.stage_enabled[4] = 1, p.current_stage = 4; });
+    Button(QStringLiteral("ms_1_check_stage_5"))->click();
+    EXPECT_EQ(std::tuple(Current().current_stage, Button(QStringLiteral("ms_1_option_dpi_step_3"))->isChecked(),
+                         Button(QStringLiteral("ms_1_check_stage_3"))->isEnabled()),
+              std::tuple(2, true, false));
+    auto* value = Control<QSpinBox>(QStringLiteral("ms_1_edit_dpi_3"));
+    value->selectAll();
+    for (QChar key : QStringLiteral("3210\r"))
+        TypeKey(value, key == QLatin1Char('\r') ? int(Qt::Key_Return) : Qt::Key_0 + key.digitValue(), key);
+    EXPECT_EQ(std::tuple(Current().dpi_value[2], value->text(), Control<QSlider>(QStringLiteral("ms_1_slider_dpi_3"))->value(), ApplyTimer()),
+              std::tuple(80, QStringLiteral("3200"), 80, PerformancePanel::kSliderPauseMs));
+}
+
+// What assistive tools are told: the battery bar's level, the effect combo's name and effect, a DPI
+// slider's DPI, a colour button's colour.
+TEST_F(PerformancePanelTest, ControlsTellTheirValuesInTheUsersUnits)
+{
+    auto tell = [this](const char* name) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(Control(QLatin1String(name)));
+        return std::pair(accessible->text(QAccessible::Name), accessible->text(QAccessible::Value));
+    };
+    window->Page().Links()->HandleDeviceEvent(0x4010, 0x0701);  // awake, level 7
+    Control<QProgressBar>(QStringLiteral("ms_1_progress_power"))->setValue(36);  // where a charging sweep may stand
+    ChangeAndRefresh([](ProfileRecord& p) { p.light_effect = 0, p.dpi_value[5] = 80, p.stage_color[0] = 0x000000FF; });
+    EXPECT_EQ(tell("ms_1_progress_power"), std::pair(LangText("acc_battery_text"), QStringLiteral("70%")));
+    EXPECT_EQ(tell("ms_1_combo_light"), std::pair(LangText("acc_light_effect_text"), LangText("light_effect_0_text")));
+    EXPECT_EQ(tell("ms_1_slider_dpi_6").second, QStringLiteral("3200"));
+    EXPECT_EQ(Control(QStringLiteral("ms_1_btn_dpi_color_1"))->accessibleDescription(), QStringLiteral("#FF0000"));
 }
 
 TEST_F(PerformancePanelTest, PollingSleepMovementAndStageWriteTheProfileAndFollowIt)
@@ -99,6 +150,8 @@ TEST_F(PerformancePanelTest, PollingSleepMovementAndStageWriteTheProfileAndFollo
                          TextOf(QStringLiteral("ms_1_label_sleep_timer")), Button(QStringLiteral("ms_1_check_movemode"))->isChecked(),
                          Control(QStringLiteral("ms_1_btn_light_color"))->property("color").toUInt()),
               std::tuple(QStringLiteral("125 Hz"), true, QStringLiteral("Sleep after 0.5 min"), false, 0xFFFF0000u));
+    ChangeAndRefresh([](ProfileRecord& p) { p.polling_rate = 8; });  // as the mouse may report it: no option holds it
+    EXPECT_FALSE(Button(QStringLiteral("ms_1_btn_prate_1"))->isChecked());
     EXPECT_EQ(std::tuple(PerformancePanel::StoredColor(0xFF102030u), PerformancePanel::ShownColor(PerformancePanel::StoredColor(0xFFABCDEFu))),
               std::tuple(0x00302010, 0xFFABCDEFu));
 }

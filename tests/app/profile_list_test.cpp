@@ -74,7 +74,7 @@ TEST_F(ProfileListTest, AddAppendsADefaultProfileUnderTheTypedNameAndMakesItCurr
     const QString name(99, QLatin1Char('x'));
     EXPECT_EQ(std::tuple(ListRows(), List()->currentRow(), CurrentIndex()), std::tuple(QStringList{"Profile1", name}, 1, 1));
     EXPECT_EQ(Current().dpi_value[0], 20);  // defaults, not a copy of the other profile
-    EXPECT_EQ(TextOf(QStringLiteral("ms_1_label_dpi_1")), QStringLiteral("800"));
+    EXPECT_EQ(TextOf(QStringLiteral("ms_1_edit_dpi_1")), QStringLiteral("800"));
 }
 
 // Each refused name is told, the dialog stays open for another try (here a cancel), and nothing changes.
@@ -154,7 +154,7 @@ TEST_F(ProfileListTest, ResetKeepsTheNameAndRestoresTheRest)
     Click(QStringLiteral("ms_1_profile_reset_btn"));
     EXPECT_EQ(script.texts, QStringList{"Restore this profile's default settings?"});
     EXPECT_EQ(std::tuple(ProfileName(Current()), Current().dpi_value[2], Current().move_mode), std::tuple(QStringLiteral("Profile1"), 40, 1));
-    EXPECT_EQ(TextOf(QStringLiteral("ms_1_label_dpi_3")), QStringLiteral("1600"));
+    EXPECT_EQ(TextOf(QStringLiteral("ms_1_edit_dpi_3")), QStringLiteral("1600"));
 }
 
 TEST_F(ProfileListTest, ExportWritesExactlyOneRecordOrSaysWhyNot)

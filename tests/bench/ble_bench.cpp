@@ -87,7 +87,7 @@ void BM_FullSendOverBluetoothLe(benchmark::State& state)
     FakeReceiver().openResult = 0;
     rig.links.SetCableDriver(FakeCable().Functions());
     rig.links.SetReceiverDriver(FakeReceiver().Functions());
-    BleLink ble(rig.links, {}, BlueZ::SystemBusAddress());
+    BleLink ble(rig.links, BlueZ::SystemBusAddress());
     rig.links.Open(&rig.target, {1327, 1328}, {1325, 1326});
     ble.Start();
     QElapsedTimer waited;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include "core/macro/macro_file.h"
+#include "core/profile/dpi_stages.h"
 #include "core/profile/profile_file.h"
 #include "core/profile/profile_import.h"
 #include "core/report/apply_reports.h"
@@ -206,6 +207,26 @@ TEST(DpiReport, DefaultProfileSensorValuesAndTheEighthStage) {
     profile->stage_enabled[0] = 2, profile->stage_enabled[7] = 1, profile->dpi_value[7] = 61;
     const Report report = EncodeDpiReport(*profile);
     EXPECT_EQ(Bytes({report[5], report[6], report[7], report[15], report[23]}), Bytes({0xBE, 0xB0, 0xB0, 32, 32}));
+}
+
+// Stage on/off from the default profile (stages 1..6 on, 7 and 8 at 0 DPI): the enable mask the
+// DPI report carries, the current stage and the DPI a stage turned on takes.
+TEST(DpiStages, OnAndOffKeepOneStageOnACurrentStageOnAndARealDpi) {
+    const struct { std::uint8_t mask; int current, stage; bool on, taken; std::uint8_t maskAfter; int currentAfter, dpiAfter; } rows[] = {
+        {0x3F, 1, 6, true, true, 0x7F, 1, 120}, {0x3F, 1, 7, true, true, 0xBF, 1, 5},   // the previous stage's, at least 200 DPI
+        {0x3E, 1, 0, true, true, 0x3F, 1, 20},  {0x3F, 1, 1, false, true, 0x3D, 0, 30}, // a current stage hands over backwards
+        {0x3F, 0, 0, false, true, 0x3E, 1, 20}, {0x01, 0, 0, false, false, 0x01, 0, 20}, // ... else forwards; one stays on
+        {0x3F, 5, 2, true, true, 0x3F, 5, 40}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.stage << row.on << int(row.mask));
+        auto profile = Profile();
+        for (int k = 0; k < 8; ++k)
+            profile->stage_enabled[k] = (row.mask >> k) & 1;
+        profile->current_stage = row.current;
+        EXPECT_EQ(SetStageOn(*profile, row.stage, row.on, 5), row.taken);
+        EXPECT_EQ(std::tuple(EncodeDpiReport(*profile)[5], profile->current_stage, profile->dpi_value[row.stage]),
+                  std::tuple(row.maskAfter, row.currentAfter, row.dpiAfter));
+    }
 }
 
 TEST(LightingAndPollingReports, WorkedExamplesEveryEffectUpToTheLastAndEveryRate) {

@@ -67,13 +67,24 @@ TEST(ApplyProfile, ASwitchSendsEverySectionInOrderWithItsPausesThenOnlyWhatChang
     EXPECT_EQ(SentCommands(), std::vector<int>{0x05});
 }
 
-TEST(ApplyProfile, AsleepSendsAndSavesNothingAndKeepsTheFullSendOwed)
+// While the mouse cannot be reached (no link; asleep behind the cable) nothing is sent, yet the
+// edit is saved and stays owed. A report that no link took leaves a full send owed.
+TEST(ApplyProfile, AMouseOutOfReachGetsNothingButTheEditIsSavedAndOwed)
 {
-    LinksRig rig("");
-    const QByteArray before = rig.Store();
-    rig.Current([](ProfileRecord& p) { p.polling_rate = 0; });
-    EXPECT_FALSE(rig.Apply());
-    EXPECT_EQ(std::pair(rig.Store(), rig.session.Locked([](ProfileSession::State& s) { return s.fullSend; })), std::pair(before, true));
+    for (const char* up : {"", "c"}) {
+        SCOPED_TRACE(up);
+        LinksRig rig(up);
+        rig.Apply(), rig.links.HandleWiredLink(0x40100000);  // the start's send, then the mouse sleeps
+        rig.Current([](ProfileRecord& p) { p.polling_rate = 0; });
+        FakeCable().writes.clear();
+        EXPECT_FALSE(rig.Apply());
+        EXPECT_EQ(std::tuple(FakeCable().writes.size(), GetU32(rig.Store(), 164884 + 2356), Pending(rig)), std::tuple(0u, 0u, true));
+    }
+    LinksRig rig("c");
+    FakeCable().setFeatureResults = {1, 0};  // the lighting report is lost
+    ASSERT_TRUE(rig.Apply());
+    FakeCable().writes.clear(), rig.Apply();
+    EXPECT_EQ(SentCommands(), (std::vector<int>{0x04, 0x05, 0x06, 0x08}));
 }
 
 // Whether a thread of this process sleeps (state S in /proc), as one blocked in a join does.

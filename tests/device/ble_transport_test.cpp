@@ -82,6 +82,19 @@ TEST_F(BleTransportTest, WithoutTheMouseBusOrBluezTheLinkStaysAbsent)
     }
 }
 
+// BlueZ tells of the connection before it has resolved the mouse's services: the mouse counts once
+// its report characteristic is known, so the send that its arrival asks for reaches it.
+TEST_F(BleTransportTest, TheMouseArrivesWithItsReportCharacteristic)
+{
+    FakeBluez bluez({.mouse = false});
+    bluez.AddMouse(true, false);
+    BleTransport transport(BlueZ::SystemBusAddress());
+    EXPECT_FALSE(Start(transport));
+    bluez.AddMouseServices();
+    ASSERT_TRUE(WaitUntil([this] { return arrivals == 1; }));
+    EXPECT_EQ((transport.Arm(true), transport.WriteReport(SampleReport())), 1);
+}
+
 // The mouse pairs, connects, goes and comes back, and is unpaired. While it is there and the
 // transport armed, its notifications become events: empty or short ones reach no handler, bytes
 // after the fourth are ignored.

@@ -27,7 +27,8 @@ void Play(LinksRig& rig, const char* steps)
     }
 }
 
-// Link states, flags that are set, the battery level when known and the pauses still pending.
+// Link states, flags that are set, the battery level when known, whether a full send is owed and
+// the pauses still pending.
 QString Summary(LinksRig& rig)
 {
     const DeviceLinks& l = rig.links;
@@ -38,6 +39,8 @@ QString Summary(LinksRig& rig)
             s << QLatin1String(name);
     if (l.BatteryLevel() != 0)
         s << QStringLiteral("battery=%1").arg(l.BatteryLevel());
+    if (rig.session.Locked([](ProfileSession::State& state) { return state.fullSend; }))
+        s << QStringLiteral("full");
     for (const auto& [ms, work] : rig.clock.deferred)
         s << QStringLiteral("pending=%1").arg(ms);
     return s.join(QLatin1Char(' '));
@@ -56,23 +59,25 @@ const QStringList kOpens{"ble-probe", "cable:Set_VIDPID(1d57,fa61)", "cable:Open
 const QStringList kStatus{"watchdog-stop", "watchdog-start", "wireless shown", "layout", "sleep shown", "sleep hidden"};  // first status
 const QStringList kOpenAlone{"sleep shown", "wired hidden", "wireless hidden", "device-state"};
 const LinkRow kLinkRows[] = {
-    {"opening both", "cr", "", "", "cable=open receiver=open up",
+    {"opening both", "cr", "", "", "cable=open receiver=open up full",
      {"sleep hidden", "charging", "wired shown", "watchdog-start", "wireless shown", "device-state"}, kOpens},
-    {"opening none", "", "", "", "cable=none receiver=none asleep", kOpenAlone, kOpens},
-    {"opening with only Bluetooth LE", "b", "", "", "cable=none receiver=none asleep up ble", kOpenAlone, kOpens},
+    {"opening none", "", "", "", "cable=none receiver=none asleep full", kOpenAlone, kOpens},
+    {"opening with only Bluetooth LE", "b", "", "", "cable=none receiver=none asleep up ble full", kOpenAlone, kOpens},
     {"cable arrives: a pause first, once", "", "", "c+ c+", "cable=none receiver=none asleep pending=1000", {}, {}},
-    {"cable opens after its pause", "", "c+ c+", "t", "cable=open receiver=none up",
-     {"sleep hidden", "wired shown", "layout", "charging", "device-state"}, {"cable:Open_FeatureDevice"}},
+    {"cable opens after its pause", "", "c+ c+", "t", "cable=open receiver=none up full",
+     {"sleep hidden", "wired shown", "layout", "charging", "device-state", "send"}, {"cable:Open_FeatureDevice"}},
     {"cable arrives while open: ignored", "c", "", "c+", "cable=open receiver=none up", {}, {}},
-    {"cable arrives beside the receiver: no device state", "r", "", "c+ t", "cable=open receiver=open up",
-     {"sleep hidden", "wired shown", "layout", "charging"}, {"cable:Open_FeatureDevice"}},
+    {"cable arrives beside the receiver: no device state", "r", "", "c+ t", "cable=open receiver=open up full",
+     {"sleep hidden", "wired shown", "layout", "charging", "send"}, {"cable:Open_FeatureDevice"}},
     {"cable goes", "c", "", "c-", "cable=removed receiver=none asleep", {"sleep shown", "wired hidden", "layout", "power-clear", "device-state"},
      {"cable:Close_FeatureDevice"}},
     {"cable goes again: ignored", "c", "c-", "c-", "cable=removed receiver=none asleep", {}, {}},
     {"a removal overtakes an arrival in its pause", "c", "c-", "c+ c- t", "cable=removed receiver=none asleep", {}, {}},
     {"receiver opens after its pause", "", "", "r+ t", "cable=none receiver=open asleep up",
      {"wireless shown", "layout", "watchdog-start", "device-state"}, {"receiver:Open_FeatureDevice"}},
-    {"status: online, awake, level 10", "r", "", "r40100A01", "cable=none receiver=open online up battery=10", kStatus + QStringList{"battery 10"}, {}},
+    {"status: online, awake, level 10", "r", "", "r40100A01", "cable=none receiver=open online up battery=10 full", kStatus + QStringList{"battery 10", "send"}, {}},
+    {"the mouse wakes behind the cable", "c", "c40100000", "c40100A01", "cable=open receiver=none online up battery=10",
+     {"watchdog-stop", "watchdog-start", "sleep hidden", "battery 10", "send"}, {}},
     {"status with level 11: the level stays", "r", "r40100A01", "r40100B01", "cable=none receiver=open online up battery=10",
      {"watchdog-stop", "watchdog-start", "sleep hidden"}, {}},
     {"status asleep", "r", "r40100A01", "r40100000", "cable=none receiver=open asleep online up battery=10",
@@ -82,9 +87,9 @@ const LinkRow kLinkRows[] = {
     {"status over the cable", "c", "", "c40100701", "cable=open receiver=none online up battery=7", kStatus + QStringList{"battery 7"}, {}},
     {"receiver goes: the watchdog stops, the online flag stays", "r", "r40100801", "r-", "cable=none receiver=removed online battery=8",
      {"wireless hidden", "layout", "watchdog-stop", "device-state"}, {"receiver:Close_FeatureDevice"}},
-    {"Bluetooth LE arrives beside the receiver: no device state", "r", "", "b1", "cable=none receiver=open up ble",
-     {"arm 1", "sleep hidden", "ble shown", "layout"}, {}},
-    {"Bluetooth LE arrives as the only link", "", "", "b1", "cable=none receiver=none up ble", {"arm 1", "sleep hidden", "ble shown", "layout", "device-state"}, {}},
+    {"Bluetooth LE arrives beside the receiver: no device state", "r", "", "b1", "cable=none receiver=open up ble full",
+     {"arm 1", "sleep hidden", "ble shown", "layout", "send"}, {}},
+    {"Bluetooth LE arrives as the only link", "", "", "b1", "cable=none receiver=none up ble full", {"arm 1", "sleep hidden", "ble shown", "layout", "send", "device-state"}, {}},
     {"Bluetooth LE goes with the cable up", "cb", "", "b0", "cable=open receiver=none up", {"arm 0", "ble hidden", "layout"}, {}},
     {"Bluetooth LE goes with nothing else up, and again", "b", "", "b0 b0", "cable=none receiver=none asleep",
      {"arm 0", "ble hidden", "sleep shown", "layout", "device-state", "arm 0", "ble hidden", "sleep shown", "layout", "device-state"}, {}},
@@ -99,6 +104,7 @@ TEST(DeviceLinks, LinkStateMachine)
         LinksRig rig(row.up);
         Play(rig, row.before);
         rig.host.log.clear(), DriverCallLog().clear();
+        rig.session.Locked([&row](ProfileSession::State& state) { state.fullSend = !*row.steps; });  // the start's stays owed
         Play(rig, row.steps);
         EXPECT_EQ(Summary(rig), QLatin1String(row.summary));
         EXPECT_EQ(*row.steps ? rig.host.log : rig.opened, row.told);
@@ -118,9 +124,9 @@ struct EventRow {
 const EventRow kEvents[] = {
     {0x10000001, {"stage-option 1", "show-dpi 20"}, 0, 2, 7, 0, true},
     {0x10000008, {"stage-option 8", "show-dpi 99"}, 7, 2, 7, 0, true},
-    {0x10000000, {}, 1, 2, 7, 0, false}, {0x10000009, {}, 1, 2, 7, 0, false}, {0x20000001, {}, 1, 1, 7, 0, true},
-    {0x20000008, {}, 1, 8, 7, 0, true}, {0x20000000, {}, 1, 2, 7, 0, false}, {0x20000009, {}, 1, 2, 7, 0, false},
-    {0x70000000, {}, 1, 2, 0, 0, true}, {0x70000007, {}, 1, 2, 7, 0, true}, {0x70000008, {}, 1, 2, 7, 0, false},
+    {0x10000000, {}, 1, 2, 7, 0, false}, {0x10000009, {}, 1, 2, 7, 0, false}, {0x20000001, {"show-settings"}, 1, 1, 7, 0, true},
+    {0x20000008, {"show-settings"}, 1, 8, 7, 0, true}, {0x20000000, {}, 1, 2, 7, 0, false}, {0x20000009, {}, 1, 2, 7, 0, false},
+    {0x70000000, {"show-settings"}, 1, 2, 0, 0, true}, {0x70000007, {"show-settings"}, 1, 2, 7, 0, true}, {0x70000008, {}, 1, 2, 7, 0, false},
     {0x60000001, {}, 1, 2, 7, 1, false}, {0x6000000A, {}, 1, 2, 7, 10, false},  // battery: kept, not shown, not stored
     {0x60000000, {}, 1, 2, 7, 0, false}, {0x6000000B, {}, 1, 2, 7, 0, false}, {0x6000FFFF, {}, 1, 2, 7, 0, false},
     {0x80000001, {}, 1, 2, 7, 0, true}, {0x80000005, {}, 1, 2, 7, 0, true},  // only rewrites the store

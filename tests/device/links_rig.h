@@ -54,7 +54,7 @@ struct LinksRig {
     // One apply over the links; `beforeSend` runs before each report goes.
     bool Apply(const std::function<void()>& beforeSend = [] {})
     {
-        return ApplyProfile({session, [this] { return links.Asleep(); },
+        return ApplyProfile({session, [this] { return !links.MouseReachable(); },
                              [&](const Report& report) { return beforeSend(), links.SendReport(report); }, {}});
     }
 

@@ -143,7 +143,7 @@ TEST_P(OverEachLink, TheMouseGetsTheProfileFollowsKarvoctlAndReportsItsEvents) {
     // The DPI button: the event comes back, pro.data and the bus follow, the pop-up shows.
     EXPECT_EQ(Simctl({"press", "dpi"}), QStringLiteral("ok"));
     EXPECT_TRUE(WaitFor([&] { return Store().size() > kStoreHeaderBytes + kCurrentStageOffset && Store().at(kStoreHeaderBytes + kCurrentStageOffset) == 2; }));
-    EXPECT_TRUE(Logged("DPI pop-up shows \"DPI :1600\"")) << output.toStdString();
+    EXPECT_TRUE(Logged("DPI pop-up shows \"DPI: 1600\"")) << output.toStdString();
     EXPECT_TRUE(WaitForOutput(monitor, seen, "CurrentStage")) << seen.toStdString();
 
     // karvoctl goes through the running utility: a relative path is the caller's file.

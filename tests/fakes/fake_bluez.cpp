@@ -96,10 +96,16 @@ void FakeBluez::OnTree(const std::function<void(BluezObjectTree&)>& work)
                                   QThread::currentThread() == m_thread.get() ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
 }
 
-void FakeBluez::AddMouse(bool connected)
+void FakeBluez::AddMouse(bool connected, bool withServices)
 {
-    OnTree([connected](BluezObjectTree& tree) {
-        tree.AddDevice(kMouse, kMouseModalias, connected);
+    OnTree([connected](BluezObjectTree& tree) { tree.AddDevice(kMouse, kMouseModalias, connected); });
+    if (withServices)
+        AddMouseServices();
+}
+
+void FakeBluez::AddMouseServices()
+{
+    OnTree([](BluezObjectTree& tree) {
         const QString vendor = kMouse + QStringLiteral("/service0010");
         tree.AddService(vendor, kMouse, kVendorUuid);
         tree.AddCharacteristic(kReadOnlyReport, vendor, kReportUuid, {QStringLiteral("read")});

@@ -47,7 +47,8 @@ public:
     ~FakeBluez();
     bool Published() const { return m_published; }
 
-    void AddMouse(bool connected = true);
+    void AddMouse(bool connected = true, bool withServices = true);
+    void AddMouseServices();  // BlueZ resolved the mouse's services after telling of it
     void RemoveMouse();  // unpaired: its objects go, the device last
     void SetMouseConnected(bool connected);
     void Notify(const QByteArray& value);  // on 0xFEE4

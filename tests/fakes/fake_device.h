@@ -54,6 +54,8 @@ public:
     void ShowBatteryLevel(int level) override { log << QStringLiteral("battery %1").arg(level); }
     void SelectDpiStageOption(int stageNumber) override { log << QStringLiteral("stage-option %1").arg(stageNumber); }
     void ApplyLinkLayout() override { log << QStringLiteral("layout"); }
+    void RequestSend() override { log << QStringLiteral("send"); }
+    void ShowStoredSettings() override { log << QStringLiteral("show-settings"); }
 
     QStringList log;
 };

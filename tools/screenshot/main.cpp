@@ -56,10 +56,6 @@ void ShowCablePage(CMainWnd& window)
     Show(window, "ms_1_sleep_label", false);
     Show(window, "apply_ring", true);
     window.Page().Performance().ShowLinkLayout(PerformancePanel::LinkLayout::CableOrReceiver);
-    // The polling-rate section opens again as the user would open it after a Bluetooth LE link.
-    if (auto* prate = window.PaintManager().FindControl<QAbstractButton>(QStringLiteral("ms_1_check_prate")))
-        if (!prate->isChecked())
-            prate->click();
     QApplication::processEvents();
     if (auto* bar = window.PaintManager().FindControl<QProgressBar>(QStringLiteral("ms_1_progress_power")))
         bar->setValue(64);

@@ -94,11 +94,7 @@ void CMS_1_Page::InitDevice()
     m_worker = std::make_unique<DeviceWorker>([this](std::uint32_t message) { OnWorkerMessage(message); });
     m_links->LoadDrivers(m_driverFolder.isEmpty() ? GetAppFolder() : m_driverFolder);
     m_links->SetBleProbe(ProbeBleMouse);
-    const auto requestSend = [this] {
-        if (m_mainWindow)
-            m_mainWindow->PostMessage(Msg::UM_APPLY, 0, 0);
-    };
-    m_bleLink = std::make_unique<BleLink>(*m_links, requestSend, BlueZ::SystemBusAddress());
+    m_bleLink = std::make_unique<BleLink>(*m_links, BlueZ::SystemBusAddress());
     m_bleLink->Start();
     m_links->Open(m_postTarget ? m_postTarget->Target() : nullptr, {Msg::UM_WIRED_EVENT, Msg::UM_WIRED_LINK},
                   {Msg::UM_RECEIVER_EVENT, Msg::UM_RECEIVER_LINK});
@@ -223,13 +219,14 @@ void CMS_1_Page::SaveStoresLater(int stores)
 
 void CMS_1_Page::OnWorkerMessage(std::uint32_t message)
 {
-    // Requests that come while no link is up are dropped: nothing is sent or saved.
-    if (message != Msg::TM_APPLY || !m_links || !m_links->AnyLinkUp())
+    if (message != Msg::TM_APPLY || !m_links)
         return;
     QPointer<QWidget> ring = m_applyRing;
+    // While the mouse cannot be reached the profile is only saved; it goes out when the mouse is
+    // back (the links ask for that send).
     ApplyProfile(ApplyContext{
         m_session,
-        [this] { return m_links->Asleep(); },
+        [this] { return !m_links->MouseReachable(); },
         [this](const Report& report) { return m_links->SendReport(report); },
         [ring](bool shown) {
             // Controls belong to the UI thread: the worker only asks for the change.
@@ -345,6 +342,11 @@ void CMS_1_Page::ShowBatteryLevel(int level)
 void CMS_1_Page::SelectDpiStageOption(int stageNumber)
 {
     m_performance.SelectDpiStageOption(stageNumber);
+}
+
+void CMS_1_Page::ShowStoredSettings()
+{
+    m_performance.Refresh();
 }
 
 void CMS_1_Page::ApplyLinkLayout()

@@ -87,7 +87,7 @@ public:
     WindowImplBase* MainWindow() override { return m_mainWindow; }
     ProfileSession& Session() override { return m_session; }
     DeviceLinks* Links() override { return m_links.get(); }
-    void RequestSend() override;
+    void RequestSend() override;  // also the links' send when the mouse is reachable again
     void RequestSendAfterPause(int pauseMs) override;
     void RefreshPage() override;
     void SaveStoresLater(int stores) override;
@@ -118,6 +118,7 @@ private:
     void ShowBatteryLevel(int level) override;
     void SelectDpiStageOption(int stageNumber) override;
     void ApplyLinkLayout() override;
+    void ShowStoredSettings() override;
 
     // ButtonAssignmentHost
     WindowImplBase* OwnerWindow() override { return m_mainWindow; }

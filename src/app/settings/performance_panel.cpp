@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QToolButton>
 
 #include "app/settings/page_services.h"
 #include "app/shell/msg_wnd.h"
 #include "device/device_links.h"
+#include "ui/color_palette.h"
 #include "ui/controls.h"
 #include "ui/desktop_settings.h"
 #include "ui/paint_manager.h"
@@ -28,7 +30,7 @@ T* Find(CPaintManagerUI& ui, const QString& name)
 
 }  // namespace
 
-PerformancePanel::PerformancePanel(PageServices& page) : m_page(page) {}
+PerformancePanel::PerformancePanel(PageServices& page) : m_page(page), m_stages(page) {}
 
 std::uint32_t PerformancePanel::ShownColor(std::int32_t stored)
 {
@@ -45,12 +47,9 @@ std::int32_t PerformancePanel::StoredColor(std::uint32_t shown)
 
 void PerformancePanel::FindControls(CPaintManagerUI& ui)
 {
-    for (int k = 0; k < 8; ++k) {
-        m_stageOptions[k] = Find<QAbstractButton>(ui, QStringLiteral("ms_1_option_dpi_step_%1").arg(k + 1));
-        m_dpiSliders[k] = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_dpi_%1").arg(k + 1));
-        m_dpiLabels[k] = ui.FindControl(QStringLiteral("ms_1_label_dpi_%1").arg(k + 1));
+    m_stages.FindControls(ui);
+    for (int k = 0; k < 8; ++k)
         m_dpiColors[k] = ui.FindControl(QStringLiteral("ms_1_btn_dpi_color_%1").arg(k + 1));
-    }
     m_comboLight = Find<QComboBox>(ui, QStringLiteral("ms_1_combo_light"));
     m_comboLightBle = Find<QComboBox>(ui, QStringLiteral("ms_1_combo_light_ble"));
     m_brightness = Find<QAbstractSlider>(ui, QStringLiteral("ms_1_slider_brightness"));
@@ -92,16 +91,13 @@ void PerformancePanel::Refresh()
 {
     ApplyLinkLayout();
     struct Shown {
-        std::int32_t stage, dpi[8], stageColor[8], effect, effectBle, brightness, breathSpeed, lightColor, polling,
+        std::int32_t stageColor[8], effect, effectBle, brightness, breathSpeed, lightColor, polling,
             sleep, moveMode;
     };
     const Shown shown = m_page.WithCurrent([](ProfileRecord& p) {
         Shown s{};
-        s.stage = p.current_stage;
-        for (int k = 0; k < 8; ++k) {
-            s.dpi[k] = p.dpi_value[k];
+        for (int k = 0; k < 8; ++k)
             s.stageColor[k] = p.stage_color[k];
-        }
         s.effect = p.light_effect;
         s.effectBle = p.light_effect_ble;
         s.brightness = p.brightness;
@@ -113,14 +109,9 @@ void PerformancePanel::Refresh()
         return s;
     });
 
-    SelectDpiStageOption(shown.stage + 1);
-    for (int k = 0; k < 8; ++k) {
-        if (m_dpiSliders[k])
-            SetControlValue(m_dpiSliders[k], shown.dpi[k]);
-        if (m_dpiLabels[k])
-            SetControlText(m_dpiLabels[k], QString::number(shown.dpi[k] * kDpiUnit));
+    m_stages.Refresh();
+    for (int k = 0; k < 8; ++k)
         SetButtonColor(m_dpiColors[k], ShownColor(shown.stageColor[k]));
-    }
     if (m_comboLight)
         SelectItem(m_comboLight, shown.effect, false);
     if (m_comboLightBle)
@@ -130,11 +121,7 @@ void PerformancePanel::Refresh()
     if (m_breathSpeed)
         SetControlValue(m_breathSpeed, shown.breathSpeed);
     SetButtonColor(m_lightColor, ShownColor(shown.lightColor));
-    if (shown.polling >= 0 && shown.polling < 4) {
-        if (m_prateOptions[shown.polling])
-            SetSelected(m_prateOptions[shown.polling], true, false);
-        ShowPollingLabel(shown.polling);
-    }
+    SelectPollingOption(shown.polling);
     if (m_sleepSlider)
         SetControlValue(m_sleepSlider, shown.sleep);
     UpdateSleepLabel();
@@ -165,16 +152,17 @@ void PerformancePanel::ShowLinkLayout(LinkLayout layout)
         SetShown(m_comboLight, true);
         SetShown(m_comboLightBle, false);
         SetShown(m_checkPrate, true);
+        // The polling section comes back folded or unfolded as it was before.
+        SetShown(m_verPrate, Unfolded(m_checkPrate));
         UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect; }));
         SetShown(m_checkPower, true);
         // The battery section shows as its box says.
-        SetShown(m_verPower, !m_checkPower || m_checkPower->isChecked());
+        SetShown(m_verPower, Unfolded(m_checkPower));
         return;
     }
     SetShown(m_comboLight, false);
     SetShown(m_comboLightBle, true);
-    if (m_checkPrate && m_checkPrate->isChecked())
-        SetSelected(m_checkPrate, false, false);
+    // Out of view, but its header keeps the user's fold for when the cable or receiver returns.
     SetShown(m_checkPrate, false);
     SetShown(m_verPrate, false);
     UpdateLightRows(m_page.WithCurrent([](ProfileRecord& p) { return p.light_effect_ble; }));
@@ -203,8 +191,24 @@ void PerformancePanel::UpdateLightRows(int effect)
 
 void PerformancePanel::SelectDpiStageOption(int stageNumber)
 {
-    if (stageNumber >= 1 && stageNumber <= 8 && m_stageOptions[stageNumber - 1])
-        SetSelected(m_stageOptions[stageNumber - 1], true, false);
+    m_stages.SelectStageOption(stageNumber);
+}
+
+void PerformancePanel::SelectPollingOption(int pollingRate)
+{
+    const bool shown = pollingRate >= 0 && pollingRate < 4;
+    for (int i = 0; i < 4; ++i) {
+        QAbstractButton* option = m_prateOptions[i];
+        if (!option || option->isChecked() == (shown && i == pollingRate))
+            continue;
+        // Options of one group uncheck only when another is checked: for none, the group lets go.
+        const bool exclusive = option->autoExclusive();
+        option->setAutoExclusive(false);
+        SetSelected(option, shown && i == pollingRate, false);
+        option->setAutoExclusive(exclusive);
+    }
+    if (shown)
+        ShowPollingLabel(pollingRate);
 }
 
 void PerformancePanel::ShowPollingLabel(int pollingRate)
@@ -220,10 +224,13 @@ void PerformancePanel::SetButtonColor(QWidget* button, std::uint32_t argb)
     const QColor color = QColor::fromRgb(argb);
     button->setStyleSheet(QStringLiteral("background: %1;").arg(color.name()));
     button->setProperty("color", QVariant::fromValue(argb));
+    button->setAccessibleDescription(ColorName(argb));  // what the button shows, told in hex
 }
 
 bool PerformancePanel::OnClick(TNotifyUI& msg)
 {
+    if (OnSectionHeader(msg.pSender))
+        return true;
     if (msg.pSender == m_applyButton) {
         m_page.RequestSend();
         return true;
@@ -264,13 +271,8 @@ void PerformancePanel::PickColor(QWidget* button, int stage)
 
 bool PerformancePanel::OnSelectChanged(TNotifyUI& msg)
 {
-    for (int k = 0; k < 8; ++k) {
-        if (msg.pSender && msg.pSender == m_stageOptions[k]) {
-            m_page.WithCurrent([k](ProfileRecord& p) { p.current_stage = k; });
-            m_page.RequestSend();
-            return true;
-        }
-    }
+    if (m_stages.OnStageOption(msg.pSender))
+        return true;
     for (int i = 0; i < 4; ++i) {
         if (msg.pSender && msg.pSender == m_prateOptions[i]) {
             m_page.WithCurrent([i](ProfileRecord& p) { p.polling_rate = i; });
@@ -302,13 +304,34 @@ bool PerformancePanel::OnCheckClick(TNotifyUI& msg)
         m_page.RequestSend();
         return true;
     }
+    return m_stages.OnStageCheck(msg.pSender) || OnSectionHeader(msg.pSender);
+}
+
+bool PerformancePanel::OnSectionHeader(QWidget* sender)
+{
     for (const Section& section : m_sections) {
-        if (msg.pSender && msg.pSender == section.check) {
-            SetShown(section.container, section.check->isChecked());
-            return true;
-        }
+        if (!sender || sender != section.check)
+            continue;
+        // A disclosure header turns its arrow; a check box header (an older skin) has turned itself.
+        if (auto* disclosure = qobject_cast<QToolButton*>(section.check); disclosure && !disclosure->isCheckable())
+            disclosure->setArrowType(Unfolded(section.check) ? Qt::RightArrow : Qt::DownArrow);
+        ShowSectionFold(section.check, section.container);
+        return true;
     }
     return false;
+}
+
+bool PerformancePanel::Unfolded(const QAbstractButton* header)
+{
+    if (const auto* disclosure = qobject_cast<const QToolButton*>(header); disclosure && !disclosure->isCheckable())
+        return disclosure->arrowType() != Qt::RightArrow;
+    return !header || header->isChecked();
+}
+
+void PerformancePanel::ShowSectionFold(QAbstractButton* header, QWidget* container)
+{
+    if (header)
+        SetShown(container, Unfolded(header));
 }
 
 bool PerformancePanel::OnValueChanged(TNotifyUI& msg)
@@ -325,15 +348,7 @@ bool PerformancePanel::OnValueChanged(TNotifyUI& msg)
         m_page.WithCurrent([value](ProfileRecord& p) { p.sleep_timer = value; });
         UpdateSleepLabel();
     } else {
-        int stage = -1;
-        for (int k = 0; k < 8; ++k)
-            if (slider == m_dpiSliders[k])
-                stage = k;
-        if (stage < 0)
-            return false;
-        m_page.WithCurrent([stage, value](ProfileRecord& p) { p.dpi_value[stage] = value; });
-        if (m_dpiLabels[stage])
-            SetControlText(m_dpiLabels[stage], QString::number(value * kDpiUnit));
+        return m_stages.OnSlider(slider);
     }
     m_page.RequestSendAfterPause(kSliderPauseMs);
     return true;

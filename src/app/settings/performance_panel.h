@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/settings/dpi_stage_rows.h"
 #include "ui/notify.h"
 
 class CPaintManagerUI;
@@ -13,15 +14,15 @@ class QAbstractSlider;
 class QComboBox;
 class QWidget;
 
-// The performance and lighting panel: DPI stages with their colours, lighting effect, brightness,
-// breath speed and colour, polling rate, sleep timer, movement mode, the section check boxes and
-// the link-dependent layout. Every edit writes the current profile in place and asks for a send,
+// The performance and lighting panel: DPI stages (their rows in DpiStageRows) with their colours,
+// lighting effect, brightness, breath speed and colour, polling rate, sleep timer, movement mode,
+// the section headers that fold sections in and out, and the link-dependent layout. Every edit writes the current profile in place and asks for a send,
 // at once or after the settings debounce pause.
 class PerformancePanel {
 public:
     static constexpr int kSliderPauseMs = 500;
     static constexpr int kComboPauseMs = 200;
-    static constexpr int kDpiUnit = 40;
+    static constexpr int kDpiUnit = DpiStageRows::kDpiUnit;
 
     // Picks a colour for a colour button: given the shown colour 0xFFRRGGBB, returns true and the
     // new one when the user confirmed.
@@ -56,14 +57,20 @@ private:
     // stage 0..7 for a DPI colour, -1 for the light colour.
     void PickColor(QWidget* button, int stage);
     void ShowPollingLabel(int pollingRate);
+    // Selects the polling option of a stored rate; a rate the options do not hold selects none,
+    // so that choosing any of them sends it.
+    void SelectPollingOption(int pollingRate);
+    // A section header was toggled: its section shows as the header says.
+    bool OnSectionHeader(QWidget* sender);
+    static void ShowSectionFold(QAbstractButton* header, QWidget* container);
+    // A header reads as unfolded by its arrow (a disclosure button) or by being checked.
+    static bool Unfolded(const QAbstractButton* header);
     static void SetButtonColor(QWidget* button, std::uint32_t argb);
 
     PageServices& m_page;
     ColorPicker m_colorPicker;
 
-    QAbstractButton* m_stageOptions[8] = {};
-    QAbstractSlider* m_dpiSliders[8] = {};
-    QWidget* m_dpiLabels[8] = {};
+    DpiStageRows m_stages;
     QWidget* m_dpiColors[8] = {};
     QComboBox* m_comboLight = nullptr;
     QComboBox* m_comboLightBle = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/shell/window_messages.h"
 #include "device/device_links.h"
+#include "ui/control_accessibility.h"
 #include "ui/controls.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
@@ -21,6 +22,8 @@ void PowerDisplay::ShowCharging(CPaintManagerUI& ui)
     m_charging = true;
     if (m_label)
         SetControlTextKey(m_label, QStringLiteral("charging_text"));
+    // The bar sweeps from here on; what it tells assistive tools is the text, not the sweep.
+    SetAccessibleValue(m_progress, CResourceManager::Instance().GetText(QStringLiteral("charging_text")));
     if (m_progress)
         ui.SetTimer(m_progress, TimerId::kChargingAnimation, TimerPeriodMs::kChargingAnimation,
                     CPaintManagerUI::TimerRun::WhileVisible);  // nobody sees it otherwise
@@ -33,6 +36,7 @@ void PowerDisplay::ClearPowerDisplay(CPaintManagerUI& ui)
         m_label->setProperty(kTextKeyProperty, QString());
         SetControlText(m_label, QString());
     }
+    SetAccessibleValue(m_progress, QString());
     if (m_progress)
         ui.KillTimer(m_progress, TimerId::kChargingAnimation);
 }
@@ -40,13 +44,14 @@ void PowerDisplay::ClearPowerDisplay(CPaintManagerUI& ui)
 void PowerDisplay::ShowBatteryLevel(int level)
 {
     const int percent = level * kPercentPerLevel;
+    const QString text = m_charging
+                             ? CResourceManager::Instance().GetText(QStringLiteral("charging_level_text")).arg(percent)
+                             : QStringLiteral("%1%").arg(percent);
     if (m_label) {
         m_label->setProperty(kTextKeyProperty, QString());
-        const QString text = m_charging
-                                 ? CResourceManager::Instance().GetText(QStringLiteral("charging_level_text")).arg(percent)
-                                 : QStringLiteral("%1%").arg(percent);
         SetControlText(m_label, text);
     }
+    SetAccessibleValue(m_progress, text);
     if (m_progress && !m_charging)
         SetControlValue(m_progress, percent);
 }

@@ -293,9 +293,9 @@ void CMainWnd::OnDeviceState()
 
 QString CMainWnd::DpiPopupText(WPARAM wParam, LPARAM dpiValue)
 {
-    QString text = QStringLiteral("DPI :");
+    QString text = QStringLiteral("DPI:");
     if (wParam <= 2)
-        text += QString::number(qint64(dpiValue) * kDpiUnit);
+        text += QLatin1Char(' ') + QString::number(qint64(dpiValue) * kDpiUnit);
     return text;
 }
 

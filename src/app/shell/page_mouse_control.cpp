@@ -94,9 +94,10 @@ bool PageMouseControl::SwitchProfile(int index)
     });
     if (!switchedByPage) {
         session.Locked([index](ProfileSession::State& state) { state.header->current_profile_index = std::uint32_t(index); });
-        session.RequestProfileSave();
         m_window.PostMessage(Msg::UM_APPLY, 0, 0);
     }
+    // Saved now, whether or not the mouse can be reached to take it.
+    session.RequestProfileSave();
     qCInfo(lcControl) << "profile" << index << "is current";
     return true;
 }
