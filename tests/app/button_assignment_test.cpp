@@ -226,7 +226,7 @@ TEST_F(ButtonAssignmentTest, KeyCombinationsKeepTheirPartsAndReopenWithThem)
 TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
 {
     AddMacro(QStringLiteral("Reload"), 2);
-    const QString name = QStringLiteral("Combo for a long evening");  // wider than the slot
+    const QString name = QStringLiteral("Combo for a long night");  // wider than the slot
     AddMacro(name, 5);
     Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& dialog) {
         EXPECT_EQ(dynamic_cast<CMS_1_SelectMacro&>(dialog).SelectedIndex(), -1);

@@ -107,7 +107,7 @@ TEST_F(MacroRecorderTest, TheRecordButtonSaysWhatItDoesAndTheHookFollows)
 // action, whether the hook told of its release before the button took it or not.
 TEST_F(MacroRecorderTest, TheKeyThatStopsTheRecordingIsNotRecorded)
 {
-    for (const auto [key, virtualKey, releaseFirst] : {std::tuple{Qt::Key_Space, 0x20, true}, {Qt::Key_Return, 0x0D, false}}) {
+    for (const auto& [key, virtualKey, releaseFirst] : {std::tuple{Qt::Key_Space, 0x20, true}, {Qt::Key_Return, 0x0D, false}}) {
         SetMacros(MakeMacro(QStringLiteral("M"), {}));
         OpenOn(0), Click(kNone), Check("ms_1_macro_record_btn"), Input(kA, kDown), Input(kA, kUp), Input(virtualKey, kDown);
         QKeyEvent release(QEvent::KeyRelease, key, {});
