@@ -22,6 +22,7 @@ const struct { const char* layout; std::uint32_t evdev; std::uint8_t usage; cons
     {"fr", 17, 0x1A, "Z"},  {"fr", 30, 0x04, "Q"}, {"fr", 39, 0x33, "M"}, {"fr", 2, 0x1E, "&"},
     {"fr", 26, 0x2F, "^"},  // a dead key shows the accent it puts on the next letter
     {"us", 16, 0x14, "Q"},  {"us", 39, 0x33, ";"},
+    {"de", 86, 0x64, "<"},  {"fr", 86, 0x64, "<"}, {"gb", 86, 0x64, "\\"},  // the ISO key beside left Shift
 };
 
 TEST(XkbKeyboardLayout, KeysRecordTheUsageOfTheirPlaceAndShowWhatTheyType) {
