@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImageReader>
+#include <QLocale>
 #include <QPixmapCache>
 #include <QLoggingCategory>
 #include <QXmlStreamReader>
@@ -139,15 +140,29 @@ void CResourceManager::SetLanguageCodes(const QStringList& codes)
     m_languageCodes = codes;
 }
 
-QString CResourceManager::LanguageFileFor(const QString& fileName) const
+namespace {
+
+QString OverlayFileName(const QString& fileName, const QString& code)
 {
     const QString base = fileName.endsWith(QLatin1String(".xml")) ? fileName.chopped(4) : fileName;
+    return QStringLiteral("%1_%2.xml").arg(base, code);
+}
+
+}  // namespace
+
+QString CResourceManager::LanguageCodeFor(const QString& fileName) const
+{
     for (const QString& code : m_languageCodes) {
-        const QString candidate = QStringLiteral("%1_%2.xml").arg(base, code);
-        if (QFile::exists(ResourcePath() + candidate))
-            return candidate;
+        if (QFile::exists(ResourcePath() + OverlayFileName(fileName, code)))
+            return code;
     }
     return {};
+}
+
+QString CResourceManager::LanguageFileFor(const QString& fileName) const
+{
+    const QString code = LanguageCodeFor(fileName);
+    return code.isEmpty() ? QString() : OverlayFileName(fileName, code);
 }
 
 bool CResourceManager::LoadLanguage(const QString& fileName)
@@ -157,9 +172,13 @@ bool CResourceManager::LoadLanguage(const QString& fileName)
         return false;
     // The user's language replaces the default texts key by key; a key it lacks keeps the default
     // text, and a key the default file does not know is not taken.
-    const QString translation = LanguageFileFor(fileName);
+    const QString code = LanguageCodeFor(fileName);
+    const QString translation = code.isEmpty() ? QString() : OverlayFileName(fileName, code);
     QHash<QString, QString> translated;
-    if (!translation.isEmpty() && ReadLanguageFile(ResourcePath() + translation, translated)) {
+    const bool isTranslated = !translation.isEmpty() && ReadLanguageFile(ResourcePath() + translation, translated);
+    // Numbers among the texts follow the texts' language.
+    SetTextLocale(isTranslated ? QLocale(code) : QLocale(QLocale::English));
+    if (isTranslated) {
         for (auto it = translated.constBegin(); it != translated.constEnd(); ++it) {
             if (texts.contains(it.key()))
                 texts[it.key()] = it.value();

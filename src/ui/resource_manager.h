@@ -42,6 +42,8 @@ public:
 
 private:
     CResourceManager();
+    // The first of the user's languages with a file overlaying fileName, or empty for none.
+    QString LanguageCodeFor(const QString& fileName) const;
 
     QString m_resourcePath;
     QStringList m_languageCodes;

@@ -165,6 +165,18 @@ Keymap KeymapFromNames(xkb_context* context, const XkbLayoutNames& names)
     return Keymap(xkb_keymap_new_from_names(context, &ruleNames, XKB_KEYMAP_COMPILE_NO_FLAGS));
 }
 
+std::shared_ptr<const KeyboardLayout> LayoutOfDevice(xkb_context* context, xcb_connection_t* connection,
+                                                     std::int32_t device)
+{
+    Keymap keymap(xkb_x11_keymap_new_from_device(context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    if (!keymap)
+        return nullptr;
+    State current(xkb_x11_state_new_from_device(keymap.get(), connection, device));
+    const xkb_layout_index_t group =
+        current ? xkb_state_serialize_layout(current.get(), XKB_STATE_LAYOUT_EFFECTIVE) : 0;
+    return BuildLayout(keymap.get(), group);
+}
+
 // The core keyboard's keymap and its current layout, from the X server named by DISPLAY.
 std::shared_ptr<const KeyboardLayout> LayoutFromXServer(xkb_context* context)
 {
@@ -175,18 +187,16 @@ std::shared_ptr<const KeyboardLayout> LayoutFromXServer(xkb_context* context)
                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
         return nullptr;
     const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection.get());
-    if (device < 0)
-        return nullptr;
-    Keymap keymap(xkb_x11_keymap_new_from_device(context, connection.get(), device, XKB_KEYMAP_COMPILE_NO_FLAGS));
-    if (!keymap)
-        return nullptr;
-    State current(xkb_x11_state_new_from_device(keymap.get(), connection.get(), device));
-    const xkb_layout_index_t group =
-        current ? xkb_state_serialize_layout(current.get(), XKB_STATE_LAYOUT_EFFECTIVE) : 0;
-    return BuildLayout(keymap.get(), group);
+    return device < 0 ? nullptr : LayoutOfDevice(context, connection.get(), device);
 }
 
 }  // namespace
+
+std::shared_ptr<const KeyboardLayout> XkbKeyboardLayoutOfDevice(xcb_connection_t* connection, std::int32_t device)
+{
+    Context context = NewContext();
+    return context ? LayoutOfDevice(context.get(), connection, device) : nullptr;
+}
 
 std::shared_ptr<const KeyboardLayout> XkbKeyboardLayoutFromNames(const XkbLayoutNames& names)
 {

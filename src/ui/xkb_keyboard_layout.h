@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 #include "core/keys/keyboard_layout.h"
@@ -9,6 +10,8 @@
 // virtual key is the key at that place on a US keyboard (as the input hook reports it), its scan
 // code the set-1 code of that place, and its text what the layout types there with no modifier
 // held. The layout is read once; the object never changes and may be shared between threads.
+
+struct xcb_connection_t;
 
 // The names xkbcommon compiles a keymap from; empty fields take the environment's XKB_DEFAULT_*
 // values, then the library's defaults.
@@ -28,3 +31,7 @@ std::shared_ptr<const KeyboardLayout> XkbKeyboardLayoutFromNames(const XkbLayout
 // from the names in the environment or the defaults. nullptr when neither gives a keymap. source,
 // when given, tells where it came from, for the log.
 std::shared_ptr<const KeyboardLayout> DesktopKeyboardLayout(QString* source = nullptr);
+
+// The keymap and current layout of a keyboard of an X connection that has set up the XKB
+// extension; nullptr when they cannot be read.
+std::shared_ptr<const KeyboardLayout> XkbKeyboardLayoutOfDevice(xcb_connection_t* connection, std::int32_t device);

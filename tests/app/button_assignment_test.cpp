@@ -16,6 +16,7 @@
 #include "core/profile/button_function_table.h"
 #include "core/text/name_field.h"
 #include "page_window_fixture.h"
+#include "ui/elided_button_text.h"
 #include "ui/menu_wnd.h"
 #include "ui/work_area.h"
 
@@ -225,7 +226,8 @@ TEST_F(ButtonAssignmentTest, KeyCombinationsKeepTheirPartsAndReopenWithThem)
 TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
 {
     AddMacro(QStringLiteral("Reload"), 2);
-    AddMacro(QStringLiteral("Combo"), 5);
+    const QString name = QStringLiteral("Combo for a long night");  // wider than the slot
+    AddMacro(name, 5);
     Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& dialog) {
         EXPECT_EQ(dynamic_cast<CMS_1_SelectMacro&>(dialog).SelectedIndex(), -1);
         dialog.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro"))->setCurrentRow(1);
@@ -235,11 +237,14 @@ TEST_F(ButtonAssignmentTest, MacroIsCopiedIntoTheButtonAndReopensWithIt)
     const ButtonRecord button = Button(4);
     EXPECT_EQ(std::tuple(button.function, int(button.macro_index), int(button.macro_repeat_mode), int(button.macro_loop_count),
                          int(button.macro_action_count), ReadNameField(button.macro_name)),
-              std::tuple(ButtonFunction::kMacro, 1, 0, 3, 5, QStringLiteral("Combo")));
+              std::tuple(ButtonFunction::kMacro, 1, 0, 3, 5, name));
     session.Locked([&](ProfileSession::State& s) {
         EXPECT_EQ(std::memcmp(button.macro_actions, s.macros[1]->actions, sizeof button.macro_actions), 0);
     });
-    EXPECT_EQ(std::tuple(Slot(5)->text(), host.applies), std::tuple(LangText("assign_macro_text") + QStringLiteral("Combo"), 1));
+    // The slot shows the text's start and "…"; the whole text is there on hover and for screen readers.
+    const QString whole = LangText("assign_macro_text") + name, shown = ShownButtonText(Slot(5));
+    EXPECT_EQ(std::tuple(Slot(5)->text(), Slot(5)->toolTip(), Slot(5)->accessibleDescription(), host.applies), std::tuple(whole, whole, whole, 1));
+    EXPECT_TRUE(shown.endsWith(u'…') && whole.startsWith(shown.chopped(1)) && shown.size() > 4) << shown.toStdString();
 
     Choose(5, QStringLiteral("ms_1_select_macro"), [](WindowImplBase& dialog) {
         EXPECT_EQ(std::tuple(dialog.PaintManager().FindControl<QListWidget>(QStringLiteral("list_macro"))->currentRow(),
@@ -312,7 +317,7 @@ TEST_F(ButtonAssignmentTest, MacroButtonsFollowTheMacroListInEveryProfile)
                   std::tuple(ButtonFunction::kMacro, 0, 4, 0x29, 4, QStringLiteral("COMBO")));
     EXPECT_EQ(std::tuple(Button(5).function, int(Button(5).macro_index), ReadNameField(Button(5).macro_name), Slot(6)->text()),
               std::tuple(33, -1, QString(), LangText("copy_text")));
-    EXPECT_EQ(std::tuple(host.applies, host.saves, Slot(5)->text()), std::tuple(2, 1, LangText("assign_macro_text") + QStringLiteral("COMBO")));
+    EXPECT_EQ(std::tuple(host.applies, host.saves, ShownButtonText(Slot(5))), std::tuple(2, 1, LangText("assign_macro_text") + QStringLiteral("COMBO")));
 
 }
 

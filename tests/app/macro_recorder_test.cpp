@@ -103,6 +103,20 @@ TEST_F(MacroRecorderTest, TheRecordButtonSaysWhatItDoesAndTheHookFollows)
     EXPECT_EQ(ActionList()->count(), 1);
 }
 
+// Space or Enter on the focused record button stops the recording when it comes up; the key is no
+// action, whether the hook told of its release before the button took it or not.
+TEST_F(MacroRecorderTest, TheKeyThatStopsTheRecordingIsNotRecorded)
+{
+    for (const auto& [key, virtualKey, releaseFirst] : {std::tuple{Qt::Key_Space, 0x20, true}, {Qt::Key_Return, 0x0D, false}}) {
+        SetMacros(MakeMacro(QStringLiteral("M"), {}));
+        OpenOn(0), Click(kNone), Check("ms_1_macro_record_btn"), Input(kA, kDown), Input(kA, kUp), Input(virtualKey, kDown);
+        QKeyEvent release(QEvent::KeyRelease, key, {});
+        Key(Control("ms_1_macro_record_btn"), key), releaseFirst ? Input(virtualKey, kUp) : void();
+        QApplication::sendEvent(Control("ms_1_macro_record_btn"), &release);
+        EXPECT_EQ(std::pair(editor->Recorder().IsRecording(), ActionsOf(Stored(0))), std::pair(false, Actions{{4, 1, 10}, {4, 2, 10}})) << key;
+    }
+}
+
 // Appending to 45 actions stops at the 46th, the most a macro holds; at 46 steps (long pauses take
 // two) the next event stops the recording and adds nothing.
 TEST_F(MacroRecorderTest, ARecordingStopsAtTheLimits)

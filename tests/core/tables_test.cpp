@@ -91,7 +91,8 @@ struct KeyRow { std::uint32_t virtualKey, usage, scanCode; };
 // In table order: A..Z, 1..0, Enter, Esc, Backspace, Tab, Space, - = [ ] \ ; ' ` , . / and OEM_8 (both
 // 0x38), Caps Lock, F1..F12, then the rows without a scan code: Print Screen, Scroll Lock, Pause, Insert,
 // Home, Page Up, Delete, End, Page Down, Right, Left, Down, Up, Num Lock, Num / * - +, Num Enter, Num
-// 1..5, Num 7 before Num 6, Num 8, 9, 0, ., Apps, left and right Ctrl, Shift, Alt, Win, seven unnamed.
+// 1..5, Num 7 before Num 6, Num 8, 9, 0, ., Apps, left and right Ctrl, Shift, Alt, Win, seven unnamed, and
+// the ISO key beside left Shift (VK_OEM_102, usage 0x64, scan 0x56).
 const KeyRow kKeyRows[] = {
     {0x41, 0x04, 0x1E}, {0x42, 0x05, 0x30}, {0x43, 0x06, 0x2E}, {0x44, 0x07, 0x20}, {0x45, 0x08, 0x12},
     {0x46, 0x09, 0x21}, {0x47, 0x0A, 0x22}, {0x48, 0x0B, 0x23}, {0x49, 0x0C, 0x17}, {0x4A, 0x0D, 0x24},
@@ -113,7 +114,7 @@ const KeyRow kKeyRows[] = {
     {0x65, 0x5D, 0}, {0x67, 0x5F, 0}, {0x66, 0x5E, 0}, {0x68, 0x60, 0}, {0x69, 0x61, 0}, {0x60, 0x62, 0},
     {0x6E, 0x63, 0}, {0x5D, 0x65, 0}, {0xA2, 0xE0, 0}, {0xA0, 0xE1, 0}, {0xA4, 0xE2, 0}, {0x5B, 0xE3, 0},
     {0xA3, 0xE4, 0}, {0xA1, 0xE5, 0}, {0xA5, 0xE6, 0}, {0x5C, 0xE7, 0}, {0xF0, 0xF0, 0}, {0xF1, 0xF1, 0},
-    {0xF2, 0xF2, 0}, {0xF3, 0xF3, 0}, {0xF4, 0xF4, 0}, {0xF7, 0xF7, 0}, {0xF8, 0xF8, 0},
+    {0xF2, 0xF2, 0}, {0xF3, 0xF3, 0}, {0xF4, 0xF4, 0}, {0xF7, 0xF7, 0}, {0xF8, 0xF8, 0}, {0xE2, 0x64, 0x56},
 };
 
 struct NameRow { std::uint32_t code; const char* languageKey; };
@@ -135,7 +136,8 @@ const NameRow kVirtualKeyNames[] = {
 };
 
 // Codes outside the layout ranges (4..57, 232..239) shown by a language text; 102 to 104 by the
-// text of the empty key. The first and last of F1..F12 (58..69) and Num 1..9 (89..97) are here.
+// text of the empty key. The first and last of F1..F12 (58..69) and Num 1..9 (89..97) are here. The
+// ISO key (100) is named by its layout, as LayoutsPlaceAndNameKeys shows.
 const NameRow kUsageNames[] = {
     {58, "key_F1"}, {59, "key_F2"}, {60, "key_F3"}, {61, "key_F4"}, {62, "key_F5"}, {63, "key_F6"}, {64, "key_F7"},
     {65, "key_F8"}, {66, "key_F9"}, {67, "key_F10"}, {68, "key_F11"}, {69, "key_F12"}, {70, "key_Print Scr"},
@@ -144,7 +146,7 @@ const NameRow kUsageNames[] = {
     {82, "key_Up"}, {83, "key_Num Lock"}, {84, "key_Num_/"}, {85, "key_Num_*"}, {86, "key_Num_-"}, {87, "key_Num_+"},
     {88, "key_Num_Enter"}, {89, "key_Num_1"}, {90, "key_Num_2"}, {91, "key_Num_3"}, {92, "key_Num_4"},
     {93, "key_Num_5"}, {94, "key_Num_6"}, {95, "key_Num_7"}, {96, "key_Num_8"}, {97, "key_Num_9"}, {98, "key_Num_0"},
-    {99, "key_Num_."}, {100, "key_\\"}, {101, "key_APP"}, {102, ""}, {103, ""}, {104, ""}, {130, "Sleep"},
+    {99, "key_Num_."}, {101, "key_APP"}, {102, ""}, {103, ""}, {104, ""}, {130, "Sleep"},
     {136, "Kana/Roma"}, {221, "`"}, {224, "key_LCtrl"}, {225, "key_LShift"}, {226, "key_LAlt"}, {227, "key_LWin"},
     {228, "key_RCtrl"}, {229, "key_RShift"}, {230, "key_RAlt"}, {231, "key_RWin"}, {241, "L_Button"}, {242, "R_Button"},
     {243, "M_Button"}, {244, "Backward_Button"}, {245, "Forward_Button"},
@@ -207,7 +209,7 @@ TEST_F(KeyTables, NamedKeysShowTheirTextAndNoOtherKeyAsksForOne) {
         }
         asked.clear();
         for (std::uint32_t code = 0; code < 256; ++code) {
-            const bool layoutRange = usage && ((code >= 4 && code <= 57) || (code >= 232 && code <= 239));
+            const bool layoutRange = usage && ((code >= 4 && code <= 57) || (code >= 232 && code <= 239) || code == 100);
             if (!layoutRange && !named.count(code)) {
                 const QString shown = name(code, us);
                 EXPECT_TRUE(!usage || shown.isEmpty()) << code;  // codes without a name show nothing
@@ -233,14 +235,16 @@ TEST_F(KeyTables, LayoutsPlaceAndNameKeys) {
                           {false, true, 0x28, "<key_Enter>"}, {false, true, 57, "<key_Caplk>"},  // the range's last code
                           {false, true, 0x32, ""}, {false, true, 0xE8, ""},                       // in range, without a row
                           {false, false, 0xBD, "-"}, {true, false, 0x41, "A"}, {true, false, 0xDD, "^"},  // a dead key
-                          {false, false, 0, ""}}) {  // only a..z are put in capitals
+                          {false, false, 0, ""},  // only a..z are put in capitals
+                          {false, true, 100, "\\"}, {true, true, 100, "<"}}) {  // the ISO key as each layout types it
         const KeyboardLayout& layout = c.french ? azerty : us;
         EXPECT_EQ(c.usage ? UsageName(std::uint8_t(c.code), layout) : VirtualKeyName(c.code, layout), c.shown) << c.code;
     }
+    EXPECT_EQ(UsageName(100, NoKeysLayout()), Shown("key_\\"));  // a layout without it: the language text
     // Any key a layout has comes back as a distinct usage that names the same key.
     for (const KeyboardLayout* layout : {&us, &azerty}) {
         std::set<std::uint8_t> usages;
-        for (std::uint32_t vk : {0x41u, 0x4Du, 0x51u, 0x57u, 0x5Au, 0x30u, 0x39u, 0xBAu, 0xBCu, 0xDBu, 0xDEu}) {
+        for (std::uint32_t vk : {0x41u, 0x4Du, 0x51u, 0x57u, 0x5Au, 0x30u, 0x39u, 0xBAu, 0xBCu, 0xDBu, 0xDEu, 0xE2u}) {
             const UsageLookup lookup = VirtualKeyToUsage(vk, *layout);
             EXPECT_TRUE(usages.insert(lookup.code).second) << vk;
             EXPECT_EQ(UsageName(lookup.code, *layout), VirtualKeyName(vk, *layout)) << vk;

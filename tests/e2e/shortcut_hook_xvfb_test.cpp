@@ -59,8 +59,10 @@ TEST(DesktopInput, RecordingTakesDesktopKeysAndButtonsWithTheirDelays) {
         bool press;
         int code, kind, delayMs;  // as recorded; the clock moves by the delay after each
     } inputs[] = {{true, XK_a, true, 0x04, 1, 150},  {true, XK_a, false, 0x04, 2, 40}, {true, XK_b, true, 0x05, 1, 90},
-                  {true, XK_b, false, 0x05, 2, 300}, {false, 3, true, 242, 1, 60},     {false, 3, false, 242, 2, 10}};
-    for (int i = 0; i < 6; ++i) {
+                  {true, XK_b, false, 0x05, 2, 300}, {false, 3, true, 242, 1, 60},     {false, 3, false, 242, 2, 70},
+                  {true, XK_less, true, 0x64, 1, 20}, {true, XK_less, false, 0x64, 2, 10}};  // the ISO key beside left Shift
+    constexpr int kCount = int(std::size(inputs));
+    for (int i = 0; i < kCount; ++i) {
         send(inputs[i].key, inputs[i].what, inputs[i].press);
         ASSERT_TRUE(WaitFor([&] { return editor.Actions().count > i; }));
         clock.now += inputs[i].delayMs;
@@ -69,16 +71,16 @@ TEST(DesktopInput, RecordingTakesDesktopKeysAndButtonsWithTheirDelays) {
     ASSERT_FALSE(editor.Recorder().IsRecording());
     const auto stored = [&] { return session.Locked([](ProfileSession::State& state) { return *state.macros.at(0); }); };
     const MacroRecord macro = stored();
-    ASSERT_EQ(macro.action_count, 6);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(macro.action_count, kCount);
+    for (int i = 0; i < kCount; ++i) {
         const auto& action = macro.actions[i];
         EXPECT_EQ(std::tuple(int(action.key_code), int(action.kind), int(action.delay_ms)),
                   std::tuple(inputs[i].code, inputs[i].kind, inputs[i].delayMs)) << i;
     }
     // Stopped: the desktop's keys no longer reach the macro.
     send(true, XK_c, true), send(true, XK_c, false);
-    EXPECT_FALSE(WaitFor([&] { return editor.Actions().count > 6; }, 500));
-    EXPECT_EQ(stored().action_count, 6);
+    EXPECT_FALSE(WaitFor([&] { return editor.Actions().count > kCount; }, 500));
+    EXPECT_EQ(stored().action_count, kCount);
     XCloseDisplay(injector);
 }
 

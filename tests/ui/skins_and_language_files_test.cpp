@@ -15,6 +15,7 @@
 #include "core/keys/key_tables.h"
 #include "core/profile/button_function_table.h"
 #include "core/text/language_choice.h"
+#include "core/text/language_text.h"
 #include "ui/resource_manager.h"
 #include "ui/skin_loader.h"
 
@@ -113,7 +114,8 @@ TEST(LanguageChoice, TheSessionLocalePicksTheLanguage) {
         {{}, {}}, {{"LANG=de_DE.UTF-8"}, {"de_DE", "de"}}, {{"LANG=fr_FR.UTF-8@euro"}, {"fr_FR", "fr"}},
         {{"LANG=de_DE.UTF-8", "LC_MESSAGES=fr_CA.UTF-8"}, {"fr_CA", "fr"}},
         {{"LC_ALL=de_AT", "LC_MESSAGES=fr_CA.UTF-8"}, {"de_AT", "de"}},
-        {{"LANGUAGE=fr:de", "LANG=de_DE.UTF-8"}, {"fr", "de", "de_DE"}}, {{"LANG=C.UTF-8", "LANGUAGE=de"}, {}},
+        {{"LANGUAGE=fr:de", "LANG=de_DE.UTF-8"}, {"fr", "de", "de_DE"}}, {{"LANG=C.UTF-8", "LANGUAGE=de"}, {"de"}},
+        {{"LANG=C", "LANGUAGE=de"}, {}}, {{"LANGUAGE=de"}, {}}, {{"LC_ALL=C.UTF-8", "LANGUAGE=fr_CA:de"}, {"fr_CA", "fr", "de"}},
         {{"LC_ALL=POSIX", "LANG=de_DE"}, {}}, {{"LANG=en_GB.UTF-8"}, {}}, {{"LANGUAGE=en:de", "LANG=de_DE.UTF-8"}, {}},
         {{"LANG=../../etc/passwd"}, {}}, {{"LANGUAGE=de/../x:fr", "LANG=it_IT.UTF-8"}, {"fr", "it_IT", "it"}},
     };
@@ -132,12 +134,12 @@ TEST(LanguageChoice, MissingKeysFallBackToTheDefaultTextAndNoFileKeepsEnglish) {
         Write(dir, name, bytes);
     const ResourcesIn in(dir);
     CResourceManager& resources = in.resources;
-    for (auto [codes, file, a] : {std::tuple{QStringList{"de_DE", "de"}, "lan_de.xml", "Ä"}, {QStringList{"pt"}, "", "A"}}) {
+    for (auto [codes, file, a, half] : {std::tuple{QStringList{"de_DE", "de"}, "lan_de.xml", "Ä", "0,5"}, {QStringList{"pt"}, "", "A", "0.5"}}) {
         resources.SetLanguageCodes(codes);
         EXPECT_EQ(resources.LanguageFileFor(QStringLiteral("lan.xml")), QLatin1String(file));
         ASSERT_TRUE(resources.LoadLanguage(QStringLiteral("lan.xml")));
-        EXPECT_EQ(std::tuple(resources.GetText("a_text"), resources.GetText("b_text"), resources.HasText("zz_text")),
-                  std::tuple(QString::fromUtf8(a), QStringLiteral("B"), false));
+        EXPECT_EQ(std::tuple(resources.GetText("a_text"), resources.GetText("b_text"), resources.HasText("zz_text"), LanguageDecimal(0.5, 1)),
+                  std::tuple(QString::fromUtf8(a), QStringLiteral("B"), false, QLatin1String(half)));  // numbers follow the language
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include "core/keys/key_tables.h"
 #include "karvo_key_positions.h"
+#include "support/wait.h"
 #include "support/xvfb_server.h"
 #include "ui/xkb_keyboard_layout.h"
+#include "ui/xkb_layout_watcher.h"
 
 namespace {
 
@@ -20,6 +22,7 @@ const struct { const char* layout; std::uint32_t evdev; std::uint8_t usage; cons
     {"fr", 17, 0x1A, "Z"},  {"fr", 30, 0x04, "Q"}, {"fr", 39, 0x33, "M"}, {"fr", 2, 0x1E, "&"},
     {"fr", 26, 0x2F, "^"},  // a dead key shows the accent it puts on the next letter
     {"us", 16, 0x14, "Q"},  {"us", 39, 0x33, ";"},
+    {"de", 86, 0x64, "<"},  {"fr", 86, 0x64, "<"}, {"gb", 86, 0x64, "\\"},  // the ISO key beside left Shift
 };
 
 TEST(XkbKeyboardLayout, KeysRecordTheUsageOfTheirPlaceAndShowWhatTheyType) {
@@ -60,6 +63,24 @@ TEST(XkbKeyboardLayout, TheXServersKeymapComesBeforeTheEnvironmentsNames) {
     }
     unsetenv("DISPLAY");
     unsetenv("XKB_DEFAULT_LAYOUT");
+}
+
+// Started under a US keymap, the names follow setxkbmap while the program runs, there and back.
+TEST(XkbKeyboardLayout, TheLayoutFollowsTheXServersKeymapChanges) {
+    XvfbServer server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    std::shared_ptr<const KeyboardLayout> latest = DesktopKeyboardLayout();
+    XkbLayoutWatcher watcher([&latest](std::shared_ptr<const KeyboardLayout> layout) { latest = std::move(layout); });
+    unsetenv("DISPLAY");
+    ASSERT_TRUE(watcher.IsWatching());
+    const auto leftOfW = [&latest] { return UsageName(VirtualKeyToUsage(0x51, *latest).code, *latest); };
+    EXPECT_EQ(leftOfW(), QLatin1String("Q"));
+    for (auto [layout, name] : {std::pair{"fr", "A"}, {"us", "Q"}}) {
+        ASSERT_EQ(RunTool(QStringLiteral("setxkbmap"), {QStringLiteral("-display"), QString::fromStdString(server.Display()),
+                                                       QLatin1String(layout)}).exitCode, 0);
+        EXPECT_TRUE(WaitFor([&] { return leftOfW() == QLatin1String(name); })) << layout;
+    }
 }
 
 }  // namespace

@@ -23,6 +23,8 @@
 #include "app/settings/dpi_color_wnd.h"
 #include "app/macro/macro_editor.h"
 #include "core/macro/macro_record.h"
+#include "core/profile/button_function_table.h"
+#include "core/text/name_field.h"
 #include "device/profile_session.h"
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
@@ -212,6 +214,15 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication::processEvents();
+    // A button bound to a macro with a name too long for its slot, and the shortest sleep timer, to
+    // see names cut with "…" and the language's decimal comma.
+    mainWindow.Page().Session().Locked([](ProfileSession::State& state) {
+        ProfileRecord& profile = state.Current();
+        profile.sleep_timer = 1;
+        profile.buttons[3].function = ButtonFunction::kMacro;
+        WriteNameField(profile.buttons[3].macro_name, QStringLiteral("Greeting_1 for the guild"));
+    });
+    mainWindow.Page().RefreshPage();
     // Shown as with a mouse attached, so that the page is in the picture.
     if (auto* tabs = mainWindow.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch")))
         SelectTabItem(tabs, 0);

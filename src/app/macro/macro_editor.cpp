@@ -13,6 +13,7 @@
 
 #include "app/macro/macro_action_rows.h"
 #include "app/macro/desktop_input_hook.h"
+#include "app/macro/keyboard_button_press.h"
 #include "app/shell/hook_library.h"
 #include "app/shell/window_messages.h"
 #include "device/profile_session.h"
@@ -114,6 +115,7 @@ void CMS_1_Macro::OnWindowBuilt()
     if (auto* option = qobject_cast<QAbstractButton*>(m_defaultDelayButton))
         option->setChecked(true);
     ShowRecordingState(false);
+    m_recordKeys = new KeyboardButtonPress(m_recordButton);
 
     // Escape closes the editor, except while it listens for keys.
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
@@ -334,7 +336,8 @@ void CMS_1_Macro::ToggleRecording()
         SetSelected(m_recordButton, false, false);
         return;
     }
-    m_recorder->ToggleRecording(DefaultDelayFromEdit(), m_recordButton->underMouse());
+    m_recorder->ToggleRecording(DefaultDelayFromEdit(), m_recordButton->underMouse(),
+                                m_recordKeys ? m_recordKeys->PressingKey() : 0);
 }
 
 std::uint16_t CMS_1_Macro::DefaultDelayFromEdit() const

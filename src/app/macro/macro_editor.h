@@ -11,6 +11,7 @@
 #include "ui/window_impl_base.h"
 
 class DesktopInputHook;
+class KeyboardButtonPress;
 class ProfileSession;
 class QAbstractButton;
 class QCheckBox;
@@ -132,6 +133,7 @@ private:
     QWidget* m_deleteButton = nullptr;
     QCheckBox* m_insertMouseCheck = nullptr;
     QCheckBox* m_recordButton = nullptr;
+    KeyboardButtonPress* m_recordKeys = nullptr;  // owned by the record button
     QListWidget* m_actionList = nullptr;
     QWidget* m_recordDelayButton = nullptr;
     QWidget* m_defaultDelayButton = nullptr;

@@ -50,10 +50,10 @@ std::pair<std::uint8_t, std::uint8_t> MacroRecorder::MapEvent(WPARAM wParam, LPA
     return {VirtualKeyToUsage(std::uint32_t(wParam)).code, lParam == 0 ? kPress : kRelease};
 }
 
-void MacroRecorder::ToggleRecording(std::uint16_t defaultDelay, bool pointerOverRecordButton)
+void MacroRecorder::ToggleRecording(std::uint16_t defaultDelay, bool pointerOverRecordButton, std::uint32_t pressingKey)
 {
     if (m_recording) {
-        StopRecording();
+        StopRecording(pressingKey);
         return;
     }
     MacroActionBuffer& buffer = m_host.Buffer();
@@ -79,6 +79,7 @@ void MacroRecorder::StartRecording(std::uint16_t defaultDelay, bool pointerOverR
     m_keyCapture = false;
     // A new recording does not compare its first event with the last one of an earlier session.
     m_lastEvent = {0, 0};
+    m_lastPress.reset();
     m_firstInsertPending = m_host.Buffer().insertPosition != -1;
     m_hook.InstallHook(m_target);
     m_hook.EnableHook(1);
@@ -107,6 +108,10 @@ void MacroRecorder::RecordEvent(WPARAM wParam, LPARAM lParam)
         return;
     }
     const auto [code, kind] = MapEvent(wParam, lParam);
+    if (kind == kPress)
+        m_lastPress = PressRecorded{wParam, buffer};
+    else if (m_lastPress && m_lastPress->wParam != wParam)
+        m_lastPress.reset();
 
     const std::uint64_t now = m_clock.NowMs();
     std::uint16_t delay = MacroActionBuffer::kMinDelayMs;
@@ -143,8 +148,14 @@ void MacroRecorder::RecordEvent(WPARAM wParam, LPARAM lParam)
     m_host.RebuildActionList();
 }
 
-void MacroRecorder::StopRecording()
+void MacroRecorder::StopRecording(std::uint32_t stopKey)
 {
+    if (stopKey != 0 && m_lastPress && m_lastPress->wParam == stopKey) {
+        // The press (and release) of the key that stops the recording are taken back.
+        m_host.Buffer() = m_lastPress->before;
+        m_host.RebuildActionList();
+    }
+    m_lastPress.reset();
     m_referenceMs = 0;
     m_recording = false;
     m_host.ShowRecordingState(false);

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
+#include "app/macro/macro_action_buffer.h"
 #include "karvo_post_target.h"
 #include "ui/window_message.h"
 
-class MacroActionBuffer;
 class MacroInputHook;
 
 // Milliseconds from a monotonic source; tests give a clock they move by hand.
@@ -56,12 +57,14 @@ public:
 
     // The record button was clicked with a macro current: stops a running recording, else
     // prepares the buffer (emptied when no action is selected, else inserting after it) and
-    // starts. The pointer is over the record button when it was clicked with the mouse.
-    void ToggleRecording(std::uint16_t defaultDelay, bool pointerOverRecordButton);
+    // starts. The pointer is over the record button when it was clicked with the mouse;
+    // pressingKey is the virtual key that pressed it from the keyboard (0 for none).
+    void ToggleRecording(std::uint16_t defaultDelay, bool pointerOverRecordButton, std::uint32_t pressingKey = 0);
     void StartRecording(std::uint16_t defaultDelay, bool pointerOverRecordButton);
     // One UM_HOOK_INPUT message while recording.
     void RecordEvent(WPARAM wParam, LPARAM lParam);
-    void StopRecording();
+    // The key that stops a recording (stopKey, a virtual key; 0 for none) is no action of it.
+    void StopRecording(std::uint32_t stopKey = 0);
     // The mouse part is off while the pointer is over the record button, so that the click that
     // stops the recording is not recorded.
     void OnRecordButtonHover(bool pointerOver);
@@ -93,5 +96,12 @@ private:
     bool m_hookInstalled = false;
     bool m_firstInsertPending = false;
     std::pair<WPARAM, LPARAM> m_lastEvent{0, 0};
+    // The last press recorded and the buffer as it was before it, kept while nothing but its own
+    // release follows: that press may turn out to be the key stopping the recording.
+    struct PressRecorded {
+        WPARAM wParam;
+        MacroActionBuffer before;
+    };
+    std::optional<PressRecorded> m_lastPress;
     std::uint64_t m_referenceMs = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/settings/button_assignment.h"
 
+#include <QAbstractButton>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QWidget>
@@ -14,6 +15,7 @@
 #include "core/text/name_field.h"
 #include "device/profile_session.h"
 #include "ui/controls.h"
+#include "ui/elided_button_text.h"
 #include "ui/menu_wnd.h"
 #include "ui/resource_manager.h"
 #include "ui/window_impl_base.h"
@@ -65,6 +67,8 @@ void ButtonAssignment::FindControls()
 {
     for (int i = 0; i < kAssignableButtonCount; ++i) {
         m_slots[i] = m_host.FindControl(QStringLiteral("ms_1_btn_key_%1").arg(i + 1));
+        // A long macro name or translation shows its start and "…" rather than being cut off.
+        ElideTextWhenNarrow(qobject_cast<QAbstractButton*>(m_slots[i]));
         m_highlights[i] = m_host.FindControl(QStringLiteral("ms_1_key_control_%1").arg(i + 1));
         if (m_highlights[i])
             m_highlights[i]->hide();

@@ -7,6 +7,7 @@
 
 #include "app/settings/page_services.h"
 #include "app/shell/msg_wnd.h"
+#include "core/text/language_text.h"
 #include "device/device_links.h"
 #include "ui/color_palette.h"
 #include "ui/controls.h"
@@ -178,7 +179,7 @@ void PerformancePanel::UpdateSleepLabel()
     const CResourceManager& texts = CResourceManager::Instance();
     SetControlText(m_sleepLabel, QStringLiteral("%1%2 %3")
                                      .arg(texts.GetText(QStringLiteral("sleep_timer_1_text")))
-                                     .arg(sleep * 0.5, 0, 'f', 1)
+                                     .arg(LanguageDecimal(sleep * 0.5, 1))
                                      .arg(texts.GetText(QStringLiteral("sleep_timer_2_text"))));
 }
 

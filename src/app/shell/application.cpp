@@ -15,6 +15,7 @@
 #include "core/platform/session_bus.h"
 #include "ui/resource_manager.h"
 #include "ui/xkb_keyboard_layout.h"
+#include "ui/xkb_layout_watcher.h"
 
 Q_LOGGING_CATEGORY(lcStart, "karvo.app.start")
 
@@ -64,6 +65,8 @@ int RunApplication(int argc, char* argv[])
 
     SetUpResources();
     UseDesktopKeyboardLayout();
+    // A layout changed while the utility runs (setxkbmap, a layout switch) names keys from then on.
+    XkbLayoutWatcher layoutWatcher([](std::shared_ptr<const KeyboardLayout> layout) { SetKeyboardLayout(std::move(layout)); });
     {
         CMainWnd mainWindow;
         mainWindow.Theme().Init();

@@ -10,7 +10,8 @@
 Q_LOGGING_CATEGORY(lcKeys, "karvo.keys")
 
 // Row order matters: every search takes the first match. Usage 0x32 has no row, 0x38 has two,
-// Num 7 comes before Num 6, and the rows from Print Screen on carry no scan code.
+// Num 7 comes before Num 6, and the rows from Print Screen on carry no scan code, but for the ISO
+// key added last.
 const std::array<KeyCodeRow, kKeyCodeRowCount> KeyCodeTable = {{
     {0x41, 0x04, 0x1E}, {0x42, 0x05, 0x30}, {0x43, 0x06, 0x2E}, {0x44, 0x07, 0x20},
     {0x45, 0x08, 0x12}, {0x46, 0x09, 0x21}, {0x47, 0x0A, 0x22}, {0x48, 0x0B, 0x23},
@@ -40,6 +41,9 @@ const std::array<KeyCodeRow, kKeyCodeRowCount> KeyCodeTable = {{
     {0x5B, 0xE3, 0},    {0xA3, 0xE4, 0},    {0xA1, 0xE5, 0},    {0xA5, 0xE6, 0},
     {0x5C, 0xE7, 0},    {0xF0, 0xF0, 0},    {0xF1, 0xF1, 0},    {0xF2, 0xF2, 0},
     {0xF3, 0xF3, 0},    {0xF4, 0xF4, 0},    {0xF7, 0xF7, 0},    {0xF8, 0xF8, 0},
+    // The key beside left Shift on ISO keyboards ("<>" in Germany and France): the keyboard's
+    // "non-US backslash and bar" usage, which the mouse replays like any other key.
+    {0xE2, 0x64, 0x56},
 }};
 
 namespace {
@@ -125,6 +129,11 @@ bool InLayoutNameRange(std::uint32_t code)
     return (code >= 4 && code <= 57) || (code >= 232 && code <= 239);
 }
 
+// The ISO key is named by what the layout types there ("<" in Germany and France, "\" in
+// Britain); only a layout without the key leaves it to its language text.
+constexpr std::uint8_t kIsoKeyUsage = 0x64;
+constexpr std::uint32_t kIsoVirtualKey = 0xE2;
+
 }  // namespace
 
 UsageLookup VirtualKeyToUsage(std::uint32_t virtualKey)
@@ -160,8 +169,11 @@ QString UsageName(std::uint8_t code, const KeyboardLayout& layout)
         if (const KeyCodeRow* row = FirstRow([code](const KeyCodeRow& r) { return r.usage == code; }))
             virtualKey = IsPositionalUsage(code) ? layout.ScanCodeToVirtualKey(row->scanCode) : row->virtualKey;
         name = VirtualKeyName(virtualKey, layout);
-    } else if (const std::optional<QString> key = UsageLanguageKey(code)) {
-        name = LanguageText(*key);
+    } else {
+        if (code == kIsoKeyUsage)
+            name = VirtualKeyName(kIsoVirtualKey, layout);
+        if (const std::optional<QString> key = UsageLanguageKey(code); name.isEmpty() && key)
+            name = LanguageText(*key);
     }
     qCDebug(lcKeys) << "m_key =" << name;
     return name;

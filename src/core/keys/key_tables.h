@@ -15,7 +15,7 @@ struct KeyCodeRow {
     std::uint32_t scanCode;  // 0: none
 };
 
-constexpr int kKeyCodeRowCount = 112;
+constexpr int kKeyCodeRowCount = 113;
 extern const std::array<KeyCodeRow, kKeyCodeRowCount> KeyCodeTable;
 
 namespace MouseButtonCode {

@@ -15,9 +15,12 @@ QString LocaleName(QString value)
     return plain.match(value).hasMatch() ? value : QString();
 }
 
+// As gettext does: only the plain C locale (which an unset locale and "POSIX" both are) keeps
+// programs in English whatever LANGUAGE asks; "C.UTF-8" is a C locale with a character set, and
+// LANGUAGE still picks the messages.
 bool IsEnglishOnly(const QString& value)
 {
-    return value == QLatin1String("C") || value == QLatin1String("POSIX") || value.startsWith(QLatin1String("C."));
+    return value.isEmpty() || value == QLatin1String("C") || value == QLatin1String("POSIX");
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "core/text/language_text.h"
 
+#include <QLocale>
 #include <mutex>
 
 namespace {
 
 std::mutex g_lookupMutex;
 TextLookup g_lookup;
+QLocale g_textLocale(QLocale::English);
 
 QString BuiltInText(const QString& key)
 {
@@ -37,4 +39,21 @@ QString LanguageText(const QString& key)
             return text;
     }
     return BuiltInText(key);
+}
+
+void SetTextLocale(const QLocale& locale)
+{
+    std::lock_guard lock(g_lookupMutex);
+    g_textLocale = locale;
+}
+
+QString LanguageDecimal(double value, int decimals)
+{
+    QLocale locale;
+    {
+        std::lock_guard lock(g_lookupMutex);
+        locale = g_textLocale;
+    }
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
 }
