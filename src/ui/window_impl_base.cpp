@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "ui/skin_loader.h"
@@ -44,6 +45,15 @@ protected:
             return true;
         }
         return QWidget::event(event);
+    }
+
+    // A window manager may let a window it maps go without the focus (the request came with an
+    // older time than the last it saw); a modal window asks again each time it is exposed.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && windowModality() != Qt::NonModal && isVisible() && !isActiveWindow())
+            activateWindow();
+        return QWidget::eventFilter(watched, event);
     }
 
     // Keys no control of the window took in: Enter and Escape of a dialog.
@@ -219,6 +229,8 @@ int WindowImplBase::ShowModal()
     m_host->show();
     m_host->raise();
     m_host->activateWindow();
+    if (QWindow* handle = m_host->windowHandle())
+        handle->installEventFilter(m_host);
     if (g_modalDriver) {
         QTimer::singleShot(0, m_host, [this, driver = g_modalDriver] {
             driver(*this);

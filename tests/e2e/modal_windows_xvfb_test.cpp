@@ -26,8 +26,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 // Last: Xlib's macros (Always, None, Status, ...) would clash with names in the headers above.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -43,21 +43,16 @@ struct Desktop {
         if (!xvfb.Start(true, "1600x1200x24") || !(x = XOpenDisplay(xvfb.Display().c_str())))
             return;
         setenv("QT_QPA_PLATFORM", "xcb", 1), setenv("QT_SCALE_FACTOR", "2", 1);
-        const char* argv[] = {"openbox", "--sm-disable", nullptr};
+        // A window mapped while openbox still starts up is managed without the focus: the tests
+        // begin once openbox runs its start-up command.
+        const std::string started = std::string(started_dir.path().toUtf8()) + "/started";
+        const std::string command = "touch " + started;
+        const char* argv[] = {"openbox", "--sm-disable", "--startup", command.c_str(), nullptr};
         if (getenv("KARVO_TEST_NO_WM") || posix_spawnp(&wm, "openbox", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             return;
-        const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
-        for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs); !managed;) {
-            Atom type;
-            int format;
-            unsigned long count, left;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &left, &data);
-            managed = data != nullptr, XFree(data);
-            if (std::chrono::steady_clock::now() > deadline)
-                break;
+        for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+             !(managed = access(started.c_str(), F_OK) == 0) && std::chrono::steady_clock::now() < deadline;)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
     }
     ~Desktop()
     {
@@ -67,10 +62,12 @@ struct Desktop {
             XCloseDisplay(x);
     }
     XvfbServer xvfb;
+    QTemporaryDir started_dir;
     Display* x = nullptr;
     pid_t wm = 0;
     bool managed = false;
 } g_desktop;
+
 
 void Key(KeySym symbol, bool shift = false)
 {
@@ -93,7 +90,10 @@ T* Find(WindowImplBase& w, const char* name) { return w.PaintManager().FindContr
 // The window holds the keyboard focus, in the control named.
 bool HasFocus(WindowImplBase& w, const char* control)
 {
-    return WaitFor([&] { return w.IsWindow() && w.GetHWND()->isActiveWindow() && Find(w, control)->hasFocus(); });
+    const auto xFocus = [] { Window focus; int revert; XGetInputFocus(g_desktop.x, &focus, &revert); return focus; };
+    return WaitFor([&] {
+        return w.IsWindow() && w.GetHWND()->isActiveWindow() && Find(w, control)->hasFocus() && xFocus() == Window(w.GetHWND()->winId());
+    });
 }
 bool Closed(WindowImplBase& w) { return WaitFor([&] { return !w.IsWindow(); }); }
 int RunModalWindow(WindowImplBase& w)
