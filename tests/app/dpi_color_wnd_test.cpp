@@ -148,18 +148,6 @@ TEST_F(DpiColorDialogTest, TypedComponentIsClampedShownAndStored)
     }
 }
 
-TEST_F(DpiColorDialogTest, CancelChangesNothingAfterChanges)  // Escape: the desktop test
-{
-    std::uint32_t stored = kStored112233;
-    EXPECT_FALSE(Run(stored, [&](CDpiColorWnd& dialog) {
-        ClickControl(dialog, QStringLiteral("mouse_dpi_color_16"));
-        Type(Edit(dialog, "g_edit"), QStringLiteral("7"));
-        EXPECT_EQ(dialog.CurrentColor(), 0xFFFF07FFu);
-        ClickControl(dialog, QStringLiteral("cancel_btn"));
-    }));
-    EXPECT_EQ(stored, kStored112233);
-}
-
 TEST_F(DpiColorDialogTest, OpensBelowTheButtonTwoHundredPixelsToItsLeftAndStaysOnTheWorkArea)
 {
     const QPoint buttonInWindow = button->mapTo(owner.GetHWND(), QPoint(0, 0));

@@ -1,8 +1,10 @@
-// Every modal window on a real X desktop: Xvfb at 1600x1200 with the program at 200 %, under
-// openbox or (KARVO_TEST_NO_WM set) with no window manager. Keys come through XTEST, as from a
-// keyboard: nobody clicks a window first, so a window that does not take the focus fails.
+// Our windows on a real X desktop: Xvfb at 1600x1200 with the program at 200 %, under openbox or
+// (KARVO_TEST_NO_WM set) with no window manager. Keys come through XTEST, as from a keyboard:
+// nobody clicks a window first, so a window that does not take the focus fails. The macro editor
+// also records through the real Hook.so what the desktop is typed and clicked.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +16,7 @@
 #include "app/macro/shortcut_wnd.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/profile_name_wnd.h"
+#include "app/shell/hook_library.h"
 #include "app/shell/main_wnd.h"
 #include "app/shell/msg_wnd.h"
 #include "core/macro/macro_record.h"
@@ -36,17 +39,15 @@ extern char** environ;
 
 namespace {
 
-// The desktop, up before the tests' main builds the application on it.
+// The desktop, up before the tests' main builds the application on it. A window mapped while
+// openbox still starts up gets no focus: the tests begin once openbox runs its start-up command.
 struct Desktop {
     Desktop()
     {
         if (!xvfb.Start(true, "1600x1200x24") || !(x = XOpenDisplay(xvfb.Display().c_str())))
             return;
         setenv("QT_QPA_PLATFORM", "xcb", 1), setenv("QT_SCALE_FACTOR", "2", 1);
-        // A window mapped while openbox still starts up is managed without the focus: the tests
-        // begin once openbox runs its start-up command.
-        const std::string started = std::string(started_dir.path().toUtf8()) + "/started";
-        const std::string command = "touch " + started;
+        const std::string started = started_dir.filePath(QStringLiteral("started")).toStdString(), command = "touch " + started;
         const char* argv[] = {"openbox", "--sm-disable", "--startup", command.c_str(), nullptr};
         if (getenv("KARVO_TEST_NO_WM") || posix_spawnp(&wm, "openbox", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             return;
@@ -54,13 +55,7 @@ struct Desktop {
              !(managed = access(started.c_str(), F_OK) == 0) && std::chrono::steady_clock::now() < deadline;)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ~Desktop()
-    {
-        if (wm > 0)
-            kill(wm, SIGTERM), waitpid(wm, nullptr, 0);
-        if (x)
-            XCloseDisplay(x);
-    }
+    ~Desktop() { wm > 0 && (kill(wm, SIGTERM), waitpid(wm, nullptr, 0)), x && XCloseDisplay(x); }
     XvfbServer xvfb;
     QTemporaryDir started_dir;
     Display* x = nullptr;
@@ -68,40 +63,28 @@ struct Desktop {
     bool managed = false;
 } g_desktop;
 
-
-void Key(KeySym symbol, bool shift = false)
+void Key(KeySym symbol, bool shift = false, bool press = true, bool release = true)
 {
-    Display* x = g_desktop.x;
-    const KeyCode code = XKeysymToKeycode(x, symbol), shiftCode = XKeysymToKeycode(x, XK_Shift_L);
-    if (shift)
-        XTestFakeKeyEvent(x, shiftCode, True, CurrentTime);
-    XTestFakeKeyEvent(x, code, True, CurrentTime), XTestFakeKeyEvent(x, code, False, CurrentTime);
-    if (shift)
-        XTestFakeKeyEvent(x, shiftCode, False, CurrentTime);
-    XSync(x, False);
+    const KeyCode code = XKeysymToKeycode(g_desktop.x, symbol), shiftCode = XKeysymToKeycode(g_desktop.x, XK_Shift_L);
+    if (shift) XTestFakeKeyEvent(g_desktop.x, shiftCode, True, CurrentTime);
+    if (press) XTestFakeKeyEvent(g_desktop.x, code, True, CurrentTime);
+    if (release) XTestFakeKeyEvent(g_desktop.x, code, False, CurrentTime);
+    if (shift) XTestFakeKeyEvent(g_desktop.x, shiftCode, False, CurrentTime);
+    XSync(g_desktop.x, False);
 }
-void Type(const char* text)
-{
-    for (; *text; ++text)
-        Key(XStringToKeysym(std::string(1, char(tolower(*text))).c_str()), isupper(*text));
-}
+void Type(const char* text) { for (; *text; ++text) Key(XStringToKeysym(std::string(1, char(tolower(*text))).c_str()), isupper(*text)); }
 template <typename T = QWidget>
 T* Find(WindowImplBase& w, const char* name) { return w.PaintManager().FindControl<T>(QLatin1String(name)); }
-// The window holds the keyboard focus, in the control named.
+// The window holds the keyboard focus (the X server's and Qt's), in the control named.
 bool HasFocus(WindowImplBase& w, const char* control)
 {
-    const auto xFocus = [] { Window focus; int revert; XGetInputFocus(g_desktop.x, &focus, &revert); return focus; };
-    return WaitFor([&] {
-        return w.IsWindow() && w.GetHWND()->isActiveWindow() && Find(w, control)->hasFocus() && xFocus() == Window(w.GetHWND()->winId());
-    });
+    const auto xFocus = [] { Window focus; int revert; return XGetInputFocus(g_desktop.x, &focus, &revert), focus; };
+    return WaitFor([&] { return w.IsWindow() && w.GetHWND()->isActiveWindow() && Find(w, control)->hasFocus() && xFocus() == Window(w.GetHWND()->winId()); });
 }
 bool Closed(WindowImplBase& w) { return WaitFor([&] { return !w.IsWindow(); }); }
 int RunModalWindow(WindowImplBase& w)
 {
-    if (!w.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
-        return -1;
-    w.CenterWindow();
-    return w.ShowModal();
+    return w.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow) ? (w.CenterWindow(), w.ShowModal()) : -1;
 }
 
 class ModalWindows : public testing::Test {
@@ -141,8 +124,7 @@ TEST_F(ModalWindows, MessageBoxesAnswerEnterAndEscape)
         ScopedModalDriver driver([&row](WindowImplBase& box) {
             ASSERT_TRUE(HasFocus(box, "btn_ok"));
             auto* text = Find<QLabel>(box, "warning");
-            EXPECT_EQ(std::tuple(Find(box, "btn_cancel")->isVisible(), text->height() >= text->heightForWidth(text->width())),
-                      std::tuple(row.asks, true));
+            EXPECT_EQ(std::tuple(Find(box, "btn_cancel")->isVisible(), text->height() >= text->heightForWidth(text->width())), std::tuple(row.asks, true));
             Key(row.key);
             EXPECT_TRUE(Closed(box));
         });
@@ -195,8 +177,7 @@ TEST_F(ModalWindows, TheShortcutDialogTakesAKey)
                 Key(key);
                 ASSERT_TRUE(WaitFor([&d, usage = usage] { return static_cast<CShortcutWnd&>(d).Key() == usage; }));
             }
-            for (KeySym key : row.keys)
-                Key(key);
+            for (KeySym key : row.keys) Key(key);
             EXPECT_TRUE(Closed(d));
         });
         EXPECT_EQ(RunModalWindow(dialog), row.result);
@@ -218,17 +199,13 @@ TEST_F(ModalWindows, ClosingTheMacroEditorKeepsATypedRename)
             Find(d, "ms_1_macro_name_edit")->setFocus();
             ASSERT_TRUE(HasFocus(d, "ms_1_macro_name_edit"));
             Type("X");
-            if (QLatin1String(way).startsWith(QLatin1String("Return")))
-                Key(XK_Return);
-            if (QLatin1String(way).contains(QLatin1String("Escape"))) {
-                Key(XK_Escape);
-            } else {
-                XEvent close{};
-                close.xclient = {ClientMessage, 0, True, g_desktop.x, Window(d.GetHWND()->winId()),
-                                 XInternAtom(g_desktop.x, "WM_PROTOCOLS", False), 32, {}};
-                close.xclient.data.l[0] = long(XInternAtom(g_desktop.x, "WM_DELETE_WINDOW", False));
-                XSendEvent(g_desktop.x, close.xclient.window, False, NoEventMask, &close), XSync(g_desktop.x, False);
-            }
+            const QLatin1String how(way);
+            if (how.startsWith(QLatin1String("Return"))) Key(XK_Return);
+            if (how.endsWith(QLatin1String("Escape"))) Key(XK_Escape);
+            XEvent close{};  // as a window manager asks a window to close
+            close.xclient = {ClientMessage, 0, True, g_desktop.x, Window(d.GetHWND()->winId()), XInternAtom(g_desktop.x, "WM_PROTOCOLS", False), 32, {}};
+            close.xclient.data.l[0] = long(XInternAtom(g_desktop.x, "WM_DELETE_WINDOW", False));
+            if (how.startsWith(QLatin1String("WM"))) XSendEvent(g_desktop.x, close.xclient.window, False, NoEventMask, &close), XSync(g_desktop.x, False);
             EXPECT_TRUE(Closed(d));
         });
         RunMacroEditor(nullptr, session, [] {}, nullptr);
@@ -243,9 +220,52 @@ TEST_F(ModalWindows, TheMainWindowOpensInsideTheScreenAt200Percent)
     ProcessPending();  // no mouse: the window withdraws; it is brought back as from the tray
     window.CenterWindow(), window.BringToFront();
     const QRect screen = window.GetHWND()->screen()->availableGeometry();
-    EXPECT_TRUE(WaitFor([&] { return window.GetHWND()->isActiveWindow() && screen.contains(window.GetHWND()->frameGeometry()); }))
-        << window.GetHWND()->frameGeometry().x() << "," << window.GetHWND()->frameGeometry().y() << " on " << screen.width();
+    EXPECT_TRUE(WaitFor([&] { return window.GetHWND()->isActiveWindow() && screen.contains(window.GetHWND()->frameGeometry()); }));
     window.Page().ShutdownDevice();
+}
+
+struct ManualClock final : RecordingClock {
+    std::uint64_t NowMs() const override { return now; }
+    std::uint64_t now = 5'000;
+};
+
+TEST_F(ModalWindows, RecordingTakesDesktopKeysAndButtonsWithTheirDelays)
+{
+    HookLibrary hooks;
+    hooks.Load(QStringLiteral(KARVO_BIN_DIR "/"));
+    ASSERT_FALSE(hooks.Table().IsEmpty()) << "Hook.so did not load";
+    QTemporaryDir data;
+    ProfileSession session(data.path() + QLatin1Char('/'));
+    session.Locked([](ProfileSession::State& state) { state.macros.push_back(CreateMacro(QStringLiteral("Live"))); });
+    ManualClock clock;
+    CMS_1_Macro editor(session, [] {}, &hooks.Table(), &clock);
+    ASSERT_TRUE(editor.Create(nullptr, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow));
+    ProcessPending();
+    EXPECT_TRUE(editor.CaptureIsGlobal());
+    Find<QListWidget>(editor, "ms_1_macro_list")->setCurrentRow(0);
+    ClickControl(editor, QStringLiteral("ms_1_record_delay_btn"));
+    Find<QCheckBox>(editor, "ms_1_macro_record_btn")->click();
+    ASSERT_TRUE(editor.Recorder().IsRecording());
+    const struct { unsigned what; bool press; int code, kind, delayMs; } kInputs[] = {  // a key symbol, or button 3 (right)
+        {XK_a, true, 0x04, 1, 150}, {XK_a, false, 0x04, 2, 40}, {XK_b, true, 0x05, 1, 90},
+        {XK_b, false, 0x05, 2, 300}, {3, true, 242, 1, 60}, {3, false, 242, 2, 10}};  // the clock moves by the delay after each
+    for (int i = 0; i < 6; ++i) {
+        const auto& in = kInputs[i];
+        in.what == 3 ? void(XTestFakeButtonEvent(g_desktop.x, 3, in.press, CurrentTime)) : Key(in.what, false, in.press, !in.press);
+        XSync(g_desktop.x, False);
+        ASSERT_TRUE(WaitFor([&] { return editor.Actions().count > i; }));
+        clock.now += in.delayMs;
+    }
+    Find<QCheckBox>(editor, "ms_1_macro_record_btn")->click();
+    const auto stored = [&] { return session.Locked([](ProfileSession::State& state) { return *state.macros.at(0); }); };
+    ASSERT_EQ(stored().action_count, 6);
+    for (int i = 0; i < 6; ++i) {
+        const auto& action = stored().actions[i];
+        EXPECT_EQ(std::tuple(int(action.key_code), int(action.kind), int(action.delay_ms)), std::tuple(kInputs[i].code, kInputs[i].kind, kInputs[i].delayMs)) << i;
+    }
+    Key(XK_c);  // stopped: the desktop's keys no longer reach the macro
+    EXPECT_FALSE(WaitFor([&] { return editor.Actions().count > 6; }, 500));
+    EXPECT_EQ(stored().action_count, 6);
 }
 
 }  // namespace
