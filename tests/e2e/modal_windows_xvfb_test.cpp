@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -258,11 +257,11 @@ TEST_F(ModalWindows, RecordingTakesDesktopKeysAndButtonsWithTheirDelays)
     }
     Find<QCheckBox>(editor, "ms_1_macro_record_btn")->click();
     const auto stored = [&] { return session.Locked([](ProfileSession::State& state) { return *state.macros.at(0); }); };
-    ASSERT_EQ(stored().action_count, 6);
-    for (int i = 0; i < 6; ++i) {
-        const auto& action = stored().actions[i];
-        EXPECT_EQ(std::tuple(int(action.key_code), int(action.kind), int(action.delay_ms)), std::tuple(kInputs[i].code, kInputs[i].kind, kInputs[i].delayMs)) << i;
-    }
+    const MacroRecord macro = stored();
+    ASSERT_EQ(macro.action_count, 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(std::tuple(int(macro.actions[i].key_code), int(macro.actions[i].kind), int(macro.actions[i].delay_ms)),
+                  std::tuple(kInputs[i].code, kInputs[i].kind, kInputs[i].delayMs)) << i;
     Key(XK_c);  // stopped: the desktop's keys no longer reach the macro
     EXPECT_FALSE(WaitFor([&] { return editor.Actions().count > 6; }, 500));
     EXPECT_EQ(stored().action_count, 6);
