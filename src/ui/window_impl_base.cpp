@@ -3,13 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 #include "ui/skin_loader.h"
+#include "ui/work_area.h"
 
 Q_LOGGING_CATEGORY(lcWindow, "karvo.ui.window")
 
@@ -39,6 +45,23 @@ protected:
             return true;
         }
         return QWidget::event(event);
+    }
+
+    // A window manager may let a window it maps go without the focus (the request came with an
+    // older time than the last it saw); a modal window asks again each time it is exposed.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && windowModality() != Qt::NonModal && isVisible() && !isActiveWindow())
+            activateWindow();
+        return QWidget::eventFilter(watched, event);
+    }
+
+    // Keys no control of the window took in: Enter and Escape of a dialog.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (!plain || !m_window->OnDialogKey(event->key()))
+            QWidget::keyPressEvent(event);
     }
 
     void closeEvent(QCloseEvent* event) override
@@ -77,6 +100,7 @@ Qt::WindowFlags WindowImplBase::WindowFlagsFor(std::uint32_t style, std::uint32_
 bool WindowImplBase::Create(WindowImplBase* owner, std::uint32_t style, std::uint32_t exStyle, const QRect& rect)
 {
     m_owner = owner;
+    m_dialog = (exStyle & WindowStyle::kExToolWindow) != 0;
     QWidget* ownerHost = owner ? owner->GetHWND() : nullptr;
     auto* host = new SkinHost(this, ownerHost, WindowFlagsFor(style, exStyle));
     host->setObjectName(WindowClassName());
@@ -103,9 +127,61 @@ bool WindowImplBase::Create(WindowImplBase* owner, std::uint32_t style, std::uin
     m_paintManager.AttachSkin(skin);
 
     OnWindowBuilt();
-    if (m_host && (style & WindowStyle::kVisible))
+    if (!m_host)
+        return false;
+    GrowToContent();
+    FitToWorkArea();
+    if (style & WindowStyle::kVisible)
         m_host->show();
     return IsWindow();
+}
+
+void WindowImplBase::GrowToContent()
+{
+    // The skin's size is where a window starts; a longer text or a larger font needs more.
+    m_host->ensurePolished();
+    QSize size = m_host->size().expandedTo(m_host->minimumSizeHint());
+    if (m_host->hasHeightForWidth())
+        size.setHeight(std::max(size.height(), m_host->heightForWidth(size.width())));
+    if (size != m_host->size())
+        m_host->resize(size);
+}
+
+void WindowImplBase::FitToWorkArea()
+{
+    if (!m_host)
+        return;
+    const QWidget* ownerHost = m_owner ? m_owner->GetHWND() : nullptr;
+    const QRect area = WorkAreaAt(ownerHost && ownerHost->isVisible() ? ownerHost->frameGeometry().center()
+                                                                      : m_host->frameGeometry().center());
+    if (area.isEmpty())
+        return;
+    const QSize frameExtra = m_host->frameGeometry().size() - m_host->size();
+    const QSize room = area.size() - frameExtra;
+    if (m_host->width() > room.width() || m_host->height() > room.height()) {
+        // Rather than leaving the screen, a window too large for it shows its skin in a scroll area.
+        auto* layout = m_host->layout();
+        QWidget* skin = m_paintManager.Root();
+        if (layout && skin && !qobject_cast<QScrollArea*>(skin->parentWidget()->parentWidget())) {
+            // Moving the skin takes the focus from its control; the control gets it back.
+            const QPointer<QWidget> focused = m_host->focusWidget();
+            auto* scroll = new QScrollArea(m_host);
+            scroll->setObjectName(QStringLiteral("window_scroll"));
+            scroll->setFrameShape(QFrame::NoFrame);
+            scroll->setWidgetResizable(true);
+            delete layout->replaceWidget(skin, scroll);
+            scroll->setWidget(skin);
+            if (focused)
+                focused->setFocus();
+        }
+        m_host->setMinimumSize(0, 0);
+        m_host->resize(m_host->size().boundedTo(room));
+    }
+    const QRect frame = m_host->frameGeometry();
+    const int x = std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int y = std::clamp(frame.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    if (x != frame.x() || y != frame.y())
+        m_host->move(x, y);
 }
 
 void WindowImplBase::CenterWindow()
@@ -120,6 +196,7 @@ void WindowImplBase::CenterWindow()
     QRect frame = m_host->frameGeometry();
     frame.moveCenter(area.center());
     m_host->move(frame.topLeft());
+    FitToWorkArea();
 }
 
 void WindowImplBase::ShowWindow(bool show, bool takeFocus)
@@ -144,8 +221,16 @@ int WindowImplBase::ShowModal()
     QEventLoop loop;
     m_modalLoop = &loop;
     m_modalResult = 0;
+    // Modality only takes hold when the window is shown: one created visible is shown anew.
+    if (m_host->isVisible())
+        m_host->hide();
     m_host->setWindowModality(Qt::ApplicationModal);
+    FitToWorkArea();
     m_host->show();
+    m_host->raise();
+    m_host->activateWindow();
+    if (QWindow* handle = m_host->windowHandle())
+        handle->installEventFilter(m_host);
     if (g_modalDriver) {
         QTimer::singleShot(0, m_host, [this, driver = g_modalDriver] {
             driver(*this);
@@ -157,9 +242,44 @@ int WindowImplBase::ShowModal()
     }
     const std::shared_ptr<bool> alive = m_alive;
     loop.exec();
-    if (*alive)
-        m_modalLoop = nullptr;
+    if (!*alive)
+        return 0;
+    m_modalLoop = nullptr;
+    // The window under a closed dialog takes the keys again (no window manager does it for us).
+    if (QWidget* owner = m_owner ? m_owner->GetHWND() : nullptr; owner && owner->isVisible()) {
+        owner->raise();
+        owner->activateWindow();
+    }
     return m_modalResult;
+}
+
+bool WindowImplBase::OnDialogKey(int key)
+{
+    // Dialogs answer Enter and Escape; the main window leaves them to its controls.
+    if (!m_dialog || !m_host || ListensForKeys())
+        return false;
+    if (key == Qt::Key_Escape)
+        OnCloseRequest();
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        PressDefaultButton();
+    else
+        return false;
+    return true;
+}
+
+void WindowImplBase::PressDefaultButton()
+{
+    const auto usable = [](const QPushButton* button) { return button && button->isVisible() && button->isEnabled(); };
+    if (auto* focused = qobject_cast<QPushButton*>(m_host->focusWidget()); usable(focused)) {
+        focused->click();
+        return;
+    }
+    for (QPushButton* button : m_host->findChildren<QPushButton*>()) {
+        if (button->isDefault() && usable(button)) {
+            button->click();
+            return;
+        }
+    }
 }
 
 void WindowImplBase::Close(int result)

@@ -34,9 +34,16 @@ public:
     // Builds the window and its skin, runs OnWindowBuilt, and shows it when the style says so.
     // Returns false when the skin cannot be built.
     bool Create(WindowImplBase* owner, std::uint32_t style, std::uint32_t exStyle, const QRect& rect = {0, 0, 800, 800});
+    // Centres the window on its owner (or its screen) and keeps it on that screen's work area.
     void CenterWindow();
+    // Keeps the window on the work area of its screen: no larger than it (a skin that cannot
+    // shrink that far scrolls) and wholly inside it.
+    void FitToWorkArea();
     void ShowWindow(bool show = true, bool takeFocus = true);
-    // Runs the window modally; returns the result given to Close.
+    // Runs the window modally: raised, holding the keyboard focus and every key of the program
+    // until it closes (the owner takes the focus back then). Returns the result given to Close.
+    // In a dialog (a tool window) Enter presses the focused push button, else the default one,
+    // and Escape is the desktop's close.
     int ShowModal();
     void Close(int result = 1);
     void DestroyWindow();
@@ -71,10 +78,15 @@ protected:
     virtual void OnFinalMessage();
     // The desktop asked to close the window (Alt+F4, the task bar): closes with 0 unless overridden.
     virtual void OnCloseRequest() { Close(0); }
+    // While true, Enter and Escape are keys the window takes in (a field that captures keys).
+    virtual bool ListensForKeys() const { return false; }
 
 private:
     friend class SkinHost;
     static Qt::WindowFlags WindowFlagsFor(std::uint32_t style, std::uint32_t exStyle);
+    bool OnDialogKey(int key);
+    void PressDefaultButton();
+    void GrowToContent();
 
     CPaintManagerUI m_paintManager;
     QPointer<QWidget> m_host;
@@ -84,6 +96,7 @@ private:
     QEventLoop* m_modalLoop = nullptr;
     int m_modalResult = 0;
     bool m_selfDelete = false;
+    bool m_dialog = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

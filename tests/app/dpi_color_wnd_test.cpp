@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QShortcut>
 #include <functional>
 
 #include "app/settings/dpi_color_wnd.h"
@@ -146,24 +145,6 @@ TEST_F(DpiColorDialogTest, TypedComponentIsClampedShownAndStored)
             ClickControl(d, QStringLiteral("confirm_btn"));
         }));
         EXPECT_EQ(stored, row.stored);
-    }
-}
-
-TEST_F(DpiColorDialogTest, CancelAndEscapeChangeNothingAfterChanges)
-{
-    for (bool escape : {false, true}) {
-        SCOPED_TRACE(escape);
-        std::uint32_t stored = kStored112233;
-        EXPECT_FALSE(Run(stored, [&](CDpiColorWnd& dialog) {
-            ClickControl(dialog, QStringLiteral("mouse_dpi_color_16"));
-            Type(Edit(dialog, "g_edit"), QStringLiteral("7"));
-            EXPECT_EQ(dialog.CurrentColor(), 0xFFFF07FFu);
-            auto* shortcut = dialog.GetHWND()->findChild<QShortcut*>();
-            ASSERT_TRUE(shortcut && shortcut->key() == QKeySequence(Qt::Key_Escape));
-            escape ? emit shortcut->activated() : void(ClickControl(dialog, QStringLiteral("cancel_btn")));
-            EXPECT_FALSE(dialog.IsWindow());
-        }));
-        EXPECT_EQ(stored, kStored112233);
     }
 }
 

@@ -20,13 +20,13 @@ TEST(SelectMacroLoopCount, ClampsWhenLeft)
 }
 
 // What the dialog opens on from the button's record (values out of range start sound), and what
-// OK gives back untouched.
+// OK gives back untouched. Without a chosen macro OK cannot be pressed.
 TEST(SelectMacroDialog, OpensOnTheButtonsChoiceAndOkGivesItBack)
 {
     struct Opening { QStringList names; int index, mode, loops; int row, option; bool loopRow; const char* shown; int mode2, loops2; };
     const Opening kOpenings[] = {{{"Reload", "Combo"}, -1, 0, 1, -1, 1, true, "1", 0, 1},
                                  {{"Reload", "Combo"}, 1, 2, 9, 1, 3, false, "9", 2, 9},
-                                 {{"Reload"}, 7, 9, 0, -1, 1, true, "1", 0, 1},
+                                 {{"Reload"}, 7, 9, 0, 0, 1, true, "1", 0, 1},  // the only macro: chosen
                                  {{}, -1, 0, 1, -1, 1, true, "1", 0, 1}};
     for (const Opening& o : kOpenings) {
         SCOPED_TRACE(testing::Message() << o.names.size() << " macros, index " << o.index);
@@ -38,8 +38,9 @@ TEST(SelectMacroDialog, OpensOnTheButtonsChoiceAndOkGivesItBack)
                       EXPECT_EQ(Visible(d, "select_macro_empty"), o.names.isEmpty());
                       EXPECT_EQ(std::tuple(List(d)->currentRow(), Option(d, o.option)->isChecked()), std::tuple(o.row, true));
                       EXPECT_EQ(std::tuple(Visible(d, "hor_loop_time"), LoopEdit(d)->text()), std::tuple(o.loopRow, QLatin1String(o.shown)));
+                      EXPECT_EQ(std::tuple(List(d)->selectedItems().size(), Find(d, QStringLiteral("btn_ok"))->isEnabled()), std::tuple(qsizetype(o.row >= 0), o.row >= 0));
                       ClickControl(d, QStringLiteral("btn_ok"));
-                  }), 1);
+                  }), o.row >= 0);
         EXPECT_EQ(std::tuple(dialog.SelectedIndex(), dialog.SelectedName(), dialog.RepeatMode(), dialog.LoopCount()),
                   std::tuple(o.row, o.row < 0 ? QString() : o.names[o.row], o.mode2, o.loops2));
     }
@@ -80,18 +81,6 @@ TEST(SelectMacroDialog, OtherRepeatModesHideTheCountAndKeepIt)
                   ClickControl(d, QStringLiteral("btn_ok"));
               }), 1);
     EXPECT_EQ(std::tuple(dialog.SelectedIndex(), dialog.RepeatMode(), dialog.LoopCount()), std::tuple(0, 2, 7));
-}
-
-TEST(SelectMacroDialog, EnterOnAMacroChoosesItAndTheCloseButtonCancels)
-{
-    CMS_1_SelectMacro dialog;
-    dialog.SetMacroNames({QStringLiteral("Reload"), QStringLiteral("Combo")});
-    EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [](CMS_1_SelectMacro& d) {
-                  Focus(List(d));
-                  for (const int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) Key(List(d), key);
-                  }), 1);
-    EXPECT_EQ(dialog.SelectedName(), QStringLiteral("Combo"));
-    EXPECT_EQ(RunModal<CMS_1_SelectMacro>(dialog, [](CMS_1_SelectMacro& d) { ClickControl(d, QStringLiteral("btn_exit")); }), 0);
 }
 
 }  // namespace

@@ -103,18 +103,14 @@ TEST(AutostartEntry, ProgramPathsAreQuoted)
     EXPECT_TRUE(QString::fromUtf8(AutostartEntry(QStringLiteral("/usr/bin/a%b"))).contains(QLatin1String("Exec=/usr/bin/a%%b --hidden")));
 }
 
-TEST_F(ShellDesktopTest, AboutShowsTheVersionWithOkOnly)
+TEST_F(ShellDesktopTest, AboutShowsTheVersion)  // with OK alone, as every notice (the desktop test)
 {
     Build();
-    bool cancelVisible = true;
     ModalScript script;
-    script.Then([&](WindowImplBase& box) {
-        cancelVisible = box.PaintManager().FindControl(QStringLiteral("btn_cancel"))->isVisible();
-        ClickControl(box, QStringLiteral("btn_ok"));
-    });
+    script.Click("btn_ok");
     window->PostMessage(Msg::UM_MENUCLICK, WPARAM(new MenuCmd{QStringLiteral("about"), {}, {}, false}), 0);
     ProcessPending();
-    ASSERT_EQ(std::tuple(script.texts.size(), cancelVisible), std::tuple(1, false));
+    ASSERT_EQ(script.texts.size(), 1);
     EXPECT_TRUE(script.texts[0].startsWith(QLatin1String("Karvo Gaming Mouse " KARVO_VERSION))) << script.texts[0].toStdString();
 }
 

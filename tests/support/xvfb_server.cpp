@@ -16,13 +16,13 @@ XvfbServer::~XvfbServer() {
         kill(m_pid, SIGTERM), waitpid(m_pid, nullptr, 0);
 }
 
-bool XvfbServer::Start(bool asDesktop) {
+bool XvfbServer::Start(bool asDesktop, const char* screen) {
     int fds[2];
     if (pipe(fds) != 0)
         return false;
     // Xvfb writes its display number to the descriptor once it accepts connections.
     const std::string displayFd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", displayFd.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24", nullptr};
+    const char* argv[] = {"Xvfb", "-displayfd", displayFd.c_str(), "-nolisten", "tcp", "-screen", "0", screen, nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);

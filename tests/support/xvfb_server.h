@@ -14,7 +14,7 @@ public:
 
     // Starts the server and waits (to a deadline) until it accepts connections. False when Xvfb is
     // missing or does not come up. As the desktop, it is also this process's X11 session (DISPLAY).
-    bool Start(bool asDesktop = false);
+    bool Start(bool asDesktop = false, const char* screen = "640x480x24");
     const std::string& Display() const { return m_display; }  // ":N", empty before a successful Start
 
 private:

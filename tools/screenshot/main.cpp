@@ -30,6 +30,7 @@
 #include "app/macro/shortcut_wnd.h"
 #include "app/shell/window_messages.h"
 #include "ui/controls.h"
+#include "ui/work_area.h"
 #include "ui/menu_wnd.h"
 #include "ui/resource_manager.h"
 
@@ -207,6 +208,9 @@ int main(int argc, char* argv[])
     }
     const QString outDir = QString::fromLocal8Bit(argv[1]);
     CResourceManager::Instance().LoadResource(QStringLiteral("main.xml"));
+    // The offscreen screen is small; the pictures show every window whole, as on a large desktop
+    // (fitting a window into a small screen is the desktop test's).
+    SetWorkAreaProvider([] { return QRect(0, 0, 4000, 4000); });
 
     CMainWnd mainWindow;
     if (!mainWindow.Create(nullptr, CMainWnd::kStyle, 0, {0, 0, 800, 572})) {
@@ -226,6 +230,8 @@ int main(int argc, char* argv[])
     // Shown as with a mouse attached, so that the page is in the picture.
     if (auto* tabs = mainWindow.PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch")))
         SelectTabItem(tabs, 0);
+    if (QWidget* empty = mainWindow.PaintManager().FindControl(QStringLiteral("no_device_state")))
+        empty->hide();
 
     const struct {
         ShellTheme::Look look;

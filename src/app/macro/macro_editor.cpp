@@ -2,11 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <algorithm>
@@ -117,9 +115,9 @@ void CMS_1_Macro::OnWindowBuilt()
     ShowRecordingState(false);
     m_recordKeys = new KeyboardButtonPress(m_recordButton);
 
-    // Escape closes the editor, except while it listens for keys.
-    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
-    QObject::connect(m_escape, &QShortcut::activated, GetHWND(), [this] { CloseEditor(); });
+    // Return in a field keeps what it shows, as leaving it does.
+    for (QLineEdit* field : {m_nameEdit, m_delayEdit, m_mouseDelayEdit, m_defaultDelayEdit})
+        QObject::connect(field, &QLineEdit::returnPressed, GetHWND(), [this, field] { CommitField(field); });
 
     FillMacroList();
     // The list would pick its first macro on taking the focus; nothing is selected at first.
@@ -228,26 +226,31 @@ void CMS_1_Macro::OnCheckClick(TNotifyUI& msg)
 
 void CMS_1_Macro::OnSetFocus(TNotifyUI& msg)
 {
-    if (msg.pSender == m_actionEdit) {
+    if (msg.pSender == m_actionEdit)
         m_recorder->StartKeyCapture();
-        if (m_escape)
-            m_escape->setEnabled(!m_recorder->CapturesKey() && !m_recorder->IsRecording());
-    }
 }
 
 void CMS_1_Macro::OnKillFocus(TNotifyUI& msg)
 {
-    if (msg.pSender == m_actionEdit) {
+    if (msg.pSender == m_actionEdit)
         m_recorder->EndKeyCapture();
-        if (m_escape)
-            m_escape->setEnabled(!m_recorder->IsRecording());
-    } else if (msg.pSender == m_nameEdit) {
+    else
+        CommitField(msg.pSender);
+}
+
+void CMS_1_Macro::CommitField(QWidget* field)
+{
+    if (field == m_nameEdit)
         RenameMacro();
-    } else if (msg.pSender == m_delayEdit || msg.pSender == m_mouseDelayEdit) {
-        CommitDelay(static_cast<QLineEdit*>(msg.pSender));
-    } else if (msg.pSender == m_defaultDelayEdit) {
+    else if (field == m_delayEdit || field == m_mouseDelayEdit)
+        CommitDelay(static_cast<QLineEdit*>(field));
+    else if (field == m_defaultDelayEdit)
         CommitDefaultDelay();
-    }
+}
+
+bool CMS_1_Macro::ListensForKeys() const
+{
+    return m_recorder->CapturesKey() || m_recorder->IsRecording();
 }
 
 void CMS_1_Macro::OnTimer(TNotifyUI& msg)
@@ -294,8 +297,6 @@ void CMS_1_Macro::ShowRecordingState(bool recording)
         CaptureIsGlobal() ? QStringLiteral("record_global_text") : QStringLiteral("record_window_only_text"));
     m_recordButton->setToolTip(tip);
     m_recordButton->setAccessibleDescription(tip);
-    if (m_escape)
-        m_escape->setEnabled(!recording && !m_recorder->CapturesKey());
 }
 
 void CMS_1_Macro::StopRecordingFirst()
@@ -306,6 +307,12 @@ void CMS_1_Macro::StopRecordingFirst()
 
 void CMS_1_Macro::CloseEditor()
 {
+    if (!IsWindow())
+        return;
+    // However the editor closes (its ×, Escape, the desktop's close), the field being edited keeps
+    // what it shows, as it does when the focus leaves it for the ×.
+    if (QWidget* focused = GetHWND()->focusWidget())
+        CommitField(focused);
     // A recording running when the editor closes is stopped and saved; no hook stays behind.
     m_recorder->Shutdown();
     m_closing = true;

@@ -18,7 +18,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
-class QShortcut;
 class QStackedWidget;
 class WindowPostTarget;
 struct HookTable;
@@ -62,6 +61,7 @@ protected:
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnDestroy() override;
     void OnCloseRequest() override;
+    bool ListensForKeys() const override;
 
 private:
     // MacroRecorderHost
@@ -87,6 +87,8 @@ private:
     QWidget* ActionRowWidget(int row) const;
     void DescribeActionRow(int row);
     void CloseEditor();
+    // Keeps what a field shows: the macro's name or a delay.
+    void CommitField(QWidget* field);
 
     void OnItemSelect(TNotifyUI& msg);
     void OnCheckClick(TNotifyUI& msg);
@@ -159,7 +161,6 @@ private:
     QWidget* m_saveButton = nullptr;
     QWidget* m_cancelButton = nullptr;
     QWidget* m_editButtons = nullptr;
-    QShortcut* m_escape = nullptr;
 };
 
 // Opens the editor modally over the owner, as the settings page's macro button does. Returns

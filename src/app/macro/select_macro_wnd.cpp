@@ -1,11 +1,9 @@
 #include "app/macro/select_macro_wnd.h"
 
 #include <QAbstractButton>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -54,10 +52,13 @@ void CMS_1_SelectMacro::OnWindowBuilt()
         return;
     }
     GetHWND()->setWindowTitle(CResourceManager::Instance().GetText(QStringLiteral("select_macro_title_text")));
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
-    QObject::connect(escape, &QShortcut::activated, GetHWND(), [this] { Close(0); });
-    // Enter or a double click on a macro chooses it, as OK would.
-    QObject::connect(m_list, &QListWidget::itemActivated, GetHWND(), [this] {
+    // Only a macro the user selected is a choice: the row the list makes current when it takes
+    // the focus is none. OK waits for one.
+    QObject::connect(m_list, &QListWidget::itemSelectionChanged, GetHWND(), [this] { TakeSelection(); });
+    // A double click on a macro chooses it, as OK would.
+    QObject::connect(m_list, &QListWidget::itemActivated, GetHWND(), [this](QListWidgetItem* item) {
+        if (!item->isSelected())
+            return;
         CommitLoopCount();
         Close(1);
     });
@@ -75,9 +76,16 @@ void CMS_1_SelectMacro::OnWindowBuilt()
     m_loopCount = std::clamp(m_loopCount, kMinLoopCount, kMaxLoopCount);
     if (m_selectedIndex < -1 || m_selectedIndex >= m_macroNames.size())
         m_selectedIndex = -1;
+    // With a single macro there is nothing else to choose.
+    if (m_selectedIndex == -1 && m_macroNames.size() == 1)
+        m_selectedIndex = 0;
 
     SetSelected(m_repeatOptions[m_repeatMode], true, true);
-    SelectItem(m_list, m_selectedIndex, false);
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->setCurrentRow(m_selectedIndex, QItemSelectionModel::ClearAndSelect);
+    }
+    TakeSelection();
     {
         const QSignalBlocker blocker(m_loopEdit);
         m_loopEdit->setText(QString::number(m_loopCount));
@@ -90,8 +98,6 @@ void CMS_1_SelectMacro::Notify(TNotifyUI& msg)
 {
     if (msg.sType == NotifyType::kClick) {
         OnClick(msg);
-    } else if (msg.sType == NotifyType::kItemSelect && msg.pSender == m_list) {
-        m_selectedIndex = msg.index;
     } else if (msg.sType == NotifyType::kSelectChanged) {
         for (int i = 0; i < kRepeatModeCount; ++i) {
             if (msg.pSender == m_repeatOptions[i])
@@ -115,6 +121,13 @@ void CMS_1_SelectMacro::OnClick(TNotifyUI& msg)
     } else if (msg.pSender == m_cancelButton || msg.pSender == m_exitButton) {
         Close(0);
     }
+}
+
+void CMS_1_SelectMacro::TakeSelection()
+{
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    m_selectedIndex = selected.isEmpty() ? -1 : m_list->row(selected.first());
+    m_okButton->setEnabled(m_selectedIndex >= 0);
 }
 
 void CMS_1_SelectMacro::OnRepeatSelected(int mode)

@@ -45,6 +45,7 @@ protected:
     void OnClick(TNotifyUI& msg) override;
 
 private:
+    void TakeSelection();
     void OnRepeatSelected(int mode);
     void KeepDigitsOnly();
     void CommitLoopCount();

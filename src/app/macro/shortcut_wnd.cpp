@@ -1,10 +1,8 @@
 #include "app/macro/shortcut_wnd.h"
 
 #include <QAbstractButton>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QShortcut>
 #include <algorithm>
 
 #include "app/macro/key_capture.h"
@@ -64,16 +62,12 @@ void CShortcutWnd::OnWindowBuilt()
         m_postTarget = std::make_unique<WindowPostTarget>(GetHWND());
     else
         CaptureLocally();
-    // Escape leaves the dialog, except while the key field takes keys: then it is a key to capture.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
-    QObject::connect(escape, &QShortcut::activated, GetHWND(), [this] {
-        if (!m_capturing)
-            Close(0);
-    });
     if (QWidget* note = ui.FindControl(QStringLiteral("shortcut_local_note")))
         note->setVisible(m_localCapture);
-    // The boxes come first; the key field takes keys only once the user goes there.
-    m_flagBoxes[kCtrl]->setFocus();
+    // Taking the key is what the dialog is for: the key field listens from the start. While it
+    // does, Escape and Enter are keys like any other (a button may send them); Tab moves on to
+    // the boxes and buttons, where they cancel and confirm.
+    m_keyEdit->setFocus();
 }
 
 void CShortcutWnd::Notify(TNotifyUI& msg)

@@ -45,6 +45,7 @@ protected:
     void OnWindowBuilt() override;
     void OnClick(TNotifyUI& msg) override;
     LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    bool ListensForKeys() const override { return m_capturing; }
 
 private:
     void OnKeyInput(std::uint32_t virtualKey, bool released);

@@ -1,8 +1,6 @@
 #include "app/settings/dpi_color_wnd.h"
 
-#include <QKeySequence>
 #include <QLineEdit>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QWidget>
 #include <algorithm>
@@ -95,11 +93,10 @@ void CDpiColorWnd::OnWindowBuilt()
         return;
     }
 
-    // Escape leaves the dialog as Cancel does.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GetHWND());
-    QObject::connect(escape, &QShortcut::activated, GetHWND(), [this] { Close(0); });
-
     ShowColor(m_currentColor);
+    // Typing a red value is the quickest way to a colour; Enter then confirms it.
+    m_redEdit->setFocus();
+    m_redEdit->selectAll();
 }
 
 void CDpiColorWnd::Notify(TNotifyUI& msg)

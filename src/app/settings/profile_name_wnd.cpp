@@ -1,6 +1,5 @@
 #include "app/settings/profile_name_wnd.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
 
 #include "app/shell/msg_wnd.h"
@@ -26,10 +25,8 @@ void CMS_1_ProfileName::OnWindowBuilt()
     if (auto* edit = qobject_cast<QLineEdit*>(m_edit)) {
         // Longer names cannot be typed or pasted, whatever the skin says.
         edit->setMaxLength(kMaxNameLength);
+        // Enter in the edit is OK, the skin's default button.
         edit->setFocus();
-        // Enter in the edit is OK, as in any name dialog.
-        if (auto* ok = qobject_cast<QAbstractButton*>(m_okButton))
-            QObject::connect(edit, &QLineEdit::returnPressed, ok, &QAbstractButton::click);
     }
 }
 

@@ -27,6 +27,8 @@ void DeviceAccessNotice::Check()
                                                return;
                                            m_shown = true;
                                            qCWarning(lcAccessNotice).noquote() << DeviceAccessHint();
+                                           if (m_onDenied)
+                                               m_onDenied();
                                            ShowMessageBox(&m_window, QStringLiteral("warning_title_text"),
                                                           QStringLiteral("device_access_text"));
                                        });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class WindowImplBase;
 
@@ -14,9 +15,12 @@ public:
 
     void Check();
     bool Shown() const { return m_shown; }
+    // Heard once access was found denied, before the message box comes.
+    void SetDeniedHandler(std::function<void()> handler) { m_onDenied = std::move(handler); }
 
 private:
     WindowImplBase& m_window;
     bool m_checking = false;
     bool m_shown = false;
+    std::function<void()> m_onDenied;
 };

@@ -81,6 +81,8 @@ void CMainWnd::OnWindowBuilt()
     m_exitButton = PaintManager().FindControl(QStringLiteral("exit_btn"));
     m_applyProgress = PaintManager().FindControl(QStringLiteral("apply_progress"));
     m_deviceTabSwitch = PaintManager().FindControl<QStackedWidget>(QStringLiteral("device_tab_switch"));
+    m_emptyState = PaintManager().FindControl(QStringLiteral("no_device_state"));
+    m_accessNotice.SetDeniedHandler([this] { ShowEmptyState(!m_devicePresent); });
     GetHWND()->setWindowTitle(title);
 
     m_hookLibrary.Load(GetAppFolder());
@@ -271,6 +273,7 @@ void CMainWnd::OnMenuClick(MenuCmd* cmd)
 void CMainWnd::OnDeviceState()
 {
     m_devicePresent = m_page.AnyLinkConnected();
+    ShowEmptyState(!m_devicePresent);
     if (m_devicePresent) {
         if (m_deviceTabSwitch)
             SelectTabItem(m_deviceTabSwitch, 0);
@@ -322,6 +325,16 @@ void CMainWnd::CloseDpiPopup()
         return;
     m_dpiPopup->Close(0);
     m_dpiPopup.reset();
+}
+
+void CMainWnd::ShowEmptyState(bool shown)
+{
+    if (!m_emptyState)
+        return;
+    // A mouse that is there but may not be opened needs the access hint, not "plug it in".
+    SetControlTextKey(m_emptyState, m_accessNotice.Shown() ? QStringLiteral("device_access_text")
+                                                           : QStringLiteral("no_device_text"));
+    m_emptyState->setVisible(shown);
 }
 
 void CMainWnd::OnDestroy()

@@ -72,6 +72,8 @@ private:
     void OnTimer(UINT timerId);
     void OnStoreSaveFailed();
     void CloseDpiPopup();
+    // Without a mouse the window says what is wrong and what to do instead of showing nothing.
+    void ShowEmptyState(bool shown);
 
     CMS_1_Page m_page;
     CTrayIcon m_trayIcon;
@@ -93,4 +95,5 @@ private:
     QWidget* m_exitButton = nullptr;
     QWidget* m_applyProgress = nullptr;
     QStackedWidget* m_deviceTabSwitch = nullptr;
+    QWidget* m_emptyState = nullptr;
 };

@@ -1,9 +1,24 @@
 #include "app/shell/msg_wnd.h"
 
+#include <QLabel>
+
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
+namespace {
+// A text longer than this reads better in a wider box than in a tall narrow one.
+constexpr int kLongTextLength = 160;
+constexpr int kLongTextWidth = 520;
+}  // namespace
+
 CMsgWnd::CMsgWnd(const QString& titleKey, const QString& textKey) : m_titleKey(titleKey), m_textKey(textKey) {}
+
+bool CMsgWnd::Asks(const QString& textKey)
+{
+    static const QStringList kQuestions{QStringLiteral("delete_profile_text"), QStringLiteral("restore_text"),
+                                        QStringLiteral("delete_macro_text")};
+    return kQuestions.contains(textKey);
+}
 
 void CMsgWnd::OnWindowBuilt()
 {
@@ -21,9 +36,16 @@ void CMsgWnd::OnWindowBuilt()
             text->setProperty(kTextKeyProperty, QString());
             SetControlText(text, filled);
         }
+        if (auto* label = qobject_cast<QLabel*>(text)) {
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            if (label->text().size() > kLongTextLength)
+                label->setMinimumWidth(kLongTextWidth);
+        }
     }
-    if (m_cancelButton && !m_cancelShown)
+    if (m_cancelButton && !Asks(m_textKey))
         m_cancelButton->hide();
+    if (m_okButton)
+        m_okButton->setFocus();
 }
 
 void CMsgWnd::Notify(TNotifyUI& msg)

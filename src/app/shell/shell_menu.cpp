@@ -76,7 +76,6 @@ void ShellMenu::ShowAbout()
 {
     CMsgWnd box(QStringLiteral("about_title_text"), QStringLiteral("about_text"));
     box.SetTextArguments({QStringLiteral(KARVO_VERSION)});
-    box.SetCancelShown(false);
     if (!box.Create(&m_window, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow))
         return;
     box.CenterWindow();
