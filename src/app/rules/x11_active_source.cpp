@@ -38,7 +38,8 @@ X11ActiveSource::~X11ActiveSource()
 
 unsigned X11ActiveSource::Atom(const char* name) const
 {
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 1, uint16_t(std::strlen(name)), name);
+    // Made when missing: a window manager that starts after us sets it.
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(m_connection, cookie, nullptr);
     const unsigned atom = reply ? reply->atom : unsigned(XCB_ATOM_NONE);
     std::free(reply);
@@ -62,10 +63,8 @@ bool X11ActiveSource::Start(Listener listener)
     m_root = screens.data->root;
     m_activeWindowAtom = Atom("_NET_ACTIVE_WINDOW");
     m_pidAtom = Atom("_NET_WM_PID");
-    if (m_activeWindowAtom == XCB_ATOM_NONE) {
-        qCInfo(lcRules) << "the X11 window manager does not tell the active window";
+    if (m_activeWindowAtom == XCB_ATOM_NONE)
         return false;
-    }
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(m_connection);
