@@ -5,6 +5,7 @@
 #include "app/shell/background_queue.h"
 #include "app/shell/mouse_control.h"
 #include "core/rules/apps_file.h"
+#include "core/storage/store_files.h"
 #include "device/profile_session.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcRules)
@@ -68,20 +69,41 @@ QString RulesController::SourceName() const
     return m_source ? m_source->Name() : QString();
 }
 
-void RulesController::SetRules(const AppRules& rules)
+void RulesController::SetRules(const AppRules& rules, std::function<void(const QString& error)> done)
 {
+    if (rules == m_engine.Rules()) {
+        if (done)
+            done({});
+        return;
+    }
+    m_saveDone = std::move(done);
     m_engine.SetRules(rules);
     m_processes.Enable(m_engine.Rules().HasRunningRule());
 }
 
 void RulesController::Save(const AppRules& rules)
 {
+    auto done = std::exchange(m_saveDone, {});
     if (!m_fileIsOurs) {
-        qCWarning(lcRules) << "apps.json could not be read at start; the changed rules are not written over it";
+        const QString error = QStringLiteral("apps.json could not be read at start; it is not written over");
+        qCWarning(lcRules) << error;
+        if (done)
+            done(error);
         return;
     }
-    // The store writer writes atomically, in the background, a burst of changes as one write.
-    m_session.Writer().Request(AppsFilePath(m_session.DataFolder()), AppRulesToJson(rules));
+    // Written on the shell's background thread, in the order asked for, atomically.
+    const QString folder = m_session.DataFolder();
+    const QString path = AppsFilePath(folder);
+    const QByteArray bytes = AppRulesToJson(rules);
+    BackgroundQueue::Shell().Run<bool>(
+        [folder, path, bytes] { return EnsureStoreFolder(folder) && WriteFileAtomically(path, {QByteArrayView(bytes)}); },
+        this, [path, done](bool written) {
+        const QString error = written ? QString() : QStringLiteral("cannot write %1").arg(path);
+        if (!written)
+            qCWarning(lcRules) << error;
+        if (done)
+            done(error);
+    });
 }
 
 void RulesController::Changed(bool rules)

@@ -14,7 +14,7 @@ class ProfileSession;
 
 // Puts the application rules to work in the running utility: reads ms_1/apps.json away from the
 // window's thread, lets the rule engine switch through the same MouseControl the window and the
-// D-Bus service use, saves changed rules through the session's store writer, and runs the source
+// D-Bus service use, writes changed rules on the shell's background thread, and runs the source
 // of the application in front and the watch of running processes.
 class RulesController final : public QObject {
 public:
@@ -29,8 +29,9 @@ public:
     QString SourceName() const;
     // What was wrong with apps.json when it was read (kept aside), empty when nothing.
     QString LoadProblem() const { return m_loadProblem; }
-    // The rules as the user changed them (dialog, karvoctl): saved, followed.
-    void SetRules(const AppRules& rules);
+    // The rules as the user changed them (dialog, karvoctl): followed at once; done hears, on the
+    // UI thread, once apps.json holds them (an empty error) or why it does not.
+    void SetRules(const AppRules& rules, std::function<void(const QString& error)> done = {});
     // Looks at the running processes once now (the rules dialog closed).
     void CheckRunningNow() { m_processes.CheckNow(); }
     // Heard whenever the rules (true) or the application in front (false) change.
@@ -41,6 +42,7 @@ public:
 
 private:
     void Save(const AppRules& rules);
+    std::function<void(const QString& error)> m_saveDone;  // for the save SetRules is making
     void Changed(bool rules);
 
     MouseControl& m_control;
