@@ -2,6 +2,7 @@
 // local server, the KWin script on a private session bus, and the choice among them.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
@@ -14,6 +15,7 @@
 #include <mutex>
 
 #include "app/rules/kwin_active_source.h"
+#include "app/rules/running_process_watch.h"
 #include "app/rules/source_choice.h"
 #include "app/rules/sway_active_source.h"
 #include "support/wait.h"
@@ -38,6 +40,11 @@ TEST(SourceChoice, FollowsTheSessionsVariablesAndSockets) {
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         EXPECT_EQ(ChooseSourceKind(env), row.kind) << row.env.join(' ').toStdString();
     }
+}
+
+TEST(RunningProcesses, IncludeThisTestByItsExecutable) {
+    EXPECT_TRUE(RunningExecutables().contains("karvo_rules_tests"));
+    EXPECT_EQ(ExecutableOfProcess(QCoreApplication::applicationPid()), "karvo_rules_tests");
 }
 
 TEST(SwaySource, AsksForTheFocusSubscribesAndHearsFocusChanges) {

@@ -49,7 +49,6 @@ void RulesController::Start(std::unique_ptr<ActiveApplicationSource> source)
             qCWarning(lcRules) << "apps.json:" << m_loadProblem;
         }
         m_engine.LoadRules(load.rules);
-        m_processes.Enable(load.rules.HasRunningRule());
         if (m_source && m_source->Start([this](const ActiveApplication& app) { m_engine.OnActiveApplication(app); })) {
             qCInfo(lcRules) << "the application in front comes from" << m_source->Name();
         } else {
@@ -78,7 +77,6 @@ void RulesController::SetRules(const AppRules& rules, std::function<void(const Q
     }
     m_saveDone = std::move(done);
     m_engine.SetRules(rules);
-    m_processes.Enable(m_engine.Rules().HasRunningRule());
 }
 
 void RulesController::Save(const AppRules& rules)
@@ -108,6 +106,9 @@ void RulesController::Save(const AppRules& rules)
 
 void RulesController::Changed(bool rules)
 {
+    // Processes are looked at only while a running rule exists, however the rules changed.
+    if (rules)
+        m_processes.Enable(m_engine.Rules().HasRunningRule());
     if (m_changeListener)
         m_changeListener(rules);
 }
