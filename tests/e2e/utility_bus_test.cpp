@@ -192,7 +192,18 @@ const struct {
 };
 
 TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNothing) {
+    for (auto [name, value] : {std::pair{"KARVO_SIM_CABLE", "0"}, {"KARVO_SIM_RECEIVER", "1"}})  // on the cable it charges
+        env.insert(name, value);
     ASSERT_NO_FATAL_FAILURE(StartUtility());
+    // A low battery is told to the desktop's notification service, once per threshold.
+    QProcess monitor;
+    QByteArray seen;
+    monitor.start(QStringLiteral("dbus-monitor"), {"--address", busAddress, "interface='org.freedesktop.Notifications'"});
+    ASSERT_TRUE(WaitFor([&] { return !(seen += monitor.readAll()).isEmpty(); }));
+    for (const char* level : {"3", "2", "1"})
+        EXPECT_EQ(Simctl({"battery", level}), QStringLiteral("ok"));
+    EXPECT_TRUE(WaitForOutput(monitor, seen, "at 10 %")) << output.toStdString();
+    EXPECT_EQ(seen.count("Mouse battery low"), 2) << seen.toStdString();
     const ToolRun introspection = Call({"org.freedesktop.DBus.Introspectable.Introspect"});
     QFile documented(QStringLiteral(KARVO_SOURCE_DIR "/docs/org.karvo.GamingMouse.xml"));
     ASSERT_TRUE(documented.open(QIODevice::ReadOnly));
