@@ -32,7 +32,7 @@ const Row kRows[] = {
     {"DefaultWhenTheApplicationLeaves", "Desk", "F:gamer T:500 F:xterm T:500 F: T:500", "1,0", ""},
     {"WithoutDefaultTheProfileStays", "", "F:gamer T:500 F:xterm T:500", "1", ""},
     {"ExecutableAndClassIgnoreCase", "", "F:BLENDER T:500", "2", ""},
-    {"HandSwitchWinsUntilTheApplicationChanges", "", "F:gamer T:500 H:0 F:gamer T:900 F:xterm T:500 F:gamer T:500", "1,1", ""},
+    {"HandSwitchWinsUntilTheApplicationChanges", "", "F:gamer T:500 H:0 F: F:gamer T:900 F:xterm T:500 F:gamer T:500", "1,1", ""},
     {"HandSwitchDuringTheWaitWins", "", "F:gamer T:200 H:2 T:900", "", ""},
     {"RenamedProfileIsFollowed", "", "R:1=Shooter F:gamer T:500", "1", "game*>Shooter blender>Art runner>Art"},
     {"RenameOfAnUnboundProfileChangesNothing", "", "R:0=Office F:gamer T:500", "1", ""},

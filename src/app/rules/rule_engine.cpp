@@ -52,13 +52,16 @@ void RuleEngine::SetRules(AppRules rules)
 
 void RuleEngine::OnActiveApplication(const ActiveApplication& application)
 {
+    // No window in front (the desktop, or a moment between two windows) changes nothing: the
+    // application that was in front still counts.
+    if (application.IsEmpty())
+        return;
     if (SameApplication(application, m_front)) {
         m_front = application;
         return;
     }
     m_front = application;
-    if (!application.IsEmpty())
-        RecordSeen(application);
+    RecordSeen(application);
     qCInfo(lcRules) << "in front:" << application.appClass << application.executable << application.pid;
     m_handSwitch = false;
     Reconsider();
