@@ -10,8 +10,10 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <atomic>
 #include <mutex>
 
 #include "app/rules/kwin_active_source.h"
@@ -87,7 +89,7 @@ public:
     QStringList Calls() { std::lock_guard lock(mutex); return calls; }
     std::mutex mutex;
     QStringList calls;
-    bool script = false;
+    std::atomic<bool> script = false;
 };
 
 TEST(KWinSource, LoadsItsScriptWhoseCallsTellTheWindowAndUnloadsIt) {
@@ -97,12 +99,18 @@ TEST(KWinSource, LoadsItsScriptWhoseCallsTellTheWindowAndUnloadsIt) {
     daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     const QString address = QString::fromUtf8(ReadLineWithin(daemon));
     ASSERT_FALSE(address.isEmpty());
+    const auto closeBuses = qScopeGuard([&] {
+        QDBusConnection::disconnectFromBus("fake-kwin"), QDBusConnection::disconnectFromBus("utility");
+        daemon.kill(), daemon.waitForFinished();
+    });
     QDBusConnection kwinBus = QDBusConnection::connectToBus(address, "fake-kwin");
     QDBusConnection ourBus = QDBusConnection::connectToBus(address, "utility");
     FakeKWin kwin;
     ASSERT_TRUE(kwinBus.registerVirtualObject("/Scripting", &kwin) && kwinBus.registerService("org.kde.KWin"));
     ASSERT_TRUE(ourBus.registerService("org.karvo.GamingMouse"));
     QStringList heard;
+    QTemporaryDir runtime;  // where the script file is written
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     {
         KWinActiveSource source(ourBus);
         ASSERT_TRUE(source.Start([&](const ActiveApplication& app) { heard << app.appClass; }));
@@ -120,8 +128,6 @@ TEST(KWinSource, LoadsItsScriptWhoseCallsTellTheWindowAndUnloadsIt) {
     EXPECT_TRUE(WaitFor([&] { return kwin.Calls().size() == 4; }));
     EXPECT_EQ(kwin.Calls().value(3), "unloadScript(" + KWinActiveSource::kPluginName + ")");
     kwinBus.unregisterObject("/Scripting");
-    daemon.kill();
-    daemon.waitForFinished();
 }
 
 }  // namespace
