@@ -54,6 +54,7 @@ void CRulesWnd::OnWindowBuilt()
     m_table->setHorizontalHeaderLabels({Text("rules_application_column_text"), Text("rules_condition_column_text"),
                                         Text("rules_profile_column_text")});
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_table->verticalHeader()->setVisible(false);
     for (const ActiveApplication& application : m_seen)
         m_application->addItem(application.Name());
     m_application->setCurrentText(QString());
@@ -72,7 +73,9 @@ void CRulesWnd::OnWindowBuilt()
         SetShown(problem, !m_loadProblem.isEmpty());
     }
     // Enter in the application's field adds the rule; anywhere else it is OK.
+    m_application->setMinimumContentsLength(14);
     if (QLineEdit* edit = m_application->lineEdit()) {
+        edit->setPlaceholderText(Text("rules_application_column_text"));
         m_application->setInsertPolicy(QComboBox::NoInsert);
         QObject::connect(edit, &QLineEdit::returnPressed, GetHWND(), [this] { AddRule(); });
     }
