@@ -198,7 +198,7 @@ TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNo
     // A low battery is told to the desktop's notification service, once per threshold.
     QProcess monitor;
     QByteArray seen;
-    monitor.start(QStringLiteral("dbus-monitor"), {"--address", busAddress, "interface='org.freedesktop.Notifications'"});
+    monitor.start(QStringLiteral("dbus-monitor"), {"--address", busAddress, "interface='org.freedesktop.Notifications'", "member='RulesChanged'"});
     ASSERT_TRUE(WaitFor([&] { return !(seen += monitor.readAll()).isEmpty(); }));
     for (const char* level : {"3", "2", "1"})
         EXPECT_EQ(Simctl({"battery", level}), QStringLiteral("ok"));
@@ -224,6 +224,7 @@ TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNo
     }
     EXPECT_EQ(Store(), before);
     EXPECT_EQ(program.state(), QProcess::Running);
+    EXPECT_TRUE(WaitForOutput(monitor, seen, "member=RulesChanged")) << seen.toStdString();
     // karvoctl's rules go through the utility, which writes apps.json itself.
     EXPECT_TRUE(Karvoctl({"rules", "remove", "game*"}).out.contains("done by the running utility"));
     EXPECT_EQ(Karvoctl({"rules", "add", "blender", "Profile1"}).exitCode, 0);
