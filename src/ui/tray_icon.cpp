@@ -36,6 +36,12 @@ void CTrayIcon::CreateTrayIcon(WindowImplBase* window, const QIcon& icon, const 
     m_icon->show();
 }
 
+void CTrayIcon::SetToolTip(const QString& toolTip)
+{
+    if (m_icon)
+        m_icon->setToolTip(toolTip);
+}
+
 void CTrayIcon::DeleteTrayIcon()
 {
     m_icon.reset();

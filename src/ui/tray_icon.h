@@ -23,6 +23,8 @@ public:
 
     void CreateTrayIcon(WindowImplBase* window, const QIcon& icon, const QString& toolTip, UINT callbackMessage);
     void DeleteTrayIcon();
+    // The text shown over the icon (profile, link, battery); nothing while there is no icon.
+    void SetToolTip(const QString& toolTip);
 
     // Whether the desktop shows tray icons now. Without one the window must stay reachable by
     // other means. Tests set the answer (nullopt asks the desktop again).

@@ -6,6 +6,7 @@
 #include "app/macro/macro_editor.h"
 #include "app/macro/select_macro_wnd.h"
 #include "app/macro/shortcut_wnd.h"
+#include "app/rules/rules_wnd.h"
 #include "app/settings/dpi_color_wnd.h"
 #include "app/settings/profile_name_wnd.h"
 #include "app/shell/msg_wnd.h"
@@ -78,6 +79,7 @@ void OpenMainWindow(const Inspect& inspect)
 void OpenMessageBox(const Inspect& i) { OpenPlain<CMsgWnd>(i, QStringLiteral("warning_title_text"), QStringLiteral("restore_text")); }
 void OpenProfileName(const Inspect& i) { OpenPlain<CMS_1_ProfileName>(i, QStringLiteral("profile_name_1_text"), QStringList{}); }
 void OpenShortcut(const Inspect& i) { OpenPlain<CShortcutWnd>(i); }
+void OpenRules(const Inspect& i) { OpenPlain<CRulesWnd>(i, AppRules{{{"a", RuleCondition::Front, "P"}}, {}}, QStringList{"P"}, QList<ActiveApplication>{}, QString("X11"), QString("damaged")); }
 void OpenSelectMacro(const Inspect& inspect)
 {
     CMS_1_SelectMacro dialog;
@@ -109,7 +111,7 @@ struct WindowRow {
 };
 const WindowRow kWindows[] = {{"MainWindow", OpenMainWindow}, {"MessageBox", OpenMessageBox}, {"ProfileName", OpenProfileName},
                               {"DpiColor", OpenDpiColor},     {"MacroEditor", OpenMacroEditor}, {"SelectMacro", OpenSelectMacro},
-                              {"Shortcut", OpenShortcut}};
+                              {"Shortcut", OpenShortcut},     {"Rules", OpenRules}};
 
 class EveryWindow : public testing::TestWithParam<WindowRow> {};
 

@@ -145,6 +145,8 @@ TEST_F(MainWindowTest, MenuItemsRouteByNameAndExitLeavesLaterMessageBoxesWorking
 TEST_F(MainWindowTest, MenuButtonAndTrayRightClickOpenTheMenu)
 {
     ModalScript noBoxExpected;  // a message box instead of the menu would be closed, not waited on
+    int rulesOpened = 0;
+    window.Menu().SetRulesOpener([&] { ++rulesOpened; });
     for (bool fromTray : {false, true}) {
         SCOPED_TRACE(fromTray);
         if (fromTray)
@@ -157,9 +159,14 @@ TEST_F(MainWindowTest, MenuButtonAndTrayRightClickOpenTheMenu)
         for (QAction* action : window.TrayMenu()->Menu()->actions())
             if (!action->isSeparator())
                 items << action->objectName() + QLatin1Char('=') + action->text();
-        EXPECT_EQ(items, (QStringList{"configuration=Configuration", "autostart=Start with the desktop",
+        EXPECT_EQ(items, (QStringList{"configuration=Configuration", "rules=Application rules…", "autostart=Start with the desktop",
                                       "about=About Karvo Gaming Mouse", "exit=Exit"}));
     }
+    ASSERT_TRUE(window.TrayMenu()->Choose(QStringLiteral("rules")));
+    ProcessPending();
+    EXPECT_EQ(rulesOpened, 1);
+    window.PostMessage(Msg::UM_TRAYICON, 0, CTrayIcon::kRightButtonUp);
+    ProcessPending();
     ASSERT_TRUE(window.TrayMenu()->Choose(QStringLiteral("exit")));
     ProcessPending();
     EXPECT_EQ(std::tuple(window.IsWindow(), noBoxExpected.shown), std::tuple(false, QStringList{}));

@@ -86,9 +86,13 @@ const Step kSession[] = {
     {{"switch", "1"}, {"profile 1 (Profile1_1) is now current"}},
     {{"apply"}, {"the utility is not running: nothing was sent to the mouse and the store is unchanged"}},
     {{"status"}, {"utility: not running\n"}}, {{"list"}, {"0\tProfile1\n1\tProfile1_1\t*\n2\tMacros\n"}},
+    {{"rules", "add", "steam_app_*", "macros"}, {"saved in"}}, {{"rules", "add", "game.x86_64", "Profile1_1", "running"}, {"saved in"}},
+    {{"rules", "default", "profile1"}, {"saved in"}}, {{"rules", "remove", "STEAM_APP_*"}, {"saved in"}},
+    {{"rules", "list"}, {"game.x86_64\trunning\tProfile1_1\ndefault: Profile1\n"}},
+    {{"rules", "default", "none"}, {"saved in"}}, {{"rules", "list"}, {"default: none\n"}},
     {{"export-macro", "0", "@burst.macro"}, {"exported macro 0 (Burst)"}},
     {{"import-macro", "@burst.macro"}, {"imported as macro 3 (Burst_1)"}},
-    {{"--help"}, {"list", "show [INDEX]", "export-profile INDEX FILE", "import-profile FILE", "--data-dir", "switch NAME|INDEX"}},
+    {{"--help"}, {"list", "show [INDEX]", "export-profile INDEX FILE", "import-profile FILE", "--data-dir", "switch NAME|INDEX", "rules add APP PROFILE"}},
 };
 
 TEST(Karvoctl, ASessionOfCommandsDoesWhatEachSays) {
@@ -136,6 +140,9 @@ const Refusal kRefused[] = {
     {{"import-profile", "@ms_1/pro.data"}, "is one of the stores; it cannot be imported"},
     {{"--data-dir", "@missing", "list"}, "does not exist"}, {{"--data-dir", "@tiny.pro", "list"}, "is not a folder"},
     {{"--data-dir", "@blocked", "list"}, "cannot write pro.data"},  // its ms_1 is a file
+    {{"rules"}, "rules takes list, add APP PROFILE [running]"}, {{"rules", "add", "x", "Profile1", "sometimes"}, "rules takes"},
+    {{"rules", "add", "x", "No Such"}, "no profile is named 'No Such'"}, {{"rules", "remove", "x"}, "no rule for 'x'"},
+    {{"rules", "add", " ", "Profile1"}, "a rule needs an application"},
 };
 // With a macro in macro.data.
 const Refusal kRefusedWithAMacro[] = {

@@ -238,16 +238,32 @@ const struct {
     {{"SwitchProfileIndex", "uint32:1"}, "NoSuchProfile: index 1 is out of range"},
     {{"org.freedesktop.DBus.Properties.Get", "string:org.karvo.GamingMouse", "string:NoSuchProperty"}, "UnknownProperty"},
     {{"org.freedesktop.DBus.Properties.Set", "string:org.karvo.GamingMouse", "string:CurrentDpi", "variant:uint32:400"}, "PropertyReadOnly"},
+    {{"SetRule", "string:Game*", "string:front", "string:profile1"}, "method return"}, {{"ListRules"}, "\"Game*\""},
+    {{"SetRule", "string:x", "string:front", "string:Nope"}, "NoSuchProfile"}, {{"SetRule", "string:x", "string:often", "string:Profile1"}, "InvalidArgs"},
+    {{"RemoveRule", "string:y"}, "NoSuchRule"}, {{"SetDefaultProfile", "string:Nope"}, "NoSuchProfile"},
+    {{"org.freedesktop.DBus.Properties.Get", "string:org.karvo.GamingMouse", "string:ActiveApplication"}, "variant"},
 };
 
 TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNothing) {
+    for (auto [name, value] : {std::pair{"KARVO_SIM_CABLE", "0"}, {"KARVO_SIM_RECEIVER", "1"}})  // on the cable it charges
+        env.insert(name, value);
     ASSERT_NO_FATAL_FAILURE(StartUtility());
+    // A low battery is told to the desktop's notification service, once per threshold.
+    QProcess monitor;
+    QByteArray seen;
+    monitor.start(QStringLiteral("dbus-monitor"), {"--address", busAddress, "interface='org.freedesktop.Notifications'", "member='RulesChanged'"});
+    ASSERT_TRUE(WaitFor([&] { return !(seen += monitor.readAll()).isEmpty(); }));
+    for (const char* level : {"3", "2", "1"})
+        EXPECT_EQ(Simctl({"battery", level}), QStringLiteral("ok"));
+    EXPECT_TRUE(WaitForOutput(monitor, seen, "at 10 %")) << output.toStdString();
+    EXPECT_EQ(seen.count("Mouse battery low"), 2) << seen.toStdString();
     const ToolRun introspection = Call({"org.freedesktop.DBus.Introspectable.Introspect"});
     QFile documented(QStringLiteral(KARVO_SOURCE_DIR "/docs/org.karvo.GamingMouse.xml"));
     ASSERT_TRUE(documented.open(QIODevice::ReadOnly));
     const QString doc = QString::fromUtf8(documented.readAll());
     for (const char* name : {"ListProfiles", "SwitchProfile", "SwitchProfileIndex", "Apply", "ImportProfile",
-                             "ImportMacro", "CurrentProfile", "CurrentStage", "CurrentDpi", "BatteryLevel", "Charging", "Links"}) {
+                             "ImportMacro", "CurrentProfile", "CurrentStage", "CurrentDpi", "BatteryLevel", "Charging", "Links",
+                             "ListRules", "SetRule", "RemoveRule", "SetDefaultProfile", "RulesChanged", "ActiveApplication"}) {
         const QString tag = QStringLiteral("name=\"%1\"").arg(QLatin1String(name));
         EXPECT_TRUE(doc.contains(tag) && introspection.out.contains(tag)) << name;
     }
@@ -261,6 +277,12 @@ TEST_F(UtilityTest, TheInterfaceIsAsDocumentedAndRefusesMalformedCallsChangingNo
     }
     EXPECT_EQ(Store(), before);
     EXPECT_EQ(program.state(), QProcess::Running);
+    EXPECT_TRUE(WaitForOutput(monitor, seen, "member=RulesChanged")) << seen.toStdString();
+    // karvoctl's rules go through the utility, which writes apps.json itself.
+    EXPECT_TRUE(Karvoctl({"rules", "remove", "game*"}).out.contains("done by the running utility"));
+    EXPECT_EQ(Karvoctl({"rules", "add", "blender", "Profile1"}).exitCode, 0);
+    EXPECT_EQ(Karvoctl({"rules", "list"}).out, "blender\tfront\tProfile1\ndefault: none\n");
+    EXPECT_TRUE(WaitFor([&] { return QFile(home.filePath("XDG_DATA_HOME/Karvo Gaming Mouse/ms_1/apps.json")).size() > 0; }));
 }
 
 // karvoctl tells about a mouse this user may not open, on stderr, whatever else it does.

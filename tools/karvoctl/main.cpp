@@ -10,6 +10,7 @@
 
 #include "core/storage/app_folders.h"
 #include "karvoctl_commands.h"
+#include "rules_commands.h"
 #include "utility_commands.h"
 
 namespace {
@@ -36,7 +37,7 @@ int main(int argc, char* argv[])
         if (!parser.parse(app.arguments()))
             throw CtlError{parser.errorText()};
         if (parser.isSet(help)) {
-            out << UsageText() << UtilityUsageText();
+            out << UsageText() << UtilityUsageText() << RulesUsageText();
             return 0;
         }
         const QStringList positional = parser.positionalArguments();
@@ -56,7 +57,8 @@ int main(int argc, char* argv[])
             dataFolder = GetDataFolder();
         }
         const CtlContext context{dataFolder, out, err};
-        if (!RunUtilityCommand(positional.first(), positional.mid(1), context))
+        if (!RunRulesCommand(positional.first(), positional.mid(1), context)
+            && !RunUtilityCommand(positional.first(), positional.mid(1), context))
             RunCommand(positional.first(), positional.mid(1), context);
     } catch (const CtlError& error) {
         out.flush();

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "app/rules/rules_wnd.h"
 #include "app/settings/profile_name_wnd.h"
 #include "app/shell/dpi_msg.h"
 #include "app/shell/main_wnd.h"
@@ -175,7 +176,17 @@ bool RenderWindows(CMainWnd& mainWindow, const QString& folder)
     saved = Save(colorDialog, folder + QStringLiteral("/dpicolor.png")) && saved;
     colorDialog.Close(0);
 
-    // The menu the title bar's menu button opens.
+    CRulesWnd rulesDialog({{{QStringLiteral("steam_app_*"), RuleCondition::Front, QStringLiteral("Evening shooter")},
+                            {QStringLiteral("blender"), RuleCondition::Running, QStringLiteral("Profile1")}},
+                           QStringLiteral("Profile1")},
+                          {QStringLiteral("Profile1"), QStringLiteral("Evening shooter")},
+                          {{QStringLiteral("firefox"), QStringLiteral("firefox"), 1}}, QStringLiteral("X11"), {});
+    rulesDialog.Create(&mainWindow, WindowStyle::kPopup | WindowStyle::kVisible, WindowStyle::kExToolWindow);
+    saved = Save(rulesDialog, folder + QStringLiteral("/rules.png")) && saved;
+    rulesDialog.Close(0);
+
+    // The menu the title bar's menu button opens, with the rules item the running utility offers.
+    mainWindow.Menu().SetRulesOpener([] {});
     if (auto* menuButton = mainWindow.PaintManager().FindControl<QAbstractButton>(QStringLiteral("main_menu_btn")))
         menuButton->click();
     QApplication::processEvents();

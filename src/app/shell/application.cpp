@@ -2,8 +2,14 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QProcessEnvironment>
 
+#include "app/rules/rules_controller.h"
+#include "app/rules/rules_dbus.h"
+#include "app/rules/rules_wnd.h"
+#include "app/rules/source_choice.h"
 #include "app/shell/autostart.h"
+#include "app/shell/battery_watch.h"
 #include "app/shell/background_queue.h"
 #include "app/shell/dbus_service.h"
 #include "app/shell/exit_watch.h"
@@ -83,8 +89,28 @@ int RunApplication(int argc, char* argv[])
         // Scripts reach the running utility over the user's session bus.
         PageMouseControl control(mainWindow);
         MouseDBusService service(control, SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
-        if (service.Register())
-            mainWindow.SetMessageObserver([&service] { service.Refresh(); });
+        const bool onBus = service.Register();
+        // Profiles follow the application in front.
+        RulesController rules(control, mainWindow.Page().Session());
+        const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        RulesDBus rulesOnBus(rules, service);
+        rules.SetChangeListener([&rulesOnBus, &service](bool rulesChanged) {
+            if (rulesChanged)
+                rulesOnBus.Announce();
+            else
+                service.Refresh();
+        });
+        rules.Start(CreateActiveSource(ChooseSourceKind(env), env));
+        mainWindow.Menu().SetRulesOpener([&mainWindow, &rules] { RunRulesDialog(&mainWindow, rules); });
+        BatteryWatch battery(control, mainWindow.TrayIcon(),
+                             SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
+        battery.Refresh();
+        mainWindow.SetMessageObserver([&service, &rules, &battery, onBus] {
+            rules.OnWindowMessage();
+            if (onBus)
+                service.Refresh();
+            battery.Refresh();
+        });
         {
             // A logout, a signal or the display going away never loses a save asked for.
             const ExitWatch exitWatch([&mainWindow] { mainWindow.Page().Session().FlushSaves(); },
@@ -92,6 +118,7 @@ int RunApplication(int argc, char* argv[])
             CPaintManagerUI::MessageLoop();
         }
         mainWindow.SetMessageObserver({});
+        mainWindow.Menu().SetRulesOpener({});
         service.Unregister();
         instance.SetActivationHandler({});
         BackgroundQueue::Shell().WaitForDone();

@@ -84,7 +84,8 @@ void MouseDBusService::Unregister()
 QVariantMap MouseDBusService::Properties() const
 {
     const MouseStatus status = m_control.Status();
-    return {
+    QVariantMap properties = m_extension ? m_extension->Properties() : QVariantMap();
+    properties.insert({
         {QStringLiteral("CurrentProfile"), status.currentProfile},
         {QStringLiteral("CurrentProfileIndex"), uint(std::max(status.currentProfileIndex, 0))},
         {QStringLiteral("CurrentStage"), uint(std::max(status.currentStage, 0))},
@@ -94,7 +95,14 @@ QVariantMap MouseDBusService::Properties() const
         {QStringLiteral("Links"), status.links},
         {QStringLiteral("DataFolder"), m_control.DataFolder()},
         {QStringLiteral("Version"), QStringLiteral(KARVO_VERSION)},
-    };
+    });
+    return properties;
+}
+
+void MouseDBusService::EmitSignal(const QString& name)
+{
+    if (m_registered)
+        m_connection.send(QDBusMessage::createSignal(kObjectPath, kInterface, name));
 }
 
 void MouseDBusService::Refresh()
@@ -188,7 +196,7 @@ void MouseDBusService::Dispatch(const QDBusMessage& message)
         Reply(message.createReply());
     } else if (member == QLatin1String("ImportProfile") || member == QLatin1String("ImportMacro")) {
         HandleImport(message, member == QLatin1String("ImportProfile"));
-    } else {
+    } else if (!m_extension || !m_extension->Handle(message, [this](const QDBusMessage& reply) { Reply(reply); })) {
         Reply(message.createErrorReply(kUnknownMethod, QStringLiteral("no method %1").arg(member)));
     }
     Refresh();

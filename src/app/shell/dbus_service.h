@@ -3,8 +3,19 @@
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
 #include <QVariantMap>
+#include <functional>
 
 class MouseControl;
+
+// Methods and properties another part of the utility serves on the same object and interface
+// (the application rules); calls arrive on the UI thread.
+class DBusServiceExtension {
+public:
+    virtual ~DBusServiceExtension() = default;
+    // Answers a call of the interface through reply; false for a method that is not its own.
+    virtual bool Handle(const QDBusMessage& message, const std::function<void(const QDBusMessage&)>& reply) = 0;
+    virtual QVariantMap Properties() const = 0;
+};
 
 // The running utility on the user's session bus: name org.karvo.GamingMouse, object
 // /org/karvo/GamingMouse, interface org.karvo.GamingMouse (docs/org.karvo.GamingMouse.xml).
@@ -23,6 +34,10 @@ public:
     // is no bus or another process holds the name.
     bool Register();
     void Unregister();
+
+    void SetExtension(DBusServiceExtension* extension) { m_extension = extension; }
+    // Sends a signal of the interface without arguments.
+    void EmitSignal(const QString& name);
 
     // Compares the properties with what was last announced and announces the changes.
     void Refresh();
@@ -45,4 +60,5 @@ private:
     QDBusConnection m_connection;
     QVariantMap m_announced;
     bool m_registered = false;
+    DBusServiceExtension* m_extension = nullptr;
 };

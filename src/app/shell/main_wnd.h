@@ -50,6 +50,7 @@ public:
     static QString DpiPopupText(WPARAM wParam, LPARAM dpiValue);
 
     ShellMenu& Menu() { return m_shellMenu; }
+    CTrayIcon& TrayIcon() { return m_trayIcon; }
     ShellTheme& Theme() { return m_theme; }
     DeviceAccessNotice& AccessNotice() { return m_accessNotice; }
     // Hides the window where a tray icon can bring it back, else minimises it.

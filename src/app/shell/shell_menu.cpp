@@ -33,6 +33,8 @@ void ShellMenu::Prepare(CMenuWnd& menu) const
             action->setCheckable(true);
             action->setChecked(m_autostart);
         }
+        if (action->objectName() == kRulesItem)
+            action->setVisible(bool(m_rulesOpener));
     }
 }
 
@@ -40,6 +42,11 @@ bool ShellMenu::HandleItem(const QString& name)
 {
     if (name == kAutostartItem) {
         SetAutostart(!m_autostart);
+        return true;
+    }
+    if (name == kRulesItem) {
+        if (m_rulesOpener)
+            m_rulesOpener();
         return true;
     }
     if (name == kAboutItem) {

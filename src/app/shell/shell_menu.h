@@ -2,16 +2,19 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class CMenuWnd;
 class WindowImplBase;
 
 // The items the tray menu and the window's menu button share besides "configuration" and "exit":
-// "autostart" (start with the desktop, a check item) and "about" (the version).
+// "rules" (the application rules dialog), "autostart" (start with the desktop, a check item) and
+// "about" (the version).
 class ShellMenu final : public QObject {
 public:
     static inline const QString kAutostartItem = QStringLiteral("autostart");
     static inline const QString kAboutItem = QStringLiteral("about");
+    static inline const QString kRulesItem = QStringLiteral("rules");
 
     explicit ShellMenu(WindowImplBase& window);
     ~ShellMenu() override;
@@ -27,8 +30,11 @@ public:
     // Writes or removes the entry in the background; a failure is shown and the mark goes back.
     void SetAutostart(bool enabled);
     void ShowAbout();
+    // Opens the application rules dialog; without one the item does not show.
+    void SetRulesOpener(std::function<void()> opener) { m_rulesOpener = std::move(opener); }
 
 private:
     WindowImplBase& m_window;
     bool m_autostart = false;
+    std::function<void()> m_rulesOpener;
 };
