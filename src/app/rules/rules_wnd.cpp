@@ -135,6 +135,12 @@ void CRulesWnd::Accept()
     Close(1);
 }
 
+bool CRulesWnd::ListensForKeys() const
+{
+    const QLineEdit* edit = m_application ? m_application->lineEdit() : nullptr;
+    return edit && edit->hasFocus();
+}
+
 void CRulesWnd::Notify(TNotifyUI& msg)
 {
     if (msg.sType == NotifyType::kClick)

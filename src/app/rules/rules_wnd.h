@@ -29,6 +29,8 @@ public:
 protected:
     void OnWindowBuilt() override;
     void OnClick(TNotifyUI& msg) override;
+    // Enter in the application field adds the rule there rather than pressing OK.
+    bool ListensForKeys() const override;
 
 private:
     void ShowRules();
