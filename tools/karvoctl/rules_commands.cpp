@@ -1,57 +1,15 @@
 #include "rules_commands.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
 #include <memory>
 
-#include "core/platform/session_bus.h"
 #include "core/profile/profile_record.h"
 #include "core/rules/apps_file.h"
 #include "core/storage/profile_store.h"
 #include "core/storage/store_files.h"
+#include "running_utility.h"
 
 namespace {
-
-const QString kService = QStringLiteral("org.karvo.GamingMouse");
-const QString kPath = QStringLiteral("/org/karvo/GamingMouse");
-const QString kInterface = QStringLiteral("org.karvo.GamingMouse");
-constexpr int kCallTimeoutMs = 15000;
-
-QString NormalFolder(const QString& folder)
-{
-    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + QLatin1Char('/');
-}
-
-// The session bus when the running utility there holds this data folder; else not connected.
-QDBusConnection UtilityBus(const CtlContext& context)
-{
-    QDBusConnection bus = SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kService))
-        return QDBusConnection(QString());
-    QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << kInterface << QStringLiteral("DataFolder");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()
-        || NormalFolder(reply.arguments().first().value<QDBusVariant>().variant().toString()) != NormalFolder(context.dataFolder))
-        return QDBusConnection(QString());
-    return bus;
-}
-
-QList<QVariant> Invoke(QDBusConnection& bus, const QString& method, const QVariantList& arguments = {})
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        throw CtlError{QStringLiteral("the running utility refused: %1").arg(reply.errorMessage())};
-    return reply.arguments();
-}
 
 void Print(const AppRules& rules, QTextStream& out)
 {
@@ -101,10 +59,10 @@ void OnFile(const QString& action, const QStringList& arguments, const CtlContex
     context.out << "saved in " << path << " (the utility does not run)\n";
 }
 
-void OverBus(QDBusConnection& bus, const QString& action, const QStringList& arguments, const CtlContext& context)
+void OverBus(const RunningUtility& utility, const QString& action, const QStringList& arguments, const CtlContext& context)
 {
     if (action == QLatin1String("list")) {
-        const QList<QVariant> answer = Invoke(bus, QStringLiteral("ListRules"));
+        const QList<QVariant> answer = utility.Invoke(QStringLiteral("ListRules"));
         if (answer.size() != 4)
             throw CtlError{QStringLiteral("the running utility answered ListRules with %1 values").arg(answer.size())};
         AppRules rules;
@@ -119,12 +77,12 @@ void OverBus(QDBusConnection& bus, const QString& action, const QStringList& arg
         return;
     }
     if (action == QLatin1String("add"))
-        Invoke(bus, QStringLiteral("SetRule"),
+        utility.Invoke(QStringLiteral("SetRule"),
                {arguments.at(0), QLatin1String(arguments.size() > 2 ? "running" : "front"), arguments.at(1)});
     else if (action == QLatin1String("remove"))
-        Invoke(bus, QStringLiteral("RemoveRule"), {arguments.at(0)});
+        utility.Invoke(QStringLiteral("RemoveRule"), {arguments.at(0)});
     else
-        Invoke(bus, QStringLiteral("SetDefaultProfile"), {arguments.at(0) == QLatin1String("none") ? QString() : arguments.at(0)});
+        utility.Invoke(QStringLiteral("SetDefaultProfile"), {arguments.at(0) == QLatin1String("none") ? QString() : arguments.at(0)});
     context.out << "done by the running utility\n";
 }
 
@@ -143,9 +101,8 @@ bool RunRulesCommand(const QString& command, const QStringList& arguments, const
         throw CtlError{QStringLiteral("rules takes list, add APP PROFILE [running], remove APP or default PROFILE|none")};
     if (action == QLatin1String("add") && rest.at(0).trimmed().isEmpty())
         throw CtlError{QStringLiteral("a rule needs an application")};
-    QDBusConnection bus = UtilityBus(context);
-    if (bus.isConnected())
-        OverBus(bus, action, rest, context);
+    if (const RunningUtility utility(context); utility.Running())
+        OverBus(utility, action, rest, context);
     else
         OnFile(action, rest, context);
     return true;

@@ -1,95 +1,16 @@
 #include "utility_commands.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusSignature>
-#include <QDBusReply>
-#include <QDBusVariant>
-#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "core/platform/session_bus.h"
 #include "core/profile/profile_record.h"
 #include "core/storage/profile_store.h"
 #include "device/device_access.h"
+#include "running_utility.h"
 
 namespace {
-
-const QString kService = QStringLiteral("org.karvo.GamingMouse");
-const QString kPath = QStringLiteral("/org/karvo/GamingMouse");
-const QString kInterface = QStringLiteral("org.karvo.GamingMouse");
-constexpr int kCallTimeoutMs = 15000;
-
-QString NormalFolder(const QString& folder)
-{
-    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + QLatin1Char('/');
-}
-
-// The session bus, with the D-Bus types this program sends and receives registered first: left to
-// the first call, the bus's own thread and this one would register them at the same time, and a
-// reply could meet a type not yet known ("invalid type" on stderr).
-QDBusConnection SessionBusWithTypes()
-{
-    qRegisterMetaType<QDBusVariant>();
-    qRegisterMetaType<QDBusArgument>();
-    qRegisterMetaType<QDBusMessage>();
-    qRegisterMetaType<QDBusObjectPath>();
-    qRegisterMetaType<QDBusSignature>();
-    qDBusRegisterMetaType<QVariantMap>();
-    return SessionBusExists() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
-}
-
-// The running utility that holds the stores of the data folder, if any.
-class Utility {
-public:
-    explicit Utility(const CtlContext& context) : m_bus(SessionBusWithTypes())
-    {
-        if (!m_bus.isConnected() || !m_bus.interface() || !m_bus.interface()->isServiceRegistered(kService))
-            return;
-        const QDBusMessage reply = Call(QDBusMessage::createMethodCall(kService, kPath,
-                                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                                       QStringLiteral("Get"))
-                                        << kInterface << QStringLiteral("DataFolder"));
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return;
-        const QString folder = reply.arguments().first().value<QDBusVariant>().variant().toString();
-        // A utility that works on other stores than the ones asked for is not the one meant.
-        m_running = NormalFolder(folder) == NormalFolder(context.dataFolder);
-    }
-
-    bool Running() const { return m_running; }
-
-    QList<QVariant> Invoke(const QString& method, const QList<QVariant>& arguments = {}) const
-    {
-        QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
-        call.setArguments(arguments);
-        const QDBusMessage reply = Call(call);
-        if (reply.type() == QDBusMessage::ErrorMessage)
-            throw CtlError{QStringLiteral("the running utility refused: %1").arg(reply.errorMessage())};
-        return reply.arguments();
-    }
-
-    QVariantMap Properties() const
-    {
-        const QDBusMessage reply = Call(QDBusMessage::createMethodCall(kService, kPath,
-                                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                                       QStringLiteral("GetAll"))
-                                        << kInterface);
-        if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty())
-            throw CtlError{QStringLiteral("the running utility does not answer: %1").arg(reply.errorMessage())};
-        return qdbus_cast<QVariantMap>(reply.arguments().first());
-    }
-
-private:
-    QDBusMessage Call(const QDBusMessage& message) const { return m_bus.call(message, QDBus::Block, kCallTimeoutMs); }
-
-    QDBusConnection m_bus;
-    bool m_running = false;
-};
 
 // A mouse the user may not open is worth saying, whatever the command could do without it.
 void WarnAboutDeviceAccess(const CtlContext& context)
@@ -161,7 +82,7 @@ bool RunUtilityCommand(const QString& command, const QStringList& arguments, con
     if (import && arguments.size() != 1)
         return false;  // the store command says how it is used
 
-    const Utility utility(context);
+    const RunningUtility utility(context);
     if (!utility.Running()) {
         if (import)
             return false;
