@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <memory>
 #include <semaphore>
 
 #include "app/settings/profile_name_wnd.h"
@@ -215,15 +216,16 @@ TEST_F(ProfileListTest, DamagedOrMissingFilesAreRefusedWithAMessage)
         EXPECT_EQ(ProfileNames(), QStringList{"Profile1"});
     }
     // While the file queue is full (files on a share that does not answer), more file work is refused at once.
-    std::counting_semaphore<> held(0);
+    // Shared with the queue's pieces: they may still wait on it after this test has returned.
+    const auto held = std::make_shared<std::counting_semaphore<>>(0);
     int taken = 0;
-    while (BackgroundQueue::Files().Run([&held] { held.acquire(); }))
+    while (BackgroundQueue::Files().Run([held] { held->acquire(); }))
         ++taken;
     SetFileDialogScript([this](const FileDialogRequest&) { return TempPath(QStringLiteral("any.pro")); });
     ModalScript script;
     script.Click("btn_ok");
     Click(QStringLiteral("ms_1_profile_import_btn"));
-    held.release(taken);
+    held->release(taken);
     EXPECT_EQ(std::pair(script.texts, taken), std::pair(QStringList{LangText("import_failed_text")}, 8));
 }
 
